@@ -1,0 +1,38 @@
+#include "app/app_settings.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/text.h"
+
+namespace quillet {
+namespace {
+
+int32_t ClampToInt32(double value) {
+  value = std::round(value);
+  return static_cast<int32_t>(std::clamp(value, -2147483648.0, 2147483647.0));
+}
+
+}  // namespace
+
+int32_t PingTimeoutFromText(const std::string& text) { return ClampToInt32(LeadingNumber(text)); }
+
+int32_t TestTimeoutFromText(const std::string& text) {
+  return ClampToInt32(LeadingNumber(text) * 1000.0);
+}
+
+int16_t ApplyButtonFromText(const std::string& text) {
+  double value = std::round(LeadingNumber("0" + text));
+  return static_cast<int16_t>(std::clamp(value, -32768.0, 32767.0));
+}
+
+void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings) {
+  settings.PingTimeoutMs = PingTimeoutFromText(store.Read(keys::kPing, defaults::kPing));
+  settings.TestTimeoutMs =
+      TestTimeoutFromText(store.Read(keys::kTestTimeout, defaults::kTestTimeout));
+  settings.SearchText = store.Read(keys::kSearchText, defaults::kSearchText);
+  settings.FindIP = store.Read(keys::kFindIp, defaults::kFindIp);
+  settings.ApplyButton = ApplyButtonFromText(store.Read(keys::kApplyButton, defaults::kApplyButton));
+}
+
+}  // namespace quillet

@@ -1,0 +1,73 @@
+#pragma once
+// The one in-memory state shared by all windows, and the persisted keys it mirrors.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/settings_store.h"
+
+namespace quillet {
+
+namespace keys {
+inline constexpr const char* kListFile = "ListFile";
+inline constexpr const char* kTestUrl = "TestURL";
+inline constexpr const char* kComboUrls = "ComboURLs";
+inline constexpr const char* kComboFiles = "ComboFiles";
+inline constexpr const char* kPing = "ping";
+inline constexpr const char* kTestTimeout = "TestTimeout";
+inline constexpr const char* kSearchText = "SearchText";
+inline constexpr const char* kFindIp = "FindIP";
+inline constexpr const char* kApplyButton = "iApplyButton";
+inline constexpr const char* kToolbarGuid = "GUID4ie";
+}  // namespace keys
+
+// Defaults used when a key is missing.
+namespace defaults {
+inline constexpr const char* kTestUrl = "?missing";
+inline constexpr const char* kPing = "2500";
+inline constexpr const char* kTestTimeout = "20";
+inline constexpr const char* kSearchText = "HTTP_CLIENT_IP";
+inline constexpr const char* kFindIp = "";
+inline constexpr const char* kApplyButton = "0";
+}  // namespace defaults
+
+inline constexpr const char* kFirstRunListName = "QuilletD.txt";
+inline constexpr const char* kDefaultListName = "Quillet.txt";
+inline constexpr const char* kExtensionsKey = "Software\\Microsoft\\Internet Explorer\\Extensions";
+
+struct AppSettings {
+  // Filled by start-up.
+  std::string ListFile;
+  bool NoIE = false;
+  std::string UpgradeVersion;
+  std::string ToolbarGuid;
+  std::string ToolbarKey;
+  std::string MyIP;
+
+  // Filled by the main window's load and the settings dialog.
+  std::string TestHost;
+  std::string TestPath;
+  int32_t PingTimeoutMs = 0;
+  int32_t TestTimeoutMs = 0;
+  std::string SearchText;
+  std::string FindIP;
+  int16_t ApplyButton = 0;
+
+  // List and grid state.
+  bool ListDirty = false;
+  bool Verifying = false;
+  int16_t GridRow = -1;
+  int16_t GridCol = -1;
+  std::vector<std::string> Fields;
+  std::vector<std::string> SelectedLines;
+};
+
+// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP and ApplyButton from the store.
+void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings);
+
+// "ping" as whole milliseconds, "TestTimeout" seconds as milliseconds, "iApplyButton" as 0..n.
+int32_t PingTimeoutFromText(const std::string& text);
+int32_t TestTimeoutFromText(const std::string& text);
+int16_t ApplyButtonFromText(const std::string& text);
+
+}  // namespace quillet

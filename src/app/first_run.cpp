@@ -1,0 +1,41 @@
+#include "app/first_run.h"
+
+#include "app/app_settings.h"
+#include "core/paths.h"
+
+namespace quillet {
+
+const std::vector<std::string>& FirstRunTestPages() {
+  static const std::vector<std::string> pages = {
+      "azenv.net/",
+      "www.proxy-listen.de/azenv.php",
+      "proxyjudge.us/azenv.php",
+      "httpheader.net/azenv.php",
+      "mojeip.net.pl/asdfa/azenv.php",
+      "www.wfuchs.de/azenv.php",
+      "pascal.hoez.free.fr/azenv.php",
+      "proxyjudge.info/azenv.php",
+  };
+  return pages;
+}
+
+// "TestURL" is the last first-run value written, so its presence marks a finished first run.
+bool NeedsFirstRun(const SettingsStore& store) { return !store.Contains(keys::kTestUrl); }
+
+void WriteFirstRunValues(SettingsStore& store, const std::string& program_dir) {
+  std::string list_file = InFolder(program_dir, kFirstRunListName);
+  std::string combo_urls;
+  for (const std::string& page : FirstRunTestPages()) combo_urls += page + ";";
+
+  store.Save(keys::kComboFiles, list_file + ";");
+  store.Save(keys::kComboUrls, combo_urls);
+  store.Save(keys::kApplyButton, "0");
+  store.Save(keys::kListFile, list_file);
+  store.Save(keys::kPing, "2500");
+  store.Save(keys::kSearchText, "REMOTE_ADDR");
+  store.Save(keys::kFindIp, "");
+  store.Save(keys::kTestTimeout, "20");
+  store.Save(keys::kTestUrl, FirstRunTestPages().front());
+}
+
+}  // namespace quillet

@@ -1,0 +1,33 @@
+#pragma once
+// The entry sequence that runs before any window: single instance, browser detection, the
+// "detachIE" command line, first run, list file and upgrade notice.
+#include <string>
+
+#include "app/app_settings.h"
+#include "app/browser_info.h"
+#include "app/instance_lock.h"
+#include "app/settings_store.h"
+#include "app/toolbar_remover.h"
+#include "app/user_interface.h"
+
+namespace quillet {
+
+struct StartupServices {
+  UserInterface& ui;
+  SettingsStore& store;
+  InstanceLock& lock;
+  BrowserInfo& browser;
+  ToolbarRemover& toolbar;
+  std::string program_dir;
+  std::string command_line;
+};
+
+enum class StartupResult { ShowMainWindow, Exit };
+
+StartupResult RunStartup(StartupServices& services, AppSettings& settings);
+
+// The version offered by the maker's cookie text ("...;ver=0.02;..."), or empty when the cookie
+// offers none or offers the program's own version.
+std::string UpgradeVersionFromCookies(const std::string& cookies, const std::string& own_version);
+
+}  // namespace quillet

@@ -1,0 +1,20 @@
+#pragma once
+// File path rules. A path "has a folder" when it holds a folder separator; a bare file name is
+// looked up in the program's folder. Both separators are understood, and a new path uses the
+// separator that the folder already uses, so the same rules serve Windows and Unix paths.
+#include <string>
+#include <string_view>
+
+namespace quillet {
+
+bool HasFolder(std::string_view path);
+
+// folder + separator (unless the folder already ends with one) + name.
+std::string InFolder(std::string_view folder, std::string_view name);
+
+// The path itself when it has a folder, else the name in the given folder.
+std::string WithDefaultFolder(std::string_view folder, std::string_view path);
+
+bool FileExists(const std::string& path);
+
+}  // namespace quillet

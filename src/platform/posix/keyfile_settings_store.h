@@ -1,0 +1,39 @@
+#pragma once
+#include <glib.h>
+
+#include <string>
+
+#include "app/settings_store.h"
+
+namespace quillet {
+
+// Settings in a per-user key file, $XDG_CONFIG_HOME/Brasklet/Quillet.conf, group [Quillet].
+// Every Save rewrites the file atomically (write a temporary file, then rename).
+class KeyFileSettingsStore : public SettingsStore {
+ public:
+  // Reads the file at `path`. An unreadable file is kept aside under a new name and reported
+  // through OpenProblem(); the store then starts empty.
+  explicit KeyFileSettingsStore(std::string path);
+  ~KeyFileSettingsStore() override;
+  KeyFileSettingsStore(const KeyFileSettingsStore&) = delete;
+  KeyFileSettingsStore& operator=(const KeyFileSettingsStore&) = delete;
+
+  // $XDG_CONFIG_HOME (or ~/.config) + "/Brasklet/Quillet.conf".
+  static std::string DefaultPath();
+
+  bool Contains(const std::string& key) const override;
+  std::string Read(const std::string& key, const std::string& fallback) const override;
+  void Save(const std::string& key, const std::string& value) override;
+  void Delete(const std::string& key) override;
+  std::string OpenProblem() const override { return problem_; }
+
+ private:
+  void Load();
+  void WriteFile();
+
+  std::string path_;
+  GKeyFile* file_;
+  std::string problem_;
+};
+
+}  // namespace quillet

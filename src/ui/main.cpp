@@ -1,0 +1,65 @@
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/setting_only_toolbar_remover.h"
+#include "app/startup.h"
+#include "platform/platform.h"
+#include "ui/qt_user_interface.h"
+#include "ui/qucolor.h"
+#include "ui/quillet_form.h"
+
+namespace {
+
+bool HasDisplay() {
+  auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+  };
+  return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+std::string CommandLine(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) line += (i > 1 ? " " : "") + std::string(argv[i]);
+  return line;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!HasDisplay()) {
+    std::fprintf(stderr,
+                 "quillet: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                 "Start it from a desktop session, or on a machine without a screen with:\n"
+                 "  xvfb-run -a %s\n",
+                 argv[0]);
+    return 2;
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Quillet");
+
+  auto platform = quillet::MakePlatform();
+  quillet::QtUserInterface ui;
+  quillet::AppSettings settings;
+  quillet::SettingOnlyToolbarRemover toolbar(*platform->settings);
+  quillet::StartupServices services{ui,
+                                    *platform->settings,
+                                    *platform->instance_lock,
+                                    *platform->browser_info,
+                                    toolbar,
+                                    platform->program_dir,
+                                    CommandLine(argc, argv)};
+  if (quillet::RunStartup(services, settings) == quillet::StartupResult::Exit) return 0;
+
+  quillet::Qucolor loading(settings.MyIP.empty());
+  loading.show();
+  loading.repaint();
+  QApplication::processEvents();
+
+  quillet::QuilletForm form(*platform, settings, ui);
+  ui.SetParentWindow(&form);
+  form.show();
+  loading.close();
+  return QApplication::exec();
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <QMainWindow>
+
+#include "app/app_settings.h"
+#include "platform/platform.h"
+#include "ui/qt_user_interface.h"
+
+namespace quillet {
+
+// The main window.
+class QuilletForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  QuilletForm(Platform& platform, AppSettings& settings, QtUserInterface& ui,
+              QWidget* parent = nullptr);
+
+ private:
+  Platform& platform_;
+  AppSettings& settings_;
+  QtUserInterface& ui_;
+};
+
+}  // namespace quillet

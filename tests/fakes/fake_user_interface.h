@@ -1,0 +1,51 @@
+#pragma once
+// A scripted user: answers message boxes and input boxes from queues and records what was shown.
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/user_interface.h"
+
+namespace quillet::testing {
+
+struct ShownMessage {
+  std::string text;
+  MessageIcon icon;
+  MessageButtons buttons;
+  std::string title;
+};
+
+class FakeUserInterface : public UserInterface {
+ public:
+  // Answers used in order; when a queue is empty, message boxes answer Ok / Yes and input boxes
+  // answer empty text (like Cancel).
+  std::deque<MessageAnswer> message_answers;
+  std::deque<std::string> text_answers;
+
+  std::vector<ShownMessage> messages;
+  std::vector<std::string> prompts;
+  std::vector<std::string> prompt_initials;
+  std::vector<PointerShape> pointer_changes;
+  int pending_event_calls = 0;
+  std::string clipboard;
+  bool clipboard_cleared = false;
+
+  // Run at each ProcessPendingEvents call (a click arriving while the program yields).
+  std::vector<std::function<void()>> on_pending_events;
+
+  MessageAnswer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
+                            const std::string& title) override;
+  std::string AskText(const std::string& prompt, const std::string& initial,
+                      const std::string& title) override;
+  void SetPointer(PointerShape shape) override { pointer_changes.push_back(shape); }
+  void ProcessPendingEvents() override;
+  void SetClipboardText(const std::string& text) override;
+
+  PointerShape pointer() const {
+    return pointer_changes.empty() ? PointerShape::Default : pointer_changes.back();
+  }
+  const std::string& last_message() const;
+};
+
+}  // namespace quillet::testing

@@ -1,0 +1,34 @@
+#pragma once
+// Settings held in memory, with the order of every write kept for tests.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/settings_store.h"
+
+namespace quillet::testing {
+
+class MemorySettingsStore : public SettingsStore {
+ public:
+  std::map<std::string, std::string> values;
+  std::vector<std::string> save_order;
+  std::vector<std::string> deleted;
+  std::string problem;
+
+  bool Contains(const std::string& key) const override { return values.count(key) > 0; }
+  std::string Read(const std::string& key, const std::string& fallback) const override {
+    auto found = values.find(key);
+    return found == values.end() ? fallback : found->second;
+  }
+  void Save(const std::string& key, const std::string& value) override {
+    values[key] = value;
+    save_order.push_back(key);
+  }
+  void Delete(const std::string& key) override {
+    values.erase(key);
+    deleted.push_back(key);
+  }
+  std::string OpenProblem() const override { return problem; }
+};
+
+}  // namespace quillet::testing
