@@ -1,15 +1,14 @@
 # quillet_library(NAME DEPS...): a static library of every .cpp in the calling folder.
 function(quillet_library name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  if(sources)
-    add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} PUBLIC ${ARGN})
-  else()
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} INTERFACE ${ARGN})
+  if(NOT sources)
+    # A folder whose code has not arrived yet still gives a real (empty) library.
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/empty.cpp "")
+    set(sources ${CMAKE_CURRENT_BINARY_DIR}/empty.cpp)
   endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 
 # quillet_test(NAME LIBS...): one GoogleTest program from every *_test.cpp in the calling folder.
