@@ -1,0 +1,222 @@
+#include "farm_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/epoll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+
+namespace proxyfarm {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr size_t kMaxRequest = 16 * 1024;
+
+volatile sig_atomic_t g_stop = 0;
+void OnSignal(int) {
+  g_stop = 1;
+}
+
+struct Listener {
+  const Proxy* proxy;
+};
+
+struct Connection {
+  const Proxy* proxy;
+  std::string client;
+  std::string request;
+  std::string pending;  // answer bytes not yet written
+  bool answered = false;
+  Clock::time_point answer_at{};
+};
+
+bool RaiseFileLimit(size_t needed) {
+  rlimit limit{};
+  getrlimit(RLIMIT_NOFILE, &limit);
+  if (limit.rlim_cur >= needed) return true;
+  if (limit.rlim_max < needed) limit.rlim_max = needed;  // works as root
+  limit.rlim_cur = limit.rlim_max;
+  if (setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
+  getrlimit(RLIMIT_NOFILE, &limit);
+  return limit.rlim_cur >= needed;
+}
+
+int Listen(const Proxy& proxy) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  int one = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(proxy.port);
+  inet_pton(AF_INET, proxy.address.c_str(), &address.sin_addr);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(fd, 1024) != 0) {
+    std::fprintf(stderr, "proxyfarm: cannot listen on %s:%u: %s\n", proxy.address.c_str(),
+                 proxy.port, std::strerror(errno));
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+class Farm {
+ public:
+  explicit Farm(const ServerOptions& options) : options_(options) {}
+  ~Farm() {
+    for (auto& [fd, listener] : listeners_) close(fd);
+    for (auto& [fd, connection] : connections_) close(fd);
+    if (epoll_ >= 0) close(epoll_);
+  }
+
+  bool Start(const std::vector<Proxy>& plan) {
+    epoll_ = epoll_create1(EPOLL_CLOEXEC);
+    for (const Proxy& proxy : plan) {
+      if (proxy.kind == Kind::Refused) continue;
+      int fd = Listen(proxy);
+      if (fd < 0) return false;
+      listeners_[fd] = {&proxy};
+      Watch(fd, EPOLLIN);
+    }
+    return true;
+  }
+
+  void Serve() {
+    Clock::time_point end = Clock::now() + std::chrono::seconds(options_.lifetime_s);
+    epoll_event events[256];
+    while (!g_stop && Clock::now() < end) {
+      int ready = epoll_wait(epoll_, events, 256, 50);
+      for (int i = 0; i < ready; ++i) Handle(events[i].data.fd, events[i].events);
+      AnswerDueSlowOnes();
+    }
+  }
+
+ private:
+  void Watch(int fd, uint32_t events) {
+    epoll_event event{};
+    event.events = events;
+    event.data.fd = fd;
+    epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event);
+  }
+
+  void Handle(int fd, uint32_t events) {
+    if (auto listener = listeners_.find(fd); listener != listeners_.end()) {
+      AcceptAll(fd, listener->second.proxy);
+      return;
+    }
+    auto found = connections_.find(fd);
+    if (found == connections_.end()) return;
+    Connection& connection = found->second;
+    if (events & EPOLLIN) ReadRequest(fd, connection);
+    if (connections_.count(fd) && (events & EPOLLOUT)) Flush(fd, connection);
+    if (connections_.count(fd) && (events & (EPOLLERR | EPOLLHUP)) && !(events & EPOLLIN)) Drop(fd);
+  }
+
+  void AcceptAll(int listen_fd, const Proxy* proxy) {
+    for (;;) {
+      sockaddr_in peer{};
+      socklen_t length = sizeof peer;
+      int fd = accept4(listen_fd, reinterpret_cast<sockaddr*>(&peer), &length,
+                       SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (fd < 0) return;
+      char client[INET_ADDRSTRLEN];
+      inet_ntop(AF_INET, &peer.sin_addr, client, sizeof client);
+      connections_[fd] = Connection{proxy, client, {}, {}, false, {}};
+      Watch(fd, EPOLLIN | EPOLLRDHUP);
+    }
+  }
+
+  void ReadRequest(int fd, Connection& connection) {
+    char buffer[4096];
+    for (;;) {
+      ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n == 0) return Drop(fd);  // the client gave up (or finished)
+      if (n < 0) break;
+      if (connection.answered || connection.proxy->kind == Kind::BlackHole) continue;
+      connection.request.append(buffer, static_cast<size_t>(n));
+    }
+    if (connection.answered || connection.proxy->kind == Kind::BlackHole) return;
+    bool complete = connection.request.find("\r\n\r\n") != std::string::npos ||
+                    connection.request.size() >= kMaxRequest;
+    if (!complete) return;
+    connection.answered = true;
+    connection.pending = Answer(connection.proxy->kind, connection.request,
+                                connection.proxy->address, connection.client);
+    if (connection.proxy->kind == Kind::Slow) {
+      connection.answer_at = Clock::now() + std::chrono::milliseconds(options_.slow_ms);
+      slow_.insert({connection.answer_at, fd});
+      return;
+    }
+    Flush(fd, connection);
+  }
+
+  void AnswerDueSlowOnes() {
+    Clock::time_point now = Clock::now();
+    while (!slow_.empty() && slow_.begin()->first <= now) {
+      int fd = slow_.begin()->second;
+      slow_.erase(slow_.begin());
+      if (auto found = connections_.find(fd); found != connections_.end()) Flush(fd, found->second);
+    }
+  }
+
+  void Flush(int fd, Connection& connection) {
+    if (connection.pending.empty()) return;
+    if (connection.proxy->kind == Kind::Slow && Clock::now() < connection.answer_at) return;
+    ssize_t n = send(fd, connection.pending.data(), connection.pending.size(), MSG_NOSIGNAL);
+    if (n < 0 && errno != EAGAIN) return Drop(fd);
+    if (n > 0) connection.pending.erase(0, static_cast<size_t>(n));
+    if (connection.pending.empty()) return Drop(fd);
+    epoll_event event{};
+    event.events = EPOLLIN | EPOLLOUT | EPOLLRDHUP;
+    event.data.fd = fd;
+    epoll_ctl(epoll_, EPOLL_CTL_MOD, fd, &event);
+  }
+
+  void Drop(int fd) {
+    epoll_ctl(epoll_, EPOLL_CTL_DEL, fd, nullptr);
+    close(fd);
+    connections_.erase(fd);
+  }
+
+  ServerOptions options_;
+  int epoll_ = -1;
+  std::map<int, Listener> listeners_;
+  std::map<int, Connection> connections_;
+  std::multimap<Clock::time_point, int> slow_;
+};
+
+}  // namespace
+
+int RunFarm(const std::vector<Proxy>& plan, const ServerOptions& options) {
+  if (!RaiseFileLimit(plan.size() + 4096)) {
+    std::fprintf(stderr,
+                 "proxyfarm: the open-files limit is too low for %zu listeners; raise it with "
+                 "'ulimit -n %zu' (or run as root)\n",
+                 plan.size(), plan.size() + 4096);
+    return 3;
+  }
+  signal(SIGINT, OnSignal);
+  signal(SIGTERM, OnSignal);
+  signal(SIGPIPE, SIG_IGN);
+  auto farm = std::make_unique<Farm>(options);
+  if (!farm->Start(plan)) return 4;
+  if (!options.ready_file.empty()) std::ofstream(options.ready_file) << "ready\n";
+  farm->Serve();
+  return 0;
+}
+
+}  // namespace proxyfarm

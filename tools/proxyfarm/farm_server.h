@@ -1,0 +1,29 @@
+#pragma once
+// One process, one thread, one epoll loop, standing in for every proxy of the plan.
+#include <string>
+#include <vector>
+
+#include "farm_plan.h"
+
+namespace proxyfarm {
+
+struct ServerOptions {
+  int slow_ms = 1500;      // delay before a slow proxy answers
+  int lifetime_s = 900;    // the farm stops by itself after this long
+  std::string ready_file;  // written once every listener is up
+};
+
+// Listens on every proxy of the plan except the refused ones and serves until the lifetime
+// ends or SIGINT/SIGTERM arrives. Returns a process exit code.
+int RunFarm(const std::vector<Proxy>& plan, const ServerOptions& options);
+
+// The judge-style page that a proxy of this kind lets the judge see. `proxy_address` is the
+// address the judge would see as its visitor; `client_address` the real client's.
+std::string JudgePage(Kind kind, const std::string& request, const std::string& proxy_address,
+                      const std::string& client_address);
+
+// The complete HTTP answer of a proxy of this kind to `request`.
+std::string Answer(Kind kind, const std::string& request, const std::string& proxy_address,
+                   const std::string& client_address);
+
+}  // namespace proxyfarm
