@@ -7,6 +7,7 @@
 #include "app/browser_info.h"
 #include "app/instance_lock.h"
 #include "app/settings_store.h"
+#include "verify/resolver.h"
 
 namespace quillet {
 
@@ -15,6 +16,7 @@ struct Platform {
   std::unique_ptr<SettingsStore> settings;
   std::unique_ptr<InstanceLock> instance_lock;
   std::unique_ptr<BrowserInfo> browser_info;
+  std::unique_ptr<Resolver> resolver;
 };
 
 std::unique_ptr<Platform> MakePlatform();

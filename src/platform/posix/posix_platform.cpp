@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "platform/platform.h"
+#include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/gsettings_browser_info.h"
 #include "platform/posix/keyfile_settings_store.h"
 #include "platform/posix/lock_file_instance.h"
@@ -27,6 +28,7 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->settings = std::make_unique<KeyFileSettingsStore>(KeyFileSettingsStore::DefaultPath());
   platform->instance_lock = std::make_unique<LockFileInstance>(LockFileInstance::DefaultPath());
   platform->browser_info = std::make_unique<GSettingsBrowserInfo>();
+  platform->resolver = std::make_unique<GetAddrInfoResolver>();
   return platform;
 }
 

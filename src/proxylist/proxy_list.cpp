@@ -1,0 +1,226 @@
+#include "proxylist/proxy_list.h"
+
+#include <algorithm>
+
+#include "core/errors.h"
+#include "core/text.h"
+
+namespace quillet {
+namespace {
+
+constexpr long kErrSubscript = 381;
+
+CellAlignment AlignmentOf(char code) {
+  if (code == '^') return CellAlignment::Centre;
+  if (code == '>') return CellAlignment::Right;
+  return CellAlignment::Left;
+}
+
+}  // namespace
+
+std::array<ColumnTitle, kColumnCount> ColumnTitles() {
+  std::array<ColumnTitle, kColumnCount> titles;
+  std::vector<std::string> parts = Split(kGridFormat, "|");
+  for (size_t i = 0; i < titles.size() && i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    titles[i] = {part.empty() ? "" : part.substr(1), AlignmentOf(part.empty() ? '<' : part[0])};
+  }
+  return titles;
+}
+
+ProxyList::ProxyList() {
+  Reset();
+}
+
+void ProxyList::BeginUpdate() {
+  if (update_depth_++ == 0 && observer_) observer_->BeginReset();
+}
+
+void ProxyList::EndUpdate() {
+  if (update_depth_ == 0) return;
+  if (--update_depth_ == 0 && observer_) observer_->EndReset();
+}
+
+void ProxyList::Reset() {
+  BeginUpdate();
+  rows_.clear();
+  rows_.emplace_back();
+  std::array<ColumnTitle, kColumnCount> titles = ColumnTitles();
+  for (int col = 0; col < kColumnCount; ++col)
+    rows_[0].cells[size_t(col)] = titles[size_t(col)].text;
+  row_ = col_ = row_sel_ = col_sel_ = 0;
+  first_visible_ = 1;
+  widths_ = kColumnWidths;
+  EndUpdate();
+}
+
+int ProxyList::AddRow(const std::array<std::string, kColumnCount>& cells) {
+  int row = Rows();
+  bool notify = observer_ && update_depth_ == 0;
+  if (notify) observer_->BeginInsertRows(row, row);
+  rows_.emplace_back();
+  rows_.back().cells = cells;
+  if (notify) observer_->EndInsertRows();
+  return row;
+}
+
+void ProxyList::RemoveRow(int row) {
+  if (row < 1 || row >= Rows()) throw RunTimeError(kErrSubscript, "Subscript out of range");
+  bool notify = observer_ && update_depth_ == 0;
+  if (notify) observer_->BeginRemoveRows(row, row);
+  rows_.erase(rows_.begin() + row);
+  int last = LastRow();
+  row_ = std::min(row_, last);
+  row_sel_ = std::min(row_sel_, last);
+  if (first_visible_ > last && last >= 1) first_visible_ = last;
+  if (notify) observer_->EndRemoveRows();
+}
+
+bool ProxyList::ValidCell(int row, int col) const {
+  return row >= 0 && row < Rows() && col >= 0 && col < kColumnCount;
+}
+
+void ProxyList::CheckCell(int row, int col) const {
+  if (!ValidCell(row, col)) throw RunTimeError(kErrSubscript, "Subscript out of range");
+}
+
+void ProxyList::NotifyCells(int top, int left, int bottom, int right) {
+  if (observer_ && update_depth_ == 0) observer_->CellsChanged(top, left, bottom, right);
+}
+
+void ProxyList::SetText(int row, int col, const std::string& text) {
+  CheckCell(row, col);
+  rows_[size_t(row)].cells[size_t(col)] = text;
+  NotifyCells(row, col, row, col);
+}
+
+void ProxyList::ChangeSelection(int row, int col, int row_sel, int col_sel) {
+  CheckCell(row, col);
+  CheckCell(row_sel, col_sel);
+  CellRange before = Selection();
+  row_ = row, col_ = col, row_sel_ = row_sel, col_sel_ = col_sel;
+  NotifyCells(before);
+  NotifyCells(Selection());
+}
+
+void ProxyList::SetCurrentRow(int row) {
+  ChangeSelection(row, col_, row, col_);
+}
+void ProxyList::SetCurrentCol(int col) {
+  ChangeSelection(row_, col, row_, col);
+}
+void ProxyList::SetSelectionEndRow(int row) {
+  ChangeSelection(row_, col_, row, col_sel_);
+}
+void ProxyList::SetSelectionEndCol(int col) {
+  ChangeSelection(row_, col_, row_sel_, col);
+}
+
+CellRange ProxyList::Selection() const {
+  return {std::min(row_, row_sel_), std::min(col_, col_sel_), std::max(row_, row_sel_),
+          std::max(col_, col_sel_)};
+}
+
+int ProxyList::FirstSelectedRow() const {
+  return std::min(row_, row_sel_);
+}
+
+std::string ProxyList::SelectedText() const {
+  CellRange range = Selection();
+  std::string text;
+  for (int row = range.top; row <= range.bottom; ++row) {
+    if (row > range.top) text += '\r';
+    for (int col = range.left; col <= range.right; ++col) {
+      if (col > range.left) text += '\t';
+      text += Text(row, col);
+    }
+  }
+  return text;
+}
+
+template <class Apply>
+void ProxyList::ForFilledCells(Apply apply) {
+  CellRange range =
+      fill_mode_ == FillMode::Repeat ? Selection() : CellRange{row_, col_, row_, col_};
+  for (int row = range.top; row <= range.bottom; ++row) {
+    for (int col = range.left; col <= range.right; ++col) apply(rows_[size_t(row)], size_t(col));
+  }
+  NotifyCells(range);
+}
+
+void ProxyList::SetCellForeColor(Color color) {
+  ForFilledCells([color](ProxyRow& row, size_t col) { row.fore[col] = color; });
+}
+
+void ProxyList::SetCellBackColor(Color color) {
+  ForFilledCells([color](ProxyRow& row, size_t col) { row.back[col] = color; });
+}
+
+void ProxyList::SetCellPicture(CellPicture picture) {
+  ForFilledCells([picture](ProxyRow& row, size_t col) { row.pictures[col] = picture; });
+}
+
+void ProxyList::SetCellColors(int row, int col, Color fore, Color back) {
+  CheckCell(row, col);
+  rows_[size_t(row)].fore[size_t(col)] = fore;
+  rows_[size_t(row)].back[size_t(col)] = back;
+  NotifyCells(row, col, row, col);
+}
+
+void ProxyList::SetCellForeColorAt(int row, int col, Color color) {
+  CheckCell(row, col);
+  rows_[size_t(row)].fore[size_t(col)] = color;
+  NotifyCells(row, col, row, col);
+}
+
+void ProxyList::SetCellBackColorAt(int row, int col, Color color) {
+  CheckCell(row, col);
+  rows_[size_t(row)].back[size_t(col)] = color;
+  NotifyCells(row, col, row, col);
+}
+
+void ProxyList::SetCellPictureAt(int row, int col, CellPicture picture) {
+  CheckCell(row, col);
+  rows_[size_t(row)].pictures[size_t(col)] = picture;
+  NotifyCells(row, col, row, col);
+}
+
+void ProxyList::SetFirstVisibleRow(int row) {
+  if (row < 1 || row >= Rows()) throw RunTimeError(kErrSubscript, "Subscript out of range");
+  if (row == first_visible_) return;
+  first_visible_ = row;
+  if (observer_ && update_depth_ == 0) observer_->FirstVisibleRowChanged(row);
+}
+
+bool ProxyList::RowIsVisible(int row) const {
+  if (row == 0) return true;
+  return row >= first_visible_ && row < first_visible_ + visible_rows_ && row < Rows();
+}
+
+int ProxyList::ColumnLeft(int col) const {
+  int left = 0;
+  for (int c = 0; c < col && c < kColumnCount; ++c) left += widths_[size_t(c)];
+  return left;
+}
+
+void ProxyList::SetRowHeights(int title_twips, int row_twips) {
+  title_height_ = title_twips;
+  row_height_ = row_twips;
+}
+
+int ProxyList::RowTop(int row) const {
+  if (row == 0) return 0;
+  if (!RowIsVisible(row)) return -1;
+  return title_height_ + (row - first_visible_) * row_height_;
+}
+
+void ProxyList::SortRows(int first, int last,
+                         const std::function<bool(const ProxyRow&, const ProxyRow&)>& less) {
+  first = std::max(first, 1);
+  last = std::min(last, LastRow());
+  if (first >= last) return;
+  std::stable_sort(rows_.begin() + first, rows_.begin() + last + 1, less);
+  NotifyCells(first, 0, last, kColumnCount - 1);
+}
+
+}  // namespace quillet

@@ -1,0 +1,48 @@
+#pragma once
+// One row of the proxy list: ten text cells (column 0 is the hidden, always-empty column) with
+// the display state of each cell.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "proxylist/palette.h"
+
+namespace quillet {
+
+inline constexpr int kColumnCount = 10;
+
+// Column numbers of the grid.
+enum ListColumn : int {
+  kColHidden = 0,
+  kColServerIp = 1,
+  kColServerName = 2,
+  kColComment = 3,
+  kColVerified = 4,
+  kColType = 5,
+  kColStatus = 6,
+  kColSecure = 7,
+  kColPing = 8,
+  kColCol = 9,
+};
+
+// The Server IP cell shows five blanks in front of the address.
+inline constexpr const char* kServerIpIndent = "     ";
+
+// The pictures a cell can show: pOK (anonymous), pNo (not anonymous), pClosed (answer not
+// recognised) and pArrow (the row under test).
+enum class CellPicture : uint8_t { None, OK, No, Closed, Arrow };
+
+struct ProxyRow {
+  std::array<std::string, kColumnCount> cells;
+  std::array<Color, kColumnCount> fore;
+  std::array<Color, kColumnCount> back;
+  std::array<CellPicture, kColumnCount> pictures;
+
+  ProxyRow() {
+    fore.fill(kSystemWindowText);
+    back.fill(kSystemWindowBackground);
+    pictures.fill(CellPicture::None);
+  }
+};
+
+}  // namespace quillet

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include "proxylist/row_painting.h"
+
+namespace quillet {
+namespace {
+
+std::array<std::string, kColumnCount> Cells(const std::vector<std::string>& fields) {
+  std::array<std::string, kColumnCount> cells;
+  for (size_t i = 0; i < fields.size() && i + 1 < cells.size(); ++i) cells[i + 1] = fields[i];
+  return cells;
+}
+
+// Appends a row from nine fields and paints it as loading does.
+int AddPainted(ProxyList& list, std::vector<std::string> fields) {
+  fields.resize(9);
+  int row = list.AddRow(Cells(fields));
+  PaintRowFromFields(list, fields);
+  return row;
+}
+
+std::vector<std::string> Row(const std::string& status, const std::string& secure,
+                             const std::string& col) {
+  return {"10.0.0.1:80", "", "", "", "", status, secure, "", col};
+}
+
+TEST(PaintRowFromFields, rowWithoutColoursOrStatusStaysUnpaintedAndSelected) {
+  ProxyList list;
+  int row = AddPainted(list, Row("", "", ""));
+  EXPECT_EQ(list.Row(row).fore[kColComment], kSystemWindowText);
+  EXPECT_EQ(list.Row(row).back[kColComment], kSystemWindowBackground);
+  CellRange selection = list.Selection();
+  EXPECT_EQ(selection.top, row);
+  EXPECT_EQ(selection.bottom, row);
+  EXPECT_EQ(selection.left, 0);
+  EXPECT_EQ(selection.right, 9);
+}
+
+TEST(PaintRowFromFields, colCellEncodings) {
+  struct Case {
+    std::string col;
+    Color fore, back;
+  } cases[] = {{";14", PaletteColor(0), PaletteColor(14)},
+               {"12;15", PaletteColor(12), PaletteColor(15)},
+               {"12", PaletteColor(12), PaletteColor(0)},
+               {"9;", PaletteColor(9), PaletteColor(0)}};
+  for (const Case& c : cases) {
+    ProxyList list;
+    int row = AddPainted(list, Row("", "", c.col));
+    for (int col = 1; col < kColumnCount; ++col) {
+      EXPECT_EQ(list.Row(row).fore[size_t(col)], c.fore) << c.col;
+      EXPECT_EQ(list.Row(row).back[size_t(col)], c.back) << c.col;
+    }
+    EXPECT_EQ(list.Row(row).back[0], kSystemWindowBackground) << "column 0 is never painted";
+  }
+  EXPECT_EQ(PaletteColor(14), Rgb(255, 255, 0));
+  EXPECT_EQ(PaletteColor(7), Rgb(192, 192, 192));
+}
+
+TEST(PaintRowFromFields, failedStatusTakesFailColourWhateverTheColCell) {
+  ProxyList list;
+  list.FailColor = Rgb(1, 2, 3);
+  EXPECT_EQ(list.Row(AddPainted(list, Row("--", "", "12;14"))).back[3], Rgb(1, 2, 3));
+  EXPECT_EQ(list.Row(AddPainted(list, Row("403", "", ""))).back[3], Rgb(1, 2, 3));
+  // An empty (or blank) Status keeps the Col cell's background.
+  EXPECT_EQ(list.Row(AddPainted(list, Row("  ", "", ";14"))).back[3], PaletteColor(14));
+  EXPECT_EQ(list.Row(AddPainted(list, Row("ok", "", ";14"))).back[3], PaletteColor(14));
+}
+
+TEST(PaintRowFromFields, okRowsShowTheAnonymityPicture) {
+  ProxyList list;
+  EXPECT_EQ(list.Row(AddPainted(list, Row("OK", "y", ""))).pictures[kColServerIp], CellPicture::OK);
+  EXPECT_EQ(list.Row(AddPainted(list, Row("ok", "N", ""))).pictures[kColServerIp], CellPicture::No);
+  EXPECT_EQ(list.Row(AddPainted(list, Row("OK", "?", ""))).pictures[kColServerIp],
+            CellPicture::Closed);
+  EXPECT_EQ(list.Row(AddPainted(list, Row("OK", "", ""))).pictures[kColServerIp],
+            CellPicture::None);
+  // A failed row never gets a picture, even with a Secure code.
+  EXPECT_EQ(list.Row(AddPainted(list, Row("--", "Y", ""))).pictures[kColServerIp],
+            CellPicture::None);
+}
+
+TEST(ProxyList, fillModeDecidesWhereAColourGoes) {
+  ProxyList list;
+  for (int i = 0; i < 3; ++i) list.AddRow({});
+  list.SetCurrentRow(1);
+  list.SetCurrentCol(0);
+  list.SetSelectionEndRow(2);
+  list.SetSelectionEndCol(9);
+  list.SetCellBackColor(Rgb(9, 9, 9));
+  EXPECT_EQ(list.Row(1).back[0], Rgb(9, 9, 9));
+  EXPECT_EQ(list.Row(1).back[5], kSystemWindowBackground) << "single mode paints one cell";
+  list.SetFillMode(FillMode::Repeat);
+  list.SetCellBackColor(Rgb(7, 7, 7));
+  EXPECT_EQ(list.Row(2).back[9], Rgb(7, 7, 7));
+  EXPECT_EQ(list.Row(3).back[9], kSystemWindowBackground);
+  // Moving the current row collapses the selection, as the grid does.
+  list.SetCurrentRow(3);
+  EXPECT_EQ(list.Selection().top, 3);
+  EXPECT_EQ(list.Selection().bottom, 3);
+  EXPECT_EQ(list.Selection().right, 0);
+}
+
+TEST(ProxyList, selectedTextJoinsCellsWithTabsAndRowsWithCarriageReturns) {
+  ProxyList list;
+  list.AddRow({"", "     1.2.3.4:80", "a:1", "c"});
+  list.AddRow({"", "", "b:2"});
+  list.SetCurrentRow(2);
+  list.SetCurrentCol(0);
+  list.SetSelectionEndRow(1);
+  list.SetSelectionEndCol(2);
+  EXPECT_EQ(list.SelectedText(), "\t     1.2.3.4:80\ta:1\r\t\tb:2");
+  EXPECT_EQ(list.FirstSelectedRow(), 1);
+}
+
+TEST(RowType, lastLabelOfTheNameInUpperCase) {
+  EXPECT_EQ(RowType("proxy.example.com:8080", "x"), "COM");
+  EXPECT_EQ(RowType(" www.web.de:80", ""), "DE");
+  EXPECT_EQ(RowType("host.10:80", "x"), "");
+  EXPECT_EQ(RowType("10.1.2.3:80", "x"), "");
+  EXPECT_EQ(RowType("ab:80", "kept"), "kept") << "colon at position 3";
+  EXPECT_EQ(RowType("abc:80", ""), "ABC");
+  EXPECT_EQ(RowType("", "kept"), "kept");
+  EXPECT_EQ(RowType("abcd:80", ""), "BCD");
+}
+
+TEST(GridHitTest, findsColumnAndRowIncludingTheTitleRow) {
+  ProxyList list;
+  for (int i = 0; i < 50; ++i) list.AddRow({});
+  list.SetRowHeights(300, 240);
+  list.SetVisibleRowCount(10);
+  GridCell title = GridHitTest(list, 10, 5);
+  EXPECT_EQ(title.col, 1);
+  EXPECT_EQ(title.row, 0);
+  GridCell cell = GridHitTest(list, 2000 + 2500 + 1, 300 + 240 * 2 + 1);
+  EXPECT_EQ(cell.col, 3);
+  EXPECT_EQ(cell.row, 3);
+  list.SetFirstVisibleRow(20);
+  EXPECT_EQ(GridHitTest(list, 0, 300).row, 20);
+  GridCell outside = GridHitTest(list, 1e6, 300 + 240 * 10 + 1);
+  EXPECT_EQ(outside.col, -1);
+  EXPECT_EQ(outside.row, -1);
+}
+
+class UseCellAsProxyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    list.AddRow({"", "     10.0.0.1:80", "proxy.example.com:8080", "note"});
+    list.AddRow({"", "     ", "name.example.org:3128"});
+    list.AddRow({"", "     10.0.0.2:81", ""});
+    list.AddRow({"", "     10.0.0.3", "no-port"});
+  }
+  std::string Use(int row, int col, int protocol) {
+    list.SetCurrentRow(row);
+    settings.GridCol = int16_t(col);
+    fields.fields.servers[size_t(protocol)] = "unchanged";
+    UseCellAsProxy(list, settings, fields, protocol);
+    return fields.fields.servers[size_t(protocol)];
+  }
+  ProxyList list;
+  AppSettings settings;
+  MemoryProxyFields fields;
+};
+
+TEST_F(UseCellAsProxyTest, picksTheAddressColumnUnderTheClick) {
+  EXPECT_EQ(Use(1, kColComment, 1), "proxy.example.com:8080");
+  EXPECT_EQ(Use(1, kColServerIp, 0), "10.0.0.1:80");
+  EXPECT_EQ(Use(2, kColServerIp, 2), "name.example.org:3128") << "empty IP falls back to name";
+  EXPECT_EQ(Use(3, kColPing, 3), "10.0.0.2:81") << "empty name falls back to IP";
+  EXPECT_EQ(Use(4, kColServerName, 0), "unchanged") << "a cell without ':' changes nothing";
+  EXPECT_EQ(Use(1, -1, 0), "unchanged") << "outside every column";
+}
+
+}  // namespace
+}  // namespace quillet
