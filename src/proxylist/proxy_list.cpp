@@ -160,29 +160,29 @@ void ProxyList::SetCellPicture(CellPicture picture) {
   ForFilledCells([picture](ProxyRow& row, size_t col) { row.pictures[col] = picture; });
 }
 
-void ProxyList::SetCellColors(int row, int col, Color fore, Color back) {
+template <class Value>
+void ProxyList::SetAt(int row, int col, std::array<Value, kColumnCount> ProxyRow::*member,
+                      Value value) {
   CheckCell(row, col);
-  rows_[size_t(row)].fore[size_t(col)] = fore;
-  rows_[size_t(row)].back[size_t(col)] = back;
+  (rows_[size_t(row)].*member)[size_t(col)] = value;
   NotifyCells(row, col, row, col);
+}
+
+void ProxyList::SetCellColors(int row, int col, Color fore, Color back) {
+  SetAt(row, col, &ProxyRow::fore, fore);
+  SetAt(row, col, &ProxyRow::back, back);
 }
 
 void ProxyList::SetCellForeColorAt(int row, int col, Color color) {
-  CheckCell(row, col);
-  rows_[size_t(row)].fore[size_t(col)] = color;
-  NotifyCells(row, col, row, col);
+  SetAt(row, col, &ProxyRow::fore, color);
 }
 
 void ProxyList::SetCellBackColorAt(int row, int col, Color color) {
-  CheckCell(row, col);
-  rows_[size_t(row)].back[size_t(col)] = color;
-  NotifyCells(row, col, row, col);
+  SetAt(row, col, &ProxyRow::back, color);
 }
 
 void ProxyList::SetCellPictureAt(int row, int col, CellPicture picture) {
-  CheckCell(row, col);
-  rows_[size_t(row)].pictures[size_t(col)] = picture;
-  NotifyCells(row, col, row, col);
+  SetAt(row, col, &ProxyRow::pictures, picture);
 }
 
 void ProxyList::SetFirstVisibleRow(int row) {

@@ -142,6 +142,8 @@ class ProxyList {
   void ChangeSelection(int row, int col, int row_sel, int col_sel);
   template <class Apply>
   void ForFilledCells(Apply apply);
+  template <class Value>
+  void SetAt(int row, int col, std::array<Value, kColumnCount> ProxyRow::*member, Value value);
 
   std::vector<ProxyRow> rows_;
   int row_ = 0, col_ = 0, row_sel_ = 0, col_sel_ = 0;
