@@ -13,7 +13,7 @@ run_packages=(
 test_packages=(
   googletest libgtest-dev
   tinyproxy squid
-  xvfb xauth
+  xvfb xauth libglib2.0-bin
 )
 
 packages=("${run_packages[@]}")

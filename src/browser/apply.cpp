@@ -1,0 +1,69 @@
+#include "browser/apply.h"
+
+#include <array>
+
+#include "app/error_report.h"
+#include "browser/current_settings.h"
+#include "core/text.h"
+
+namespace quillet {
+
+std::string BuildProxyString(const ProxyFields& fields) {
+  if (fields.same) return fields.servers[0];
+  static constexpr std::array<const char*, 4> kPrefixes = {"http=", "https=", "ftp=", "gopher="};
+  std::string text = kPrefixes[0] + fields.servers[0] + ";";
+  for (size_t i = 1; i < kPrefixes.size(); ++i) {
+    if (!fields.servers[i].empty()) text += kPrefixes[i] + fields.servers[i] + ";";
+  }
+  if (text.find(';') == text.size() - 1) {
+    size_t start = text.find('=') + 1;
+    return text.substr(start, text.size() - 1 - start);
+  }
+  return text;
+}
+
+std::string BuildBypassList(ProxyFields& fields) {
+  std::string list = fields.bypass_local ? "<local>" : "";
+  fields.bypass = Trim(fields.bypass);
+  if (fields.bypass.empty()) return list;
+  if (fields.bypass.back() == ';') fields.bypass.pop_back();
+  return fields.bypass + ";" + list;
+}
+
+int32_t ProxyFlags(CheckState proxy, const std::string& proxy_string) {
+  if (proxy == CheckState::Unchecked || proxy_string.empty()) return kProxyFlagsDirect;
+  return kProxyFlagsManual;
+}
+
+void WriteProxySettings(ConnectionProxyComponent& component, ProxyFields& fields) {
+  CheckState proxy = fields.proxy;
+  std::string server = BuildProxyString(fields);
+  std::string bypass = BuildBypassList(fields);
+  std::string connection = ConnectionName(fields.connection);
+  int32_t flags = ProxyFlags(proxy, server);
+  component.SetConnectionOption(kProxyOptionServer, connection, server, flags);
+  if (!bypass.empty() && flags == kProxyFlagsManual) {
+    component.SetConnectionOption(kProxyOptionBypass, connection, bypass, kProxyFlagsBypass);
+  }
+}
+
+ApplyOutcome ApplyProxySettings(ProxyFieldsView& view, ConnectionProxyComponent& component,
+                                BrowserPickup& browser, UserInterface& ui, int apply_mode) {
+  ApplyOutcome outcome = ApplyOutcome::Failed;
+  ProxyFields fields = view.Fields();
+  RunGuarded(ui, tags::kApply, [&] {
+    WriteProxySettings(component, fields);
+    view.SetFields(fields);
+    browser.OpenBrowser(apply_mode == 2);
+    if (apply_mode == 2) {
+      outcome = ApplyOutcome::Exit;
+      return;
+    }
+    browser.CloseOpenedBrowser();
+    outcome = apply_mode == 1 ? ApplyOutcome::Exit : ApplyOutcome::Stay;
+  });
+  view.SetFields(fields);
+  return outcome;
+}
+
+}  // namespace quillet

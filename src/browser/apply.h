@@ -1,0 +1,44 @@
+#pragma once
+// Apply: writes the main window's proxy area into the browser's settings of the chosen
+// connection, then lets the browser take them as the apply mode says.
+#include <cstdint>
+#include <string>
+
+#include "app/proxy_fields.h"
+#include "app/user_interface.h"
+#include "browser/connection_proxy.h"
+
+namespace quillet {
+
+// The proxy server text: the bare form host:port, or "http=..;https=..;ftp=..;gopher=..;".
+std::string BuildProxyString(const ProxyFields& fields);
+
+// The bypass list: the bypass box (trimmed, less one trailing ";", both written back into
+// `fields`), ";" and "<local>" when local addresses bypass the proxy.
+std::string BuildBypassList(ProxyFields& fields);
+
+// 1 (direct) when the proxy is off or there is no proxy server, else 2.
+int32_t ProxyFlags(CheckState proxy, const std::string& proxy_string);
+
+// Writes the server and, with the proxy on, a non-empty bypass list. `fields` shows the
+// bypass box as written.
+void WriteProxySettings(ConnectionProxyComponent& component, ProxyFields& fields);
+
+// How the browser is made to take the new settings after they are written.
+class BrowserPickup {
+ public:
+  virtual ~BrowserPickup() = default;
+  // Opens the browser; `leave_open` when the program exits and leaves it open.
+  virtual void OpenBrowser(bool leave_open) = 0;
+  // Waits for the window opened by OpenBrowser and closes it, letting window events run.
+  virtual void CloseOpenedBrowser() = 0;
+};
+
+// Apply modes: 0 apply only, 1 apply and exit, 2 apply, leave the browser open and exit.
+enum class ApplyOutcome { Stay, Exit, Failed };
+
+// The Apply command. Stay: the caller turns Cancel into Exit. Failed: the failure was reported.
+ApplyOutcome ApplyProxySettings(ProxyFieldsView& view, ConnectionProxyComponent& component,
+                                BrowserPickup& browser, UserInterface& ui, int apply_mode);
+
+}  // namespace quillet

@@ -1,0 +1,26 @@
+#pragma once
+// The component that reads and writes the proxy options of one connection. The empty
+// connection name is the local network; other names are phonebook entries.
+#include <cstdint>
+#include <string>
+
+namespace quillet {
+
+inline constexpr int32_t kProxyOptionServer = 2;  // the ProxyString
+inline constexpr int32_t kProxyOptionBypass = 3;  // the bypass list
+inline constexpr int32_t kProxyFlagsDirect = 1;
+inline constexpr int32_t kProxyFlagsManual = 2;
+inline constexpr int32_t kProxyFlagsBypass = 3;
+
+class ConnectionProxyComponent {
+ public:
+  virtual ~ConnectionProxyComponent() = default;
+  // For option 2 the flags also switch the proxy on (2) or off (1). Failures throw.
+  virtual void SetConnectionOption(int32_t option, const std::string& connection,
+                                   const std::string& value, int32_t flags) = 0;
+  // For option 2 the flags come back as 1 exactly when the connection goes direct.
+  virtual void GetConnectionOption(int32_t option, const std::string& connection,
+                                   std::string& value, int32_t& flags) = 0;
+};
+
+}  // namespace quillet

@@ -1,0 +1,27 @@
+#pragma once
+// Every test of this program runs in a desktop of its own: a temporary configuration and data
+// folder, and GSettings in a key file there. The system's GSettings schemas and MIME database
+// stay visible; its applications do not. Set before GLib reads any of it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quillet::testing {
+
+class DesktopSandbox : public ::testing::Environment {
+ public:
+  void SetUp() override;
+  void TearDown() override;
+  static const std::string& Root();
+  static std::string ConfigHome() { return Root() + "/config"; }
+  static std::string DataHome() { return Root() + "/data"; }
+};
+
+// Runs a program (no shell) and gives its standard output without the final line break;
+// nothing when it cannot be started or fails.
+bool RunProgram(const std::vector<std::string>& argv, std::string& output);
+
+void WriteTextFile(const std::string& path, const std::string& text);
+std::string ReadTextFile(const std::string& path);
+
+}  // namespace quillet::testing

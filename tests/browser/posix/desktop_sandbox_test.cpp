@@ -1,0 +1,75 @@
+// The sandbox every test of this program runs in (see desktop_sandbox.h).
+#include "desktop_sandbox.h"
+
+#include <glib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace quillet::testing {
+namespace {
+
+std::string root_folder;
+
+const auto* const kRegistered = ::testing::AddGlobalTestEnvironment(new DesktopSandbox);
+
+}  // namespace
+
+const std::string& DesktopSandbox::Root() {
+  return root_folder;
+}
+
+void DesktopSandbox::SetUp() {
+  std::string pattern = std::filesystem::temp_directory_path() / "quillet-desktop.XXXXXX";
+  root_folder = g_mkdtemp(pattern.data()) ? pattern : "";
+  ASSERT_FALSE(root_folder.empty());
+  namespace fs = std::filesystem;
+  std::string system_dirs = Root() + "/system";
+  fs::create_directories(system_dirs);
+  fs::create_directories(ConfigHome());
+  fs::create_directories(DataHome() + "/applications");
+  for (const char* shared : {"glib-2.0", "mime"}) {
+    fs::path from = fs::path("/usr/share") / shared;
+    if (fs::exists(from)) fs::create_directory_symlink(from, fs::path(system_dirs) / shared);
+  }
+  setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
+  setenv("XDG_DATA_HOME", DataHome().c_str(), 1);
+  setenv("XDG_DATA_DIRS", system_dirs.c_str(), 1);
+  setenv("XDG_CONFIG_DIRS", (Root() + "/system-config").c_str(), 1);
+  setenv("GSETTINGS_BACKEND", "keyfile", 1);
+  unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+void DesktopSandbox::TearDown() {
+  if (!root_folder.empty()) std::filesystem::remove_all(root_folder);
+}
+
+bool RunProgram(const std::vector<std::string>& argv, std::string& output) {
+  std::vector<gchar*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<gchar*>(arg.c_str()));
+  args.push_back(nullptr);
+  gchar* out = nullptr;
+  gint status = 0;
+  bool ran = g_spawn_sync(nullptr, args.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
+                          &out, nullptr, &status, nullptr);
+  output = out ? out : "";
+  g_free(out);
+  while (!output.empty() && output.back() == '\n') output.pop_back();
+  return ran && g_spawn_check_wait_status(status, nullptr);
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path) << text;
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace quillet::testing
