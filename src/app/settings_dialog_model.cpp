@@ -1,0 +1,143 @@
+#include "app/settings_dialog_model.h"
+
+#include "core/paths.h"
+#include "core/text.h"
+
+namespace quillet {
+namespace {
+
+constexpr size_t kOlderEntriesKept = 8;
+
+// The entries of a stored list text ("a;b;c;"): every piece but the last.
+std::vector<std::string> StoredEntries(const std::string& stored) {
+  std::vector<std::string> pieces = Split(Trim(stored), ";");
+  pieces.pop_back();
+  return pieces;
+}
+
+bool IsNonNegativeNumber(const std::string& text) {
+  return IsNumeric(text) && LeadingNumber(text) >= 0;
+}
+
+}  // namespace
+
+std::string ApplyCaption(int apply_button) {
+  if (apply_button == 1) return "&Apply + Exit";
+  if (apply_button == 2) return "&Apply/openIE";
+  return "&Apply";
+}
+
+std::optional<std::string> UpdatedRecentList(const std::string& value, const std::string& stored,
+                                             const std::vector<std::string>& items) {
+  if (stored.find(value) != std::string::npos) return std::nullopt;
+  std::string text = value + ";";
+  for (size_t i = 0; i < items.size() && i < kOlderEntriesKept; ++i) {
+    std::string entry = Trim(items[i]);
+    if (!entry.empty()) text += entry + ";";
+  }
+  return text;
+}
+
+SettingsDialogFields SettingsDialogModel::Load() {
+  const AppSettings& settings = services_.settings;
+  SettingsDialogFields fields;
+  fields.title = std::string(kAppTitle) + " Settings      your IP: " + settings.MyIP;
+  fields.ping = std::to_string(settings.PingTimeoutMs);
+  fields.timeout = std::to_string(settings.TestTimeoutMs / 1000);
+  fields.search_text = settings.SearchText;
+  fields.find_ip = settings.FindIP;
+  if (!settings.UpgradeVersion.empty()) {
+    fields.upgrade_visible = true;
+    fields.upgrade_caption = "Upgrade available (v." + settings.UpgradeVersion + ")";
+  }
+
+  stored_files_ = services_.store.Read(keys::kComboFiles, "");
+  for (const std::string& entry : StoredEntries(stored_files_)) {
+    fields.list_files.push_back(WithDefaultFolder(services_.program_dir, entry));
+  }
+  fields.list_file = settings.ListFile;
+  loaded_files_ = fields.list_files;
+
+  stored_urls_ = services_.store.Read(keys::kComboUrls, "");
+  fields.test_pages = StoredEntries(stored_urls_);
+  fields.test_page = settings.TestHost + settings.TestPath;
+  loaded_urls_ = fields.test_pages;
+
+  fields.browser_controls = !settings.NoIE;
+  if (fields.browser_controls) {
+    toolbar_guid_ = services_.store.Read(keys::kToolbarGuid, "");
+    toolbar_attached_ = !toolbar_guid_.empty();
+    fields.toolbar_caption = toolbar_attached_ ? kDetachToolbarCaption : kCreateToolbarCaption;
+    fields.apply_choice = settings.ApplyButton;
+  }
+  return fields;
+}
+
+std::optional<std::string> SettingsDialogModel::Save(SettingsDialogFields& fields) {
+  SaveTimeouts(fields);
+  if (!SaveSearch(fields)) return std::nullopt;
+  SaveListFile(fields);
+  SaveTestPage(fields);
+  return ApplyCaption(SaveApplyChoice(fields));
+}
+
+void SettingsDialogModel::SaveTimeouts(const SettingsDialogFields& fields) {
+  if (IsNonNegativeNumber(fields.ping)) {
+    services_.store.Save(keys::kPing, fields.ping);
+    services_.settings.PingTimeoutMs = PingTimeoutFromText(fields.ping);
+  }
+  if (IsNonNegativeNumber(fields.timeout)) {
+    services_.store.Save(keys::kTestTimeout, fields.timeout);
+    services_.settings.TestTimeoutMs = TestTimeoutFromText(fields.timeout);
+  }
+}
+
+bool SettingsDialogModel::SaveSearch(SettingsDialogFields& fields) {
+  fields.search_text = Trim(fields.search_text);
+  if (!fields.search_text.empty()) {
+    services_.store.Save(keys::kSearchText, fields.search_text);
+    services_.settings.SearchText = fields.search_text;
+  }
+  fields.find_ip = Trim(fields.find_ip);
+  if (!fields.find_ip.empty() && !LooksLikeAddress(fields.find_ip)) {
+    services_.ui.ShowMessage("Search IP is invalid", MessageIcon::Error);
+    return false;
+  }
+  services_.store.Save(keys::kFindIp, fields.find_ip);
+  services_.settings.FindIP = fields.find_ip;
+  return true;
+}
+
+void SettingsDialogModel::SaveListFile(const SettingsDialogFields& fields) {
+  const std::string& text = fields.list_file;
+  if (!FileExists(text)) {
+    services_.ui.ShowMessage("The List File '" + text + "' is missing", MessageIcon::Information);
+    return;
+  }
+  std::string path = WithDefaultFolder(services_.program_dir, text);
+  services_.store.Save(keys::kListFile, path);
+  if (auto list = UpdatedRecentList(path, stored_files_, loaded_files_)) {
+    services_.store.Save(keys::kComboFiles, *list);
+    stored_files_ = *list;
+  }
+}
+
+void SettingsDialogModel::SaveTestPage(const SettingsDialogFields& fields) {
+  std::string address = fields.test_page;
+  services_.set_test_page(address);
+  services_.store.Save(keys::kTestUrl, services_.settings.TestHost + services_.settings.TestPath);
+  if (auto list = UpdatedRecentList(fields.test_page, stored_urls_, loaded_urls_)) {
+    services_.store.Save(keys::kComboUrls, *list);
+    stored_urls_ = *list;
+  }
+}
+
+int SettingsDialogModel::SaveApplyChoice(const SettingsDialogFields& fields) {
+  int choice = fields.browser_controls ? fields.apply_choice : 0;
+  if (choice != 1 && choice != 2) choice = 0;
+  services_.settings.ApplyButton = static_cast<int16_t>(choice);
+  services_.store.Save(keys::kApplyButton, std::to_string(choice));
+  return choice;
+}
+
+}  // namespace quillet

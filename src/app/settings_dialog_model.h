@@ -1,0 +1,87 @@
+#pragma once
+// What the settings dialog shows and how its Save validates and writes the settings. The Qt
+// dialog only copies these fields to and from its controls.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_settings.h"
+#include "app/settings_store.h"
+#include "app/user_interface.h"
+
+namespace quillet {
+
+struct SettingsDialogFields {
+  std::string title;
+  std::vector<std::string> list_files;  // cboFiles list
+  std::string list_file;                // cboFiles text
+  std::vector<std::string> test_pages;  // cboURLs list
+  std::string test_page;                // cboURLs text
+  std::string search_text;              // txtSearchText
+  std::string find_ip;                  // txtFindIP
+  std::string ping;                     // txtPing
+  std::string timeout;                  // txtTimeout (seconds)
+  int apply_choice = 0;                 // optNone 0, optExit 1, optOpen 2
+  bool browser_controls = true;         // bAttachIE and frameApply shown
+  std::string toolbar_caption;          // bAttachIE
+  bool upgrade_visible = false;         // lblNewVersion
+  std::string upgrade_caption;
+};
+
+inline constexpr const char* kCreateToolbarCaption = "Create &IE toolbar button";
+inline constexpr const char* kDetachToolbarCaption = "Detach from &IE toolbar";
+
+// The Apply button's caption for an apply mode.
+std::string ApplyCaption(int apply_button);
+
+// The recently-used list text after choosing `value`, or nothing when `stored` (the text read
+// when the dialog opened) already contains it. At most 9 entries: the new one, then the first 8
+// entries of the drop-down list.
+std::optional<std::string> UpdatedRecentList(const std::string& value, const std::string& stored,
+                                             const std::vector<std::string>& items);
+
+class SettingsDialogModel {
+ public:
+  struct Services {
+    SettingsStore& store;
+    AppSettings& settings;
+    UserInterface& ui;
+    std::string program_dir;
+    // Splits a test page address into TestHost/TestPath (and explains a bad one).
+    std::function<void(std::string&)> set_test_page;
+  };
+
+  explicit SettingsDialogModel(Services services) : services_(std::move(services)) {}
+
+  SettingsDialogFields Load();
+
+  // Runs the nine steps of Save on what the user entered (the trimmed texts are written back
+  // into `fields`). Returns the new Apply caption when the dialog may close, nothing when it
+  // must stay open.
+  std::optional<std::string> Save(SettingsDialogFields& fields);
+
+  bool toolbar_attached() const { return toolbar_attached_; }
+  const std::string& toolbar_guid() const { return toolbar_guid_; }
+  void set_toolbar_state(bool attached, const std::string& guid) {
+    toolbar_attached_ = attached;
+    toolbar_guid_ = guid;
+  }
+
+ private:
+  void SaveTimeouts(const SettingsDialogFields& fields);
+  bool SaveSearch(SettingsDialogFields& fields);
+  void SaveListFile(const SettingsDialogFields& fields);
+  void SaveTestPage(const SettingsDialogFields& fields);
+  int SaveApplyChoice(const SettingsDialogFields& fields);
+
+  Services services_;
+  std::string stored_files_;
+  std::string stored_urls_;
+  std::vector<std::string> loaded_files_;
+  std::vector<std::string> loaded_urls_;
+  bool toolbar_attached_ = false;
+  std::string toolbar_guid_;
+};
+
+}  // namespace quillet

@@ -1,0 +1,186 @@
+#include "ui/qu_settings.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "ui/qt_user_interface.h"
+
+namespace quillet {
+namespace {
+
+QComboBox* EditableCombo(const char* name, QWidget* parent) {
+  auto* combo = new QComboBox(parent);
+  combo->setObjectName(name);
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setMinimumContentsLength(40);
+  combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  return combo;
+}
+
+QLineEdit* Box(const char* name, int max_length, QWidget* parent) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(name);
+  if (max_length > 0) {
+    box->setMaxLength(max_length);
+    box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QString(max_length + 3, '0')));
+  }
+  return box;
+}
+
+void Fill(QComboBox* combo, const std::vector<std::string>& items, const std::string& text) {
+  combo->clear();
+  for (const std::string& item : items) combo->addItem(ToQt(item));
+  combo->setEditText(ToQt(text));
+}
+
+QWidget* WithUnit(QLineEdit* box, const char* unit, QWidget* parent) {
+  auto* row = new QWidget(parent);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(box);
+  layout->addWidget(new QLabel(unit, row));
+  layout->addStretch();
+  return row;
+}
+
+}  // namespace
+
+QuSettings::QuSettings(SettingsDialogModel& model, Actions actions, QWidget* parent)
+    : QDialog(parent), model_(model), actions_(std::move(actions)) {
+  setObjectName("QuSettings");
+  setWindowTitle("Quillet Settings");
+  BuildControls();
+  fields_ = model_.Load();
+  ShowFields();
+}
+
+void QuSettings::BuildControls() {
+  auto* main = new QVBoxLayout(this);
+
+  auto* files = new QFormLayout();
+  cboFiles_ = EditableCombo("cboFiles", this);
+  auto* files_label = new QLabel("Proxy List &File", this);
+  files_label->setBuddy(cboFiles_);
+  files->addRow(files_label, cboFiles_);
+  auto* hint = new QLabel("to load a List File use the List Reload button", this);
+  hint->setEnabled(false);
+  files->addRow(QString(), hint);
+  main->addLayout(files);
+
+  auto* frame1 = new QGroupBox("Search", this);
+  frame1->setObjectName("Frame1");
+  auto* search = new QFormLayout(frame1);
+  cboURLs_ = EditableCombo("cboURLs", frame1);
+  txtSearchText_ = Box("txtSearchText", 0, frame1);
+  txtFindIP_ = Box("txtFindIP", 0, frame1);
+  search->addRow("Test Web Page", cboURLs_);
+  search->addRow("Return Text", txtSearchText_);
+  search->addRow("IP", txtFindIP_);
+  main->addWidget(frame1);
+
+  auto* frame2 = new QGroupBox("Timeout", this);
+  frame2->setObjectName("Frame2");
+  auto* timeouts = new QFormLayout(frame2);
+  txtPing_ = Box("txtPing", 4, frame2);
+  txtTimeout_ = Box("txtTimeout", 4, frame2);
+  timeouts->addRow("Ping", WithUnit(txtPing_, "ms", frame2));
+  timeouts->addRow("Test Web Page", WithUnit(txtTimeout_, "sec", frame2));
+  main->addWidget(frame2);
+
+  frameApply_ = new QGroupBox("Button Apply", this);
+  frameApply_->setObjectName("frameApply");
+  auto* apply = new QHBoxLayout(frameApply_);
+  optNone_ = new QRadioButton("+ &none", frameApply_);
+  optExit_ = new QRadioButton("+ E&xit", frameApply_);
+  optOpen_ = new QRadioButton("+ &open IE", frameApply_);
+  optNone_->setObjectName("optNone");
+  optExit_->setObjectName("optExit");
+  optOpen_->setObjectName("optOpen");
+  for (QRadioButton* option : {optNone_, optExit_, optOpen_}) apply->addWidget(option);
+  main->addWidget(frameApply_);
+
+  auto* extras = new QHBoxLayout();
+  bAttachIE_ = new QPushButton(kCreateToolbarCaption, this);
+  bAttachIE_->setObjectName("bAttachIE");
+  bAttachIE_->setToolTip("Create/delete toolbar button in IE");
+  lblNewVersion_ = new QLabel(this);
+  lblNewVersion_->setObjectName("lblNewVersion");
+  lblNewVersion_->setToolTip("Upgrade web page");
+  lblNewVersion_->setTextFormat(Qt::RichText);
+  lblNewVersion_->hide();
+  extras->addWidget(bAttachIE_);
+  extras->addStretch();
+  extras->addWidget(lblNewVersion_);
+  main->addLayout(extras);
+
+  auto* buttons = new QHBoxLayout();
+  bSave_ = new QPushButton("&Save", this);
+  bSave_->setObjectName("bSave");
+  bSave_->setToolTip("Save and apply settings immediately");
+  bSave_->setDefault(true);
+  bCancel_ = new QPushButton("&Cancel", this);
+  bCancel_->setObjectName("bCancel");
+  buttons->addStretch();
+  buttons->addWidget(bSave_);
+  buttons->addWidget(bCancel_);
+  main->addLayout(buttons);
+
+  connect(bSave_, &QPushButton::clicked, this, &QuSettings::OnSave);
+  connect(bCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(bAttachIE_, &QPushButton::clicked, this, [this] {
+    if (!actions_.toggle_toolbar) return;
+    if (auto caption = actions_.toggle_toolbar(model_)) bAttachIE_->setText(ToQt(*caption));
+  });
+  connect(lblNewVersion_, &QLabel::linkActivated, this, [this] {
+    if (actions_.open_upgrade_page) actions_.open_upgrade_page();
+  });
+}
+
+void QuSettings::ShowFields() {
+  setWindowTitle(ToQt(fields_.title));
+  Fill(cboFiles_, fields_.list_files, fields_.list_file);
+  Fill(cboURLs_, fields_.test_pages, fields_.test_page);
+  txtSearchText_->setText(ToQt(fields_.search_text));
+  txtFindIP_->setText(ToQt(fields_.find_ip));
+  txtPing_->setText(ToQt(fields_.ping));
+  txtTimeout_->setText(ToQt(fields_.timeout));
+  optNone_->setChecked(fields_.apply_choice != 1 && fields_.apply_choice != 2);
+  optExit_->setChecked(fields_.apply_choice == 1);
+  optOpen_->setChecked(fields_.apply_choice == 2);
+  bAttachIE_->setText(ToQt(fields_.toolbar_caption));
+  bAttachIE_->setVisible(fields_.browser_controls);
+  frameApply_->setVisible(fields_.browser_controls);
+  lblNewVersion_->setText("<a href=\"upgrade\">" + ToQt(fields_.upgrade_caption).toHtmlEscaped() +
+                          "</a>");
+  lblNewVersion_->setVisible(fields_.upgrade_visible);
+}
+
+void QuSettings::ReadFields() {
+  fields_.list_file = FromQt(cboFiles_->currentText());
+  fields_.test_page = FromQt(cboURLs_->currentText());
+  fields_.search_text = FromQt(txtSearchText_->text());
+  fields_.find_ip = FromQt(txtFindIP_->text());
+  fields_.ping = FromQt(txtPing_->text());
+  fields_.timeout = FromQt(txtTimeout_->text());
+  fields_.apply_choice = optExit_->isChecked() ? 1 : optOpen_->isChecked() ? 2 : 0;
+}
+
+void QuSettings::OnSave() {
+  ReadFields();
+  std::optional<std::string> caption = model_.Save(fields_);
+  txtSearchText_->setText(ToQt(fields_.search_text));
+  txtFindIP_->setText(ToQt(fields_.find_ip));
+  if (!caption) return;
+  apply_caption_ = *caption;
+  accept();
+}
+
+}  // namespace quillet
