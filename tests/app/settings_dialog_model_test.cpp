@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_settings_store.h"
+#include "fakes/temp_dir.h"
 
 namespace quillet {
 namespace {
@@ -17,10 +18,6 @@ namespace fs = std::filesystem;
 class SettingsDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("quillet-dialog-" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
     settings_.MyIP = "10.1.2.3";
     settings_.PingTimeoutMs = 2500;
     settings_.TestTimeoutMs = 2500;
@@ -29,8 +26,6 @@ class SettingsDialogTest : public ::testing::Test {
     settings_.TestHost = "judge.example";
     settings_.TestPath = "/env";
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
   SettingsDialogModel Model() {
     return SettingsDialogModel({store_, settings_, ui_, dir_.string(), [this](std::string& url) {
                                   url = ReplaceAllNoCase(url, "http://", "");
@@ -44,7 +39,8 @@ class SettingsDialogTest : public ::testing::Test {
                                 }});
   }
 
-  fs::path dir_;
+  testing::TempDir temp_;
+  const fs::path& dir_ = temp_.path();
   testing::MemorySettingsStore store_;
   testing::FakeUserInterface ui_;
   AppSettings settings_;

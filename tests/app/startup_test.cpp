@@ -10,6 +10,7 @@
 #include "fakes/fake_startup_services.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_settings_store.h"
+#include "fakes/temp_dir.h"
 
 namespace quillet {
 namespace {
@@ -23,14 +24,6 @@ using testing::RecordingToolbarRemover;
 
 class StartupTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("quillet-startup-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   void Touch(const std::string& name) { std::ofstream(dir_ / name) << "127.0.0.1:8080\r\n"; }
 
   StartupResult Run(const std::string& command_line = "") {
@@ -38,7 +31,8 @@ class StartupTest : public ::testing::Test {
     return RunStartup(services, settings_);
   }
 
-  fs::path dir_;
+  testing::TempDir temp_;
+  const fs::path& dir_ = temp_.path();
   FakeUserInterface ui_;
   MemorySettingsStore store_;
   FakeInstanceLock lock_;
@@ -89,8 +83,7 @@ TEST_F(StartupTest, detachIE_withStoredIdentifier_removesTheButtonAndShowsNoWind
   store_.values = {{"TestURL", "x.y/"}, {"GUID4ie", "{ABC}"}};
   EXPECT_EQ(Run("DETACHIE"), StartupResult::Exit);
   EXPECT_EQ(toolbar_.removed, (std::vector<std::string>{"{ABC}"}));
-  EXPECT_EQ(settings_.ToolbarKey,
-            "Software\\Microsoft\\Internet Explorer\\Extensions\\{ABC}\\");
+  EXPECT_EQ(settings_.ToolbarKey, "Software\\Microsoft\\Internet Explorer\\Extensions\\{ABC}\\");
   EXPECT_TRUE(ui_.messages.empty());
 }
 
@@ -135,7 +128,8 @@ TEST_F(StartupTest, missingListFile_saysSoOnceAndStartsWithNoList) {
 TEST_F(StartupTest, missingListSetting_defaultsToQuilletTxtInTheProgramFolder) {
   store_.values = {{"TestURL", "x.y/"}};
   Run();
-  EXPECT_EQ(ui_.last_message(), "The List File '" + (dir_ / "Quillet.txt").string() + "' is missing");
+  EXPECT_EQ(ui_.last_message(),
+            "The List File '" + (dir_ / "Quillet.txt").string() + "' is missing");
 }
 
 TEST_F(StartupTest, unreadableSettings_areExplainedAndStartupGoesOn) {

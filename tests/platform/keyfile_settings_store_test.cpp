@@ -5,8 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/posix/lock_file_instance.h"
 #include "core/errors.h"
+#include "fakes/temp_dir.h"
+#include "platform/posix/lock_file_instance.h"
 
 namespace quillet {
 namespace {
@@ -15,16 +16,9 @@ namespace fs = std::filesystem;
 
 class KeyFileStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("quillet-keyfile-" + std::string(
-                                     ::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    path_ = (dir_ / "Brasklet" / "Quillet.conf").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-  std::string path_;
+  testing::TempDir temp_;
+  const fs::path& dir_ = temp_.path();
+  std::string path_ = (dir_ / "Brasklet" / "Quillet.conf").string();
 };
 
 TEST_F(KeyFileStoreTest, valuesSurviveARestartExactly) {
