@@ -14,6 +14,7 @@ test_packages=(
   googletest libgtest-dev
   tinyproxy squid
   xvfb xauth libglib2.0-bin
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 packages=("${run_packages[@]}")

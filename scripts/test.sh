@@ -11,3 +11,4 @@ mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export GSETTINGS_BACKEND=memory QT_QPA_PLATFORM=offscreen
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 600
+"$here/scripts/test-windows.sh"

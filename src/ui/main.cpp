@@ -11,6 +11,9 @@
 
 namespace {
 
+#ifdef _WIN32
+bool HasDisplay() { return true; }  // a Windows session always has its desktop
+#else
 bool HasDisplay() {
   auto set = [](const char* name) {
     const char* value = std::getenv(name);
@@ -18,6 +21,7 @@ bool HasDisplay() {
   };
   return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 }
+#endif
 
 std::string CommandLine(int argc, char** argv) {
   std::string line;
