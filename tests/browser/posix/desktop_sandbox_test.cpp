@@ -39,7 +39,8 @@ void DesktopSandbox::SetUp() {
   setenv("XDG_DATA_DIRS", system_dirs.c_str(), 1);
   setenv("XDG_CONFIG_DIRS", (Root() + "/system-config").c_str(), 1);
   setenv("GSETTINGS_BACKEND", "keyfile", 1);
-  unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  // No session bus: nothing may be started on the user's behalf.
+  setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quillet-test-bus", 1);
 }
 
 void DesktopSandbox::TearDown() {

@@ -1,0 +1,80 @@
+#include "platform/posix/gio_shell.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "desktop_sandbox.h"
+
+namespace quillet {
+namespace {
+
+using testing::DesktopSandbox;
+using testing::ReadTextFile;
+using testing::WriteTextFile;
+
+// A viewer for text files and web addresses that writes down the arguments it was given.
+class GioShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = DesktopSandbox::Root();
+    std::string handler = root + "/viewer.sh";
+    WriteTextFile(handler, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + root + "/args.part'\nmv '" +
+                               root + "/args.part' '" + root + "/args'\n");
+    chmod(handler.c_str(), 0755);
+    WriteTextFile(DesktopSandbox::DataHome() + "/applications/quillet-test-viewer.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + handler +
+                      " %u\nMimeType=text/plain;x-scheme-handler/http;\n");
+    WriteTextFile(DesktopSandbox::ConfigHome() + "/mimeapps.list",
+                  "[Default Applications]\ntext/plain=quillet-test-viewer.desktop\n"
+                  "x-scheme-handler/http=quillet-test-viewer.desktop\n");
+  }
+  // The arguments the viewer received, or empty text when it did not run within five seconds.
+  std::string ViewerArguments() {
+    for (int i = 0; i < 100 && !std::filesystem::exists(root + "/args"); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return ReadTextFile(root + "/args");
+  }
+  std::string root;
+  GioShell shell;
+};
+
+TEST_F(GioShellTest, OpensAStrangelyNamedFileAndRunsNothingElse) {
+  std::string folder = root + "/a \"quoted\" folder; $(touch " + root + "/ran)";
+  std::string path = folder + "/list `touch " + root + "/ran2`.txt";
+  WriteTextFile(path, "127.0.0.1:8080\n");
+  EXPECT_GT(shell.Open("", path, 1, false), 31);
+  EXPECT_EQ(ViewerArguments(), path + "\n");
+  EXPECT_FALSE(std::filesystem::exists(root + "/ran"));
+  EXPECT_FALSE(std::filesystem::exists(root + "/ran2"));
+}
+
+TEST_F(GioShellTest, BrowserProgramNameOpensTheAddressInTheDefaultBrowser) {
+  EXPECT_GT(shell.Open("IEXPLORE.EXE", "http://127.0.0.1:9/x?a=1;b=$(id)", 1, false), 31);
+  EXPECT_EQ(ViewerArguments(), "http://127.0.0.1:9/x?a=1;b=$(id)\n");
+}
+
+TEST_F(GioShellTest, FailuresMapOntoShellCodes) {
+  EXPECT_EQ(shell.Open("", root + "/no such list.txt", 1, false), 2);
+  std::string binary = root + "/data.quilletbin";
+  WriteTextFile(binary, std::string("\x7f\x01\x02\x00\xff\xfe", 6));
+  EXPECT_EQ(shell.Open(binary, "", 1, true), 31);
+  EXPECT_EQ(shell.Open("", "quillet-unknown-scheme://x", 1, false), 31);
+  EXPECT_EQ(shell.Open(root + "/no-program", "x", 1, false), 2);
+  EXPECT_EQ(shell.Open("quillet-no-such-program", "x", 1, false), 2);
+}
+
+TEST_F(GioShellTest, ProgramsGetTheParametersAsOneArgument) {
+  std::string program = root + "/viewer.sh";
+  EXPECT_GT(shell.Open(program, "a b; $(touch " + root + "/ran)", 1, false), 31);
+  EXPECT_EQ(ViewerArguments(), "a b; $(touch " + root + "/ran)\n");
+  EXPECT_FALSE(std::filesystem::exists(root + "/ran"));
+}
+
+}  // namespace
+}  // namespace quillet
