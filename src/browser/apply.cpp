@@ -47,19 +47,23 @@ void WriteProxySettings(ConnectionProxyComponent& component, ProxyFields& fields
   }
 }
 
-ApplyOutcome ApplyProxySettings(ProxyFieldsView& view, ConnectionProxyComponent& component,
-                                BrowserPickup& browser, UserInterface& ui, int apply_mode) {
+ApplyOutcome ApplyProxySettings(ProxyFieldsView& view, const ApplyServices& services,
+                                int apply_mode, const std::string& test_page) {
   ApplyOutcome outcome = ApplyOutcome::Failed;
   ProxyFields fields = view.Fields();
-  RunGuarded(ui, tags::kApply, [&] {
-    WriteProxySettings(component, fields);
+  RunGuarded(services.ui, tags::kApply, [&] {
+    WriteProxySettings(services.component, fields);
     view.SetFields(fields);
-    browser.OpenBrowser(apply_mode == 2);
+    std::string address = services.browser.StartAddress(apply_mode, test_page);
+    if (!address.empty()) {
+      int show = apply_mode == 2 ? kShowNormal : kShowMinimised;
+      LaunchDocument(services.shell, services.ui, kBrowserProgram, address, show);
+    }
     if (apply_mode == 2) {
       outcome = ApplyOutcome::Exit;
       return;
     }
-    browser.CloseOpenedBrowser();
+    if (!address.empty()) services.browser.CloseStartedBrowser(address, services.ui);
     outcome = apply_mode == 1 ? ApplyOutcome::Exit : ApplyOutcome::Stay;
   });
   view.SetFields(fields);

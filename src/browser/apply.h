@@ -7,6 +7,7 @@
 #include "app/proxy_fields.h"
 #include "app/user_interface.h"
 #include "browser/connection_proxy.h"
+#include "browser/launch.h"
 
 namespace quillet {
 
@@ -28,17 +29,25 @@ void WriteProxySettings(ConnectionProxyComponent& component, ProxyFields& fields
 class BrowserPickup {
  public:
   virtual ~BrowserPickup() = default;
-  // Opens the browser; `leave_open` when the program exits and leaves it open.
-  virtual void OpenBrowser(bool leave_open) = 0;
-  // Waits for the window opened by OpenBrowser and closes it, letting window events run.
-  virtual void CloseOpenedBrowser() = 0;
+  // The address the browser opens after Apply in this apply mode, or empty text when no
+  // browser needs to be started. `test_page` is the address of the test page.
+  virtual std::string StartAddress(int apply_mode, const std::string& test_page) const = 0;
+  // Waits for the browser window opened at `address` and closes it, letting window events run.
+  virtual void CloseStartedBrowser(const std::string& address, UserInterface& ui) = 0;
+};
+
+struct ApplyServices {
+  ConnectionProxyComponent& component;
+  BrowserPickup& browser;
+  Shell& shell;
+  UserInterface& ui;
 };
 
 // Apply modes: 0 apply only, 1 apply and exit, 2 apply, leave the browser open and exit.
 enum class ApplyOutcome { Stay, Exit, Failed };
 
 // The Apply command. Stay: the caller turns Cancel into Exit. Failed: the failure was reported.
-ApplyOutcome ApplyProxySettings(ProxyFieldsView& view, ConnectionProxyComponent& component,
-                                BrowserPickup& browser, UserInterface& ui, int apply_mode);
+ApplyOutcome ApplyProxySettings(ProxyFieldsView& view, const ApplyServices& services,
+                                int apply_mode, const std::string& test_page);
 
 }  // namespace quillet

@@ -98,7 +98,11 @@ long MemoryRegistry::CreateKey(RegHandle root, const std::string& path, uint32_t
   Make(where, created);
   disposition = created ? reg::kCreatedNewKey : reg::kOpenedExistingKey;
   key = NewHandle(where);
-  if (created) Changed();
+  if (created && !Changed()) {
+    handles_.erase(key);
+    key = 0;
+    return reg::kAccessDenied;
+  }
   return reg::kOk;
 }
 
@@ -158,8 +162,7 @@ long MemoryRegistry::SetValue(RegHandle key, const std::string& name, uint32_t t
     same->type = type;
     same->data = data;
   }
-  Changed();
-  return reg::kOk;
+  return Changed() ? reg::kOk : reg::kAccessDenied;
 }
 
 long MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
@@ -170,8 +173,7 @@ long MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
                            [&](const Value& value) { return EqualsNoCase(value.name, name); });
   if (same == node->values.end()) return reg::kFileNotFound;
   node->values.erase(same);
-  Changed();
-  return reg::kOk;
+  return Changed() ? reg::kOk : reg::kAccessDenied;
 }
 
 long MemoryRegistry::DeleteKey(RegHandle key, const std::string& subkey) {
@@ -188,8 +190,7 @@ long MemoryRegistry::DeleteKey(RegHandle key, const std::string& subkey) {
   if (target == parent->children.end()) return reg::kFileNotFound;
   if (target->second.deny_delete || !target->second.children.empty()) return reg::kAccessDenied;
   parent->children.erase(target);
-  Changed();
-  return reg::kOk;
+  return Changed() ? reg::kOk : reg::kAccessDenied;
 }
 
 void MemoryRegistry::Collect(RegHandle root, const std::string& path, const Node& node,

@@ -49,8 +49,9 @@ class MemoryRegistry : public RegistryApi {
   void DenyWrite(RegHandle root, const std::string& path);
 
  protected:
-  // Runs after every change that succeeded.
-  virtual void Changed() {}
+  // Runs after every change; false when the change could not be made lasting, which the
+  // call then reports as access denied.
+  virtual bool Changed() { return true; }
 
  private:
   struct Node {

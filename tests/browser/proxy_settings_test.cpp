@@ -169,36 +169,64 @@ TEST(WriteProxySettings, ServerFlagsAndBypass) {
   EXPECT_EQ(ProxyFlags(CheckState::Grey, "h:1"), 2);
 }
 
-struct RecordingPickup : BrowserPickup {
-  std::vector<std::string> calls;
-  void OpenBrowser(bool leave_open) override {
-    calls.push_back(leave_open ? "open, leave" : "open");
+// The indicator-window pickup: every mode starts the browser at the indicator page.
+struct IndicatorPickup : BrowserPickup {
+  std::vector<std::string> closed;
+  std::string StartAddress(int, const std::string&) const override { return "about:quillet"; }
+  void CloseStartedBrowser(const std::string& address, UserInterface&) override {
+    closed.push_back(address);
   }
-  void CloseOpenedBrowser() override { calls.push_back("close"); }
 };
 
-TEST(ApplyProxySettings, ModesAndFailures) {
+struct RecordingShell : Shell {
+  std::vector<std::string> opened;
+  int Open(const std::string& file, const std::string& parameters, int show, bool) override {
+    opened.push_back(file + " " + parameters + " " + std::to_string(show));
+    return 33;
+  }
+};
+
+TEST(ApplyProxySettings, ModesStartAndCloseTheBrowserAndTellWhetherToExit) {
   struct Case {
     int mode;
     ApplyOutcome outcome;
-    std::vector<std::string> calls;
+    std::string opened;
+    size_t closed;
   };
-  for (const Case& c : std::vector<Case>{{0, ApplyOutcome::Stay, {"open", "close"}},
-                                         {1, ApplyOutcome::Exit, {"open", "close"}},
-                                         {2, ApplyOutcome::Exit, {"open, leave"}}}) {
+  for (const Case& c :
+       std::vector<Case>{{0, ApplyOutcome::Stay, "IEXPLORE.EXE about:quillet 2", 1},
+                         {1, ApplyOutcome::Exit, "IEXPLORE.EXE about:quillet 2", 1},
+                         {2, ApplyOutcome::Exit, "IEXPLORE.EXE about:quillet 1", 0}}) {
     MemoryConnectionProxy component;
     MemoryProxyFields view;
     view.fields = Fields({"h:1", "", "", ""});
     view.fields.bypass = " x; ";
-    RecordingPickup browser;
+    IndicatorPickup browser;
+    RecordingShell shell;
     FakeUserInterface ui;
-    EXPECT_EQ(ApplyProxySettings(view, component, browser, ui, c.mode), c.outcome);
-    EXPECT_EQ(browser.calls, c.calls);
+    EXPECT_EQ(ApplyProxySettings(view, {component, browser, shell, ui}, c.mode, "t/p"), c.outcome);
+    EXPECT_EQ(shell.opened, std::vector<std::string>{c.opened});
+    EXPECT_EQ(browser.closed.size(), c.closed);
     EXPECT_EQ(view.fields.bypass, "x");
     EXPECT_EQ(component.writes.size(), 2u);
     EXPECT_TRUE(ui.messages.empty());
   }
+}
 
+TEST(ApplyProxySettings, NoStartAddressStartsNoBrowser) {
+  struct Desktop : IndicatorPickup {
+    std::string StartAddress(int, const std::string&) const override { return ""; }
+  } browser;
+  MemoryConnectionProxy component;
+  MemoryProxyFields view;
+  RecordingShell shell;
+  FakeUserInterface ui;
+  EXPECT_EQ(ApplyProxySettings(view, {component, browser, shell, ui}, 0, ""), ApplyOutcome::Stay);
+  EXPECT_TRUE(shell.opened.empty());
+  EXPECT_TRUE(browser.closed.empty());
+}
+
+TEST(ApplyProxySettings, FailureIsReportedAndStartsNothing) {
   struct Failing : MemoryConnectionProxy {
     void SetConnectionOption(int32_t, const std::string&, const std::string&, int32_t) override {
       throw RunTimeError(429, "ActiveX component can't create object");
@@ -206,10 +234,11 @@ TEST(ApplyProxySettings, ModesAndFailures) {
   } failing;
   MemoryProxyFields view;
   view.fields = Fields({"h:1", "", "", ""});
-  RecordingPickup browser;
+  IndicatorPickup browser;
+  RecordingShell shell;
   FakeUserInterface ui;
-  EXPECT_EQ(ApplyProxySettings(view, failing, browser, ui, 1), ApplyOutcome::Failed);
-  EXPECT_TRUE(browser.calls.empty());
+  EXPECT_EQ(ApplyProxySettings(view, {failing, browser, shell, ui}, 1, ""), ApplyOutcome::Failed);
+  EXPECT_TRUE(shell.opened.empty());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].text.find("F8"), std::string::npos);
 }
