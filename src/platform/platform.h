@@ -7,6 +7,12 @@
 #include "app/browser_info.h"
 #include "app/instance_lock.h"
 #include "app/settings_store.h"
+#include "browser/apply.h"
+#include "browser/connection_list.h"
+#include "browser/connection_proxy.h"
+#include "browser/launch.h"
+#include "browser/registry_api.h"
+#include "browser/toolbar_button.h"
 #include "verify/resolver.h"
 
 namespace quillet {
@@ -17,6 +23,13 @@ struct Platform {
   std::unique_ptr<InstanceLock> instance_lock;
   std::unique_ptr<BrowserInfo> browser_info;
   std::unique_ptr<Resolver> resolver;
+  std::unique_ptr<RegistryApi> registry;
+  std::unique_ptr<ConnectionProxyComponent> connection_proxy;
+  std::unique_ptr<BrowserPickup> browser_pickup;
+  std::unique_ptr<Phonebook> phonebook;
+  std::unique_ptr<Shell> shell;
+  std::unique_ptr<GuidSource> guids;
+  std::unique_ptr<ToolbarShortcut> toolbar_shortcut;
 };
 
 std::unique_ptr<Platform> MakePlatform();

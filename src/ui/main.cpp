@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/setting_only_toolbar_remover.h"
 #include "app/startup.h"
+#include "browser/toolbar_button.h"
 #include "platform/platform.h"
 #include "ui/qt_user_interface.h"
 #include "ui/qucolor.h"
@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
   auto platform = quillet::MakePlatform();
   quillet::QtUserInterface ui;
   quillet::AppSettings settings;
-  quillet::SettingOnlyToolbarRemover toolbar(*platform->settings);
+  quillet::RegistryToolbarRemover toolbar({*platform->registry, *platform->settings, ui,
+                                           *platform->toolbar_shortcut, *platform->guids,
+                                           platform->program_dir});
   quillet::StartupServices services{ui,
                                     *platform->settings,
                                     *platform->instance_lock,

@@ -3,10 +3,16 @@
 #include <climits>
 
 #include "platform/platform.h"
+#include "platform/posix/desktop_services.h"
+#include "platform/posix/desktop_toolbar_shortcut.h"
 #include "platform/posix/getaddrinfo_resolver.h"
+#include "platform/posix/gio_shell.h"
 #include "platform/posix/gsettings_browser_info.h"
+#include "platform/posix/gsettings_connection_proxy.h"
+#include "platform/posix/key_file_registry.h"
 #include "platform/posix/keyfile_settings_store.h"
 #include "platform/posix/lock_file_instance.h"
+#include "platform/posix/random_guid_source.h"
 
 namespace quillet {
 namespace {
@@ -29,6 +35,13 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->instance_lock = std::make_unique<LockFileInstance>(LockFileInstance::DefaultPath());
   platform->browser_info = std::make_unique<GSettingsBrowserInfo>();
   platform->resolver = std::make_unique<GetAddrInfoResolver>();
+  platform->registry = std::make_unique<KeyFileRegistry>(KeyFileRegistry::DefaultPath());
+  platform->connection_proxy = std::make_unique<GSettingsConnectionProxy>();
+  platform->browser_pickup = std::make_unique<DesktopBrowserPickup>();
+  platform->phonebook = std::make_unique<EmptyPhonebook>();
+  platform->shell = std::make_unique<GioShell>();
+  platform->guids = std::make_unique<RandomGuidSource>();
+  platform->toolbar_shortcut = std::make_unique<DesktopToolbarShortcut>();
   return platform;
 }
 
