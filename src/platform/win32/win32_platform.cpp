@@ -4,6 +4,7 @@
 #include "platform/win32/named_mutex_instance.h"
 #include "platform/win32/registry_settings_store.h"
 #include "platform/win32/wininet_browser_info.h"
+#include "platform/win32/winsock_resolver.h"
 
 namespace quillet {
 namespace {
@@ -27,6 +28,7 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->settings = std::make_unique<RegistrySettingsStore>();
   platform->instance_lock = std::make_unique<NamedMutexInstance>();
   platform->browser_info = std::make_unique<WinInetBrowserInfo>();
+  platform->resolver = std::make_unique<WinsockResolver>();
   return platform;
 }
 

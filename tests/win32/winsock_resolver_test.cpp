@@ -1,0 +1,60 @@
+#include "platform/win32/winsock_resolver.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_user_interface.h"
+#include "verify/socket_layer.h"
+
+namespace quillet {
+namespace {
+
+// Only names the hosts file answers are looked up, and a name the resolver refuses before
+// asking anyone (a label may hold at most 63 characters): no query leaves the machine.
+const std::string kUnaskableName = std::string(70, 'q') + ".invalid";
+
+TEST(WinsockResolver, grantsVersionOneOneAndReleasesOncePerStartUp) {
+  WinsockResolver resolver;
+  testing::FakeUserInterface ui;
+  SocketStartup granted = resolver.Startup();
+  EXPECT_EQ(granted.result, 0);
+  EXPECT_EQ(granted.major, 1);
+  EXPECT_EQ(granted.minor, 1);
+  ASSERT_TRUE(StartSockets(resolver, ui)) << ui.last_message();  // a second, nested start-up
+  StopSockets(resolver, ui);
+  StopSockets(resolver, ui);
+  EXPECT_TRUE(ui.messages.empty()) << ui.last_message();
+  StopSockets(resolver, ui);  // one release too many
+  EXPECT_EQ(ui.last_message(), "Socket error -1 occurred in Cleanup ");
+}
+
+TEST(WinsockResolver, namesAndAddressesOfTheLoopbackHost) {
+  WinsockResolver resolver;
+  testing::FakeUserInterface ui;
+  // No start-up here: a look-up still works.
+  EXPECT_EQ(NameToAddress(resolver, "localhost"), "127.0.0.1");
+  EXPECT_EQ(NameToAddress(resolver, "127.0.3.9"), "127.0.3.9");
+  EXPECT_EQ(NameToAddress(resolver, kUnaskableName), "");
+  EXPECT_EQ(AddressToName(resolver, ui, "127.0.0.1"), "localhost");
+  EXPECT_TRUE(ui.messages.empty()) << ui.last_message();
+  EXPECT_EQ(AddressToName(resolver, ui, "255.255.255.255"), "");
+  EXPECT_EQ(ui.last_message(), "String passed is an invalid IP.");
+  EXPECT_EQ(resolver.HostName("127.0.0.1.5"), std::nullopt);
+}
+
+TEST(WinsockResolver, localAddressIsTheLastOfTheHostsAddresses) {
+  WinsockResolver resolver;
+  testing::FakeUserInterface ui;
+  int error = -1;
+  std::optional<std::string> name = resolver.LocalHostName(error);
+  ASSERT_TRUE(name.has_value()) << "gethostname failed with " << error;
+  EXPECT_EQ(error, 0);
+  auto addresses = resolver.HostAddresses(*name);
+  ASSERT_TRUE(addresses.has_value() && !addresses->empty()) << *name;
+  std::string own = LocalAddress(resolver, ui);
+  EXPECT_TRUE(ui.messages.empty()) << ui.last_message();
+  EXPECT_EQ(own, addresses->back());
+  EXPECT_TRUE(ParseAddress(own).has_value()) << own;
+}
+
+}  // namespace
+}  // namespace quillet
