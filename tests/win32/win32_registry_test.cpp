@@ -1,0 +1,134 @@
+#include "platform/win32/win32_registry.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "browser/registry.h"
+#include "fakes/fake_user_interface.h"
+
+namespace quillet {
+namespace {
+
+// Every test works in a branch of its own below HKEY_CURRENT_USER and removes it afterwards.
+class Win32RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    branch_ = "Software\\Brasklet\\QuilletRegistryTest-" + std::to_string(GetCurrentProcessId());
+    RegDeleteTreeA(HKEY_CURRENT_USER, branch_.c_str());
+  }
+  void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, branch_.c_str()); }
+
+  CRegistry& Open(const std::string& path) {
+    registry_ = std::make_unique<CRegistry>(api_, ui_);
+    registry_->SetRoot(kHkeyCurrentUser);
+    registry_->SetKey(path);
+    return *registry_;
+  }
+  static bool Exists(const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+      return false;
+    }
+    RegCloseKey(key);
+    return true;
+  }
+
+  Win32Registry api_;
+  testing::FakeUserInterface ui_;
+  std::unique_ptr<CRegistry> registry_;
+  std::string branch_;
+};
+
+TEST_F(Win32RegistryTest, valuesAndSubkeysMakeTheRoundTrip) {
+  CRegistry& writer = Open(branch_);  // created by assigning the path
+  EXPECT_TRUE(Exists(branch_));
+  EXPECT_EQ(writer.ValueCount(), 0);
+  EXPECT_TRUE(writer.SetValue(std::string("Version"), "5.50"));
+  EXPECT_TRUE(writer.SetValue(std::string("Empty"), ""));
+  EXPECT_TRUE(writer.SetValue(std::string("One"), std::string("\1\0\0", 3), reg::kTypeDword));
+  EXPECT_EQ(writer.Create("Child"), -1);
+  EXPECT_EQ(writer.GetValue("Version"), "");  // the table shows the key as it was read
+
+  CRegistry& reader = Open(branch_);
+  EXPECT_EQ(reader.ValueCount(), 3);
+  EXPECT_EQ(reader.GetValue("version"), "5.50");
+  EXPECT_EQ(reader.GetValue("Empty"), "");
+  EXPECT_EQ(reader.GetValue("One"), std::string("\1\0\0", 3));  // a DWORD reads as 3 bytes
+  EXPECT_EQ(reader.SubKeyCount(), 1);
+  EXPECT_EQ(reader.GetSubKey(0), "Child");
+  EXPECT_EQ(reader.GetSubKey(1), "");
+
+  // What Windows itself holds: a REG_SZ with its terminating zero.
+  char text[16] = {};
+  DWORD size = sizeof text;
+  ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, branch_.c_str(), "Version", RRF_RT_REG_SZ, nullptr,
+                         text, &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(text, "5.50");
+  EXPECT_EQ(size, 5u);
+
+  EXPECT_TRUE(reader.DeleteValue("Version"));
+  EXPECT_EQ(reader.ValueCount(), 2);
+  EXPECT_FALSE(reader.DeleteValue("Version"));
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
+}
+
+TEST_F(Win32RegistryTest, deleteKeyRemovesTheWholeSubtreeAndLeavesTheParent) {
+  for (const char* path : {"\\Button\\A\\Deep", "\\Button\\B", "\\Other"}) {
+    Open(branch_ + path).SetValue(std::string("Exec"), "quillet.exe");
+  }
+  CRegistry& parent = Open(branch_);
+  EXPECT_TRUE(parent.DeleteKey("Button"));
+  EXPECT_FALSE(Exists(branch_ + "\\Button"));
+  EXPECT_TRUE(Exists(branch_ + "\\Other"));
+  EXPECT_FALSE(parent.DeleteKey("Button"));  // already gone: nothing changes, nothing raised
+  EXPECT_TRUE(Exists(branch_));
+}
+
+TEST_F(Win32RegistryTest, aMissingKeyWithoutAutoCreateRaisesUnableToOpen) {
+  CRegistry strict(api_, ui_);
+  strict.SetRoot(kHkeyCurrentUser);
+  strict.SetAutoCreate(false);
+  try {
+    strict.SetKey(branch_ + "\\Missing");
+    FAIL() << "no error raised";
+  } catch (const RegistryError& error) {
+    EXPECT_EQ(error.number(), kRegErrOpenKey);
+    EXPECT_STREQ(error.what(), "Unable to open Key");
+  }
+  EXPECT_FALSE(Exists(branch_ + "\\Missing"));
+}
+
+TEST_F(Win32RegistryTest, resultCodesAreWindowsOwn) {
+  RegHandle key = 0;
+  EXPECT_EQ(api_.OpenKey(kHkeyCurrentUser, branch_, KEY_READ, key), reg::kFileNotFound);
+  uint32_t disposition = 0;
+  ASSERT_EQ(api_.CreateKey(kHkeyCurrentUser, branch_ + "\\Sub", KEY_ALL_ACCESS, key, disposition),
+            reg::kOk);
+  EXPECT_EQ(disposition, reg::kCreatedNewKey);
+  EXPECT_EQ(api_.SetValue(key, "LongName", reg::kTypeString, std::string("data\0", 5)), reg::kOk);
+  std::string name, data;
+  EXPECT_EQ(api_.EnumValue(key, 0, nullptr, 0, nullptr, 0), reg::kOk);
+  EXPECT_EQ(api_.EnumValue(key, 0, &name, 4, &data, 16), reg::kMoreData);
+  EXPECT_EQ(api_.EnumValue(key, 0, &name, 9, &data, 16), reg::kOk);
+  EXPECT_EQ(name, "LongName");
+  EXPECT_EQ(data, std::string("data\0", 5));
+  EXPECT_EQ(api_.EnumValue(key, 1, nullptr, 0, nullptr, 0), reg::kNoMoreItems);
+  EXPECT_EQ(api_.EnumKey(key, 0, name, 255), reg::kNoMoreItems);
+  EXPECT_EQ(api_.DeleteValue(key, "missing"), reg::kFileNotFound);
+  EXPECT_EQ(api_.CloseKey(key), reg::kOk);
+
+  RegHandle parent = 0;
+  ASSERT_EQ(api_.CreateKey(kHkeyCurrentUser, branch_, KEY_ALL_ACCESS, parent, disposition),
+            reg::kOk);
+  EXPECT_EQ(disposition, reg::kOpenedExistingKey);
+  RegKeyInfo info;
+  ASSERT_EQ(api_.QueryInfoKey(parent, info), reg::kOk);
+  EXPECT_EQ(info.max_subkey_name, 3u);
+  EXPECT_EQ(api_.DeleteKey(parent, "Missing"), reg::kFileNotFound);
+  EXPECT_EQ(api_.DeleteKey(parent, "Sub"), reg::kOk);
+  EXPECT_EQ(api_.CloseKey(parent), reg::kOk);
+}
+
+}  // namespace
+}  // namespace quillet
