@@ -46,4 +46,11 @@ wait "$prefix_job"
 
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 300
+# What ran, and where Wine is known to differ from Windows (the tests check Wine's behaviour
+# there and mark it).
+log=Testing/Temporary/LastTest.log
+passed=$(grep -h '^\[  PASSED  \]' "$log" | awk '{ total += $4 } END { print total + 0 }')
+echo "Windows test programs under Wine: $passed tests passed."
+grep -h '^\[ WINE GAP \]' "$log" | sort -u || true
+grep -h '^\[  SKIPPED \]' "$log" | sort -u || true
 echo "Windows build and tests under Wine took $(($(date +%s) - started)) s."
