@@ -223,4 +223,31 @@ void ProxyList::SortRows(int first, int last,
   NotifyCells(first, 0, last, kColumnCount - 1);
 }
 
+void ProxyList::PermuteRows(int first, const std::vector<size_t>& order) {
+  if (first < 1 || first + int(order.size()) > Rows()) {
+    throw RunTimeError(kErrSubscript, "Subscript out of range");
+  }
+  std::vector<ProxyRow> moved;
+  moved.reserve(order.size());
+  for (size_t index : order) moved.push_back(std::move(rows_.at(size_t(first) + index)));
+  std::move(moved.begin(), moved.end(), rows_.begin() + first);
+  if (!order.empty()) NotifyCells(first, 0, first + int(order.size()) - 1, kColumnCount - 1);
+}
+
+int ProxyList::RemoveRowsIf(int first, const std::function<bool(const ProxyRow&)>& remove) {
+  first = std::max(first, 1);
+  if (first >= Rows()) return 0;
+  BeginUpdate();
+  auto kept = std::stable_partition(rows_.begin() + first, rows_.end(),
+                                    [&remove](const ProxyRow& row) { return !remove(row); });
+  int removed = int(rows_.end() - kept);
+  rows_.erase(kept, rows_.end());
+  int last = LastRow();
+  row_ = std::min(row_, last);
+  row_sel_ = std::min(row_sel_, last);
+  if (first_visible_ > last) first_visible_ = std::max(last, 1);
+  EndUpdate();
+  return removed;
+}
+
 }  // namespace quillet

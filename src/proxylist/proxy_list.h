@@ -124,6 +124,11 @@ class ProxyList {
   // Stable sort of rows first..last by `less`.
   void SortRows(int first, int last,
                 const std::function<bool(const ProxyRow&, const ProxyRow&)>& less);
+  // Puts the rows first.. into a new order: new row first + i is old row first + order[i].
+  void PermuteRows(int first, const std::vector<size_t>& order);
+  // Removes every data row from `first` on for which `remove` answers true, in one pass.
+  // Answers how many went.
+  int RemoveRowsIf(int first, const std::function<bool(const ProxyRow&)>& remove);
 
   // --- The main window's list fields ---
   std::string ListHeader;

@@ -1,0 +1,77 @@
+#include "proxylist/atomic_file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#include "core/errors.h"
+
+namespace quillet {
+namespace fs = std::filesystem;
+namespace {
+
+// The file a path stands for: the target of a symbolic link, so a linked list stays linked.
+fs::path RealTarget(const std::string& path) {
+  std::error_code error;
+  fs::path target = fs::canonical(path, error);
+  return error ? fs::path(path) : target;
+}
+
+fs::path TemporaryBeside(const fs::path& target) {
+  std::random_device random;
+  return target.parent_path() /
+         ("." + target.filename().string() + ".saving-" + std::to_string(random()));
+}
+
+void RemoveQuietly(const fs::path& path) {
+  std::error_code ignored;
+  fs::remove(path, ignored);
+}
+
+[[noreturn]] void Fail(const std::string& what, const fs::path& path) {
+  throw RunTimeError(kErrFileIo, what + " '" + path.string() + "'");
+}
+
+}  // namespace
+
+void ReplaceFileContent(const std::string& path, const std::string& content) {
+  fs::path target = RealTarget(path);
+  fs::path temporary = TemporaryBeside(target);
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) Fail("Cannot create", temporary);
+    out.write(content.data(), std::streamsize(content.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      RemoveQuietly(temporary);
+      Fail("Disk full or write error while saving", target);
+    }
+    out.close();
+    if (out.fail()) {
+      RemoveQuietly(temporary);
+      Fail("Disk full or write error while saving", target);
+    }
+  }
+  std::error_code error;
+  fs::perms old_permissions = fs::status(target, error).permissions();
+  if (!error) fs::permissions(temporary, old_permissions, error);
+  fs::rename(temporary, target, error);
+  if (error) {
+    RemoveQuietly(temporary);
+    Fail("Cannot replace", target);
+  }
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::error_code error;
+  if (fs::is_directory(path, error)) throw RunTimeError(kErrFileIo, "Cannot read '" + path + "'");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw RunTimeError(kErrFileNotFound, "File not found '" + path + "'");
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw RunTimeError(kErrFileIo, "Cannot read '" + path + "'");
+  return bytes;
+}
+
+}  // namespace quillet

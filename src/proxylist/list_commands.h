@@ -1,0 +1,26 @@
+#pragma once
+// The popup menu's commands that change or copy the list: Add New, Edit comment, Delete, the two
+// bulk deletes, Copy cell and the two sorts. The selected rows are SelectedLines.size() rows from
+// the first selected row.
+#include <string>
+
+#include "proxylist/list_window.h"
+#include "verify/resolver.h"
+
+namespace quillet {
+
+// The example entry the Add New prompt shows.
+inline constexpr const char* kAddNewExample = "proxy.example.com:80";
+
+void AddNewCommand(ListWindow window, Resolver& resolver);
+void EditCommentCommand(ListWindow window);
+void DeleteCommand(ListWindow window);
+// Removes every row whose Status is not "OK" (non-responding) or whose Secure is "N"
+// (non-anonymous). Nothing happens while a verification runs.
+void DeleteNonRespondingCommand(ListWindow window);
+void DeleteNonAnonymousCommand(ListWindow window);
+void CopyCellCommand(ListWindow window);
+// Sorts the selected rows by the current column, when the menu came from the title row.
+void SortByColumn(ListWindow window, bool ascending);
+
+}  // namespace quillet

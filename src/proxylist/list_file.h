@@ -1,0 +1,56 @@
+#pragma once
+// The list file: loading it into the list, writing the list back, the save prompt, and the
+// Save, Reload and Edit buttons.
+#include <string>
+#include <vector>
+
+#include "app/app_settings.h"
+#include "app/proxy_fields.h"
+#include "app/settings_store.h"
+#include "app/user_interface.h"
+#include "proxylist/document_launcher.h"
+#include "proxylist/list_window.h"
+#include "proxylist/proxy_list.h"
+
+namespace quillet {
+
+// The lines of a file's bytes; a line ends at CR LF, LF or CR.
+std::vector<std::string> SplitLines(const std::string& bytes);
+
+// The nine fields of a proxy line (tabs removed, short form expanded), or the text of the format
+// error message when the line is not one.
+struct ParsedLine {
+  std::vector<std::string> fields;
+  std::string error;
+};
+ParsedLine ParseProxyLine(const std::string& line);
+
+// Rebuilds the list from ListFile. Rows that match the HTTP proxy field mark TopRow, whose row is
+// selected and scrolled into view. A bad line stops loading with its message; the rows before it
+// stay. Other failures are reported under "F18".
+void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields);
+
+// The file text GridExport writes for the list.
+std::string ListFileText(const ProxyList& list);
+
+// Replaces ListFile with the list. Answers false (after reporting under "F19") when that failed;
+// the old file then stays as it was.
+bool GridExport(ListWindow window);
+
+// Asks whether unsaved changes are written. False means the caller must not go on (Cancel, or
+// a save that failed).
+bool ConfirmSaveList(ListWindow window);
+
+// The Save button: writes the list even when nothing changed.
+void SaveListCommand(ListWindow window);
+
+enum class ReloadOutcome { Stayed, Loaded, EndProgram };
+// The Reload button: save prompt, then the "ListFile" setting (in the program's folder when it
+// names no folder) is loaded. A missing file ends the program after its message.
+ReloadOutcome ReloadCommand(ListWindow window, const SettingsStore& store,
+                            const std::string& program_dir, const ProxyFieldsView& proxy_fields);
+
+// The Edit button: opens ListFile with the program the desktop associates with it.
+void EditListCommand(ListWindow window, DocumentLauncher& launcher);
+
+}  // namespace quillet

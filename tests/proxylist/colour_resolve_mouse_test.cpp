@@ -1,0 +1,182 @@
+#include "fakes/fake_resolver.h"
+#include "proxylist/grid_mouse.h"
+#include "proxylist/list_test_support.h"
+#include "proxylist/resolve_rows.h"
+#include "proxylist/row_colour.h"
+
+namespace quillet {
+namespace {
+
+using testing::ListFixture;
+
+TEST(RecordedColCell, encodesTextAndBackgroundChoices) {
+  EXPECT_EQ(RecordedColCell("", 12, ColorTarget::Text), "12;15");
+  EXPECT_EQ(RecordedColCell("12;15", 14, ColorTarget::Background), "12;14");
+  EXPECT_EQ(RecordedColCell("", 14, ColorTarget::Background), ";14");
+  EXPECT_EQ(RecordedColCell("9", 13, ColorTarget::Background), ";13");
+  EXPECT_EQ(RecordedColCell(";x", 8, ColorTarget::Text), "0;0");
+  EXPECT_EQ(RecordedColCell(";11", 10, ColorTarget::Text), "2;11");
+  EXPECT_EQ(RecordedColCell("3;4", -1, ColorTarget::Background), "");
+}
+
+class ColourTest : public ListFixture {
+ protected:
+  void SetUp() override {
+    ListFixture::SetUp();
+    for (int i = 0; i < 4; ++i) Add("10.0.0." + std::to_string(i) + ":80");
+    Select(2, 3);
+    BeginRowColoring(Window());
+  }
+};
+
+TEST_F(ColourTest, textThenBackgroundColoursTheSelectedRowsAndRecordsBoth) {
+  ColorButtonCommand(Window(), 4, ColorTarget::Text);
+  ColorButtonCommand(Window(), 6, ColorTarget::Background);
+  EndRowColoring(Window());
+  for (int row : {2, 3}) {
+    EXPECT_EQ(list.Text(row, kColCol), "12;14");
+    EXPECT_EQ(list.Row(row).fore[kColComment], PaletteColor(12));
+    EXPECT_EQ(list.Row(row).back[kColPing], PaletteColor(14));
+  }
+  EXPECT_EQ(list.Text(1, kColCol), "");
+  EXPECT_EQ(list.Row(4).back[kColPing], kSystemWindowBackground);
+  EXPECT_EQ(list.GetFillMode(), FillMode::Single);
+  EXPECT_TRUE(settings.ListDirty);
+  EXPECT_EQ(ui.pending_event_calls, 4) << "one yield per row and click";
+}
+
+TEST_F(ColourTest, greyIsRecordedAsBlackAndDefaultClearsEverything) {
+  ColorButtonCommand(Window(), 0, ColorTarget::Text);
+  EXPECT_EQ(list.Row(2).fore[kColComment], PaletteColor(8));
+  EXPECT_EQ(list.Text(2, kColCol), "0;15");
+  DefaultColorCommand(Window());
+  EXPECT_EQ(list.Text(3, kColCol), "");
+  EXPECT_EQ(list.Row(3).fore[kColComment], PaletteColor(0));
+  EXPECT_EQ(list.Row(3).back[kColComment], PaletteColor(15));
+  settings.ListDirty = false;
+  DefaultColorCommand(Window());
+  EXPECT_TRUE(settings.ListDirty) << "every click counts as a change";
+}
+
+class ResolveTest : public ListFixture {
+ protected:
+  void Run(bool get_name) {
+    ResolveRows(
+        Window(), resolver, get_name, [this](const std::string& text) { captions.push_back(text); },
+        "Base");
+  }
+  testing::FakeResolver resolver;
+  std::vector<std::string> captions;
+};
+
+TEST_F(ResolveTest, getNameFillsNamesAndCountsInTheCaption) {
+  resolver.names["10.0.0.1"] = "one.test";
+  Add("10.0.0.1:80", "");
+  Add("10.0.0.2:81", "old:81");
+  Add("", "");
+  Select(1, 3);
+  Run(true);
+  EXPECT_EQ(list.Text(1, kColServerName), "one.test:80");
+  EXPECT_EQ(list.Text(1, kColServerIp), "     10.0.0.1:80");
+  EXPECT_EQ(list.Text(2, kColServerName), "old:81") << "a failed look-up keeps the cell";
+  EXPECT_EQ(captions, (std::vector<std::string>{"Quillet resolve name/IP 1 of 3     (10.0.0.1:80)",
+                                                "Quillet resolve name/IP 2 of 3     (10.0.0.2:81)",
+                                                "Quillet resolve name/IP 3 of 3     ()", "Base"}));
+  EXPECT_TRUE(settings.ListDirty);
+  EXPECT_EQ(ui.pointer(), PointerShape::Default);
+  EXPECT_EQ(ui.pending_event_calls, 3);
+}
+
+TEST_F(ResolveTest, getIpWritesIndentedAddressesAndStopsAtACellWithoutPort) {
+  resolver.addresses["a.test"] = {"127.0.1.11"};
+  Add("", "a.test:3128");
+  Add("", "noport");
+  Add("", "a.test:1");
+  Select(1, 3);
+  Run(false);
+  EXPECT_EQ(list.Text(1, kColServerIp), "     127.0.1.11:3128");
+  EXPECT_EQ(list.Text(3, kColServerIp), "     ") << "the run ended at row 2";
+  EXPECT_NE(ui.last_message().find("F20"), std::string::npos);
+}
+
+class MouseTest : public ListFixture {
+ protected:
+  void SetUp() override {
+    ListFixture::SetUp();
+    for (int i = 1; i <= 5; ++i) Add("10.0.0." + std::to_string(i) + ":80", "", "OK", "Y");
+    list.SetRowHeights(240, 240);
+  }
+  MouseOutcome Right(float y) { return GridMouseDown(Window(), MouseButton::Right, 10, y); }
+};
+
+TEST_F(MouseTest, rightClickOnRowsRecordsTheSelection) {
+  Select(2, 4);
+  EXPECT_EQ(Right(600), MouseOutcome::ShowPopupMenu);
+  ASSERT_EQ(settings.SelectedLines.size(), 3u);
+  EXPECT_EQ(settings.SelectedLines[0], "\t     10.0.0.2:80\t\t\t\t\tOK\tY\t\t");
+  EXPECT_EQ(list.TopRow, 2);
+  Select(3, 3);
+  EXPECT_EQ(Right(600), MouseOutcome::ShowPopupMenu);
+  EXPECT_EQ(list.TopRow, 0) << "one row";
+  list.SetCurrentRow(3);  // the hidden empty cell alone
+  EXPECT_EQ(Right(600), MouseOutcome::Nothing);
+  EXPECT_EQ(ui.last_message(), "Please select one or more lines from the list");
+  settings.ListFile.clear();
+  EXPECT_EQ(Right(600), MouseOutcome::Nothing) << "no list loaded";
+}
+
+TEST_F(MouseTest, rightClickOnATitleSelectsTheColumnForSorting) {
+  Select(3, 3);
+  EXPECT_EQ(Right(100), MouseOutcome::ShowPopupMenu);
+  EXPECT_EQ(settings.GridCol, 1);
+  EXPECT_EQ(list.Selection().top, 1);
+  EXPECT_EQ(list.Selection().bottom, 5);
+  EXPECT_EQ(list.Selection().left, 1);
+  EXPECT_EQ(list.Selection().right, 1);
+  Select(2, 3);
+  EXPECT_EQ(GridMouseDown(Window(), MouseButton::Right, 2000 + 2500 + 10, 100),
+            MouseOutcome::ShowPopupMenu);
+  EXPECT_EQ(list.Selection().top, 2);
+  EXPECT_EQ(list.Selection().bottom, 3);
+  EXPECT_EQ(list.SelectionEndCol(), kColComment);
+}
+
+TEST_F(MouseTest, cancellingAVerificationRestoresTheRowsLeft) {
+  list.FailColor = Rgb(1, 1, 1);
+  list.SetText(4, kColStatus, "");
+  list.SetText(5, kColCol, "3;11");
+  for (int row = 1; row <= 5; ++row) {
+    for (int col = 0; col < kColumnCount; ++col)
+      list.SetCellBackColorAt(row, col, Rgb(255, 192, 128));
+  }
+  settings.SelectedLines.assign(5, "line");
+  settings.Verifying = true;
+  settings.GridRow = 3;  // rows 1 and 2 are done
+  list.TopRow = 1;
+  ui.message_answers = {MessageAnswer::No, MessageAnswer::Yes};
+  GridMouseDown(Window(), MouseButton::Left, 0, 0);
+  EXPECT_TRUE(settings.Verifying);
+  GridMouseDown(Window(), MouseButton::Left, 0, 0);
+  EXPECT_EQ(ui.messages[0].text, "Cancel verification? ");
+  EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
+  EXPECT_FALSE(settings.Verifying);
+  EXPECT_EQ(list.TopRow, 5);
+  EXPECT_EQ(list.Row(2).back[5], Rgb(255, 192, 128)) << "verified rows keep their colours";
+  EXPECT_EQ(list.Row(3).back[5], PaletteColor(15));
+  EXPECT_EQ(list.Row(4).back[5], Rgb(1, 1, 1));
+  EXPECT_EQ(list.Row(5).back[0], PaletteColor(11));
+  EXPECT_EQ(list.GetFillMode(), FillMode::Single);
+}
+
+TEST_F(MouseTest, doubleClickUsesTheRowForTheChosenProtocol) {
+  MemoryProxyFields fields;
+  fields.fields.protocol = 2;
+  list.SetCurrentRow(4);
+  GridMouseDown(Window(), MouseButton::Left, 2000 + 2500 + 10, 240 * 4 + 10);
+  GridDoubleClick(Window(), fields);
+  EXPECT_EQ(fields.fields.servers[2], "10.0.0.4:80");
+  EXPECT_EQ(settings.GridRow, 4);
+}
+
+}  // namespace
+}  // namespace quillet

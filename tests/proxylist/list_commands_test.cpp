@@ -1,0 +1,183 @@
+#include "proxylist/list_commands.h"
+
+#include "fakes/fake_resolver.h"
+#include "proxylist/list_test_support.h"
+
+namespace quillet {
+namespace {
+
+using testing::ListFixture;
+
+class CommandsTest : public ListFixture {
+ protected:
+  std::vector<std::string> Column(int col) const {
+    std::vector<std::string> cells;
+    for (int row = 1; row <= list.LastRow(); ++row) cells.push_back(list.Text(row, col));
+    return cells;
+  }
+  void AddNew(const std::string& answer) {
+    ui.text_answers = {answer};
+    AddNewCommand(Window(), resolver);
+  }
+  // A right-click on the title of `col` with the rows first..last selected.
+  void TitleClick(int col, int first, int last) {
+    list.MouseY = 10;
+    list.SetCurrentCol(col);
+    list.SetSelectionEndCol(col);
+    list.SetCurrentRow(first);
+    list.SetSelectionEndRow(last);
+  }
+  testing::FakeResolver resolver;
+};
+
+TEST_F(CommandsTest, addNewBuildsRowsFromNamesAndAddresses) {
+  resolver.addresses["proxy.example.com"] = {"127.0.1.11", "127.0.1.12"};
+  resolver.names["127.0.1.13"] = "farm.test";
+  Add("1.1.1.1:1");
+  Select(1, 1);
+  AddNew("  proxy.example.com : 8080 ");
+  AddNew("127.0.1.13:3128");
+  AddNew("unknown.test:81");
+  AddNew("127.0.1.14:1|2");
+  ASSERT_EQ(list.Rows(), 5) << "a bar in the port is not a number";
+  EXPECT_EQ(list.Text(2, kColServerIp), "     127.0.1.11:8080");
+  EXPECT_EQ(list.Text(2, kColServerName), "proxy.example.com:8080");
+  EXPECT_EQ(list.Text(3, kColServerIp), "     127.0.1.13:3128");
+  EXPECT_EQ(list.Text(3, kColServerName), "farm.test:3128");
+  EXPECT_EQ(list.Text(4, kColServerIp), "     ");
+  EXPECT_EQ(list.Text(4, kColServerName), "unknown.test:81");
+  EXPECT_EQ(list.Row(4).back[3], kSystemWindowBackground);
+  EXPECT_EQ(list.CurrentRow(), 1) << "the current row does not move";
+  EXPECT_TRUE(settings.ListDirty);
+  EXPECT_EQ(ui.prompts[0],
+            "Add new proxy by\r\nname:port or IP:port\r\n(ex: proxy.example.com:80)");
+  EXPECT_EQ(ui.last_message(), "Port not numeric in 127.0.1.14:1/2");
+}
+
+TEST_F(CommandsTest, addNewRefusesEntriesWithoutAUsablePort) {
+  AddNew("");
+  AddNew("   ");
+  EXPECT_FALSE(settings.ListDirty);
+  AddNew("host.example.com");
+  AddNew("host.example.com:");
+  AddNew("host.example.com:http");
+  EXPECT_EQ(list.Rows(), 1);
+  ASSERT_EQ(ui.messages.size(), 3u);
+  EXPECT_EQ(ui.messages[0].text, "Port number missing in host.example.com");
+  EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
+  EXPECT_EQ(ui.messages[1].text, "Port not numeric in host.example.com:");
+  EXPECT_EQ(ui.messages[2].text, "Port not numeric in host.example.com:http");
+  EXPECT_FALSE(settings.ListDirty);
+}
+
+TEST_F(CommandsTest, editCommentWalksTheSelectedRows) {
+  for (int i = 0; i < 4; ++i) Add("10.0.0." + std::to_string(i) + ":80");
+  list.SetText(2, kColComment, "Old");
+  list.SetText(3, kColComment, "keep");
+  Select(2, 4);
+  ui.text_answers = {"OLD", "", "a|b "};
+  EditCommentCommand(Window());
+  EXPECT_EQ(ui.prompts[0], "Edit comment for      10.0.0.1:80\r\n(delete by entering one space)");
+  EXPECT_EQ(ui.prompt_initials[0], "Old");
+  EXPECT_EQ(Column(kColComment), (std::vector<std::string>{"", "Old", "keep", "a/b"}));
+  ui.text_answers = {" "};
+  settings.ListDirty = false;
+  Select(2, 2);
+  EditCommentCommand(Window());
+  EXPECT_EQ(list.Text(2, kColComment), "");
+  EXPECT_TRUE(settings.ListDirty);
+}
+
+TEST_F(CommandsTest, editCommentThatOnlyChangesLetterCaseChangesNothing) {
+  Add("10.0.0.1:80");
+  list.SetText(1, kColComment, "Fast");
+  Select(1, 1);
+  ui.text_answers = {"FAST"};
+  EditCommentCommand(Window());
+  EXPECT_EQ(list.Text(1, kColComment), "Fast");
+  EXPECT_FALSE(settings.ListDirty);
+}
+
+TEST_F(CommandsTest, deleteRemovesTheSelectedBlock) {
+  for (int i = 1; i <= 5; ++i) Add("10.0.0." + std::to_string(i) + ":80");
+  Select(2, 4);
+  DeleteCommand(Window());
+  EXPECT_EQ(Column(kColServerIp),
+            (std::vector<std::string>{"     10.0.0.1:80", "     10.0.0.5:80"}));
+  EXPECT_TRUE(settings.ListDirty);
+  EXPECT_EQ(list.Selection().top, list.Selection().bottom);
+}
+
+TEST_F(CommandsTest, bulkDeletesExamineAdjacentMatchesAndTheLastRow) {
+  Add("10.0.0.1:80", "", "OK", "Y");
+  Add("10.0.0.2:80", "", "--");
+  Add("10.0.0.3:80", "", "");
+  Add("10.0.0.4:80", "", "ok", "n");
+  Add("10.0.0.5:80", "", "OK", "N");
+  Add("10.0.0.6:80", "", "OK", "?");
+  Add("10.0.0.7:80", "", "403");
+  settings.Verifying = true;
+  DeleteNonRespondingCommand(Window());
+  EXPECT_EQ(list.Rows(), 8) << "nothing happens during a verification";
+  settings.Verifying = false;
+  DeleteNonRespondingCommand(Window());
+  EXPECT_EQ(Column(kColSecure), (std::vector<std::string>{"Y", "n", "N", "?"}));
+  EXPECT_TRUE(settings.ListDirty);
+  DeleteNonAnonymousCommand(Window());
+  EXPECT_EQ(Column(kColSecure), (std::vector<std::string>{"Y", "?"}));
+}
+
+TEST_F(CommandsTest, copyCellTakesTheColumnUnderThePointer) {
+  Add("10.0.0.1:80", "name.example.com:80");
+  list.SetCurrentRow(1);
+  list.MouseX = 2000 + 10;
+  list.MouseY = 300;
+  CopyCellCommand(Window());
+  EXPECT_EQ(ui.clipboard, "name.example.com:80");
+  list.MouseX = 2000 + 2500 + 10;
+  CopyCellCommand(Window());
+  EXPECT_TRUE(ui.clipboard_cleared);
+  EXPECT_EQ(ui.clipboard, "");
+  EXPECT_FALSE(settings.ListDirty);
+}
+
+TEST_F(CommandsTest, sortsNeedATitleClick) {
+  Add("10.0.0.2:80");
+  Add("10.0.0.1:80");
+  list.MouseY = 400;
+  SortByColumn(Window(), true);
+  EXPECT_EQ(ui.last_message(), "Right-click on a column title to sort");
+  EXPECT_EQ(ui.messages.back().icon, MessageIcon::Information);
+  EXPECT_EQ(list.Text(1, kColServerIp), "     10.0.0.2:80");
+  EXPECT_FALSE(settings.ListDirty);
+}
+
+TEST_F(CommandsTest, numericSortsOrderAddressesThenPortsAndPutEmptyCellsLast) {
+  Add("10.0.0.10:80", "", "", "", "120");
+  Add("", "by.name:1", "", "", "");
+  Add("10.0.0.9:8080", "", "", "", "9");
+  Add("10.0.0.9:443", "", "", "", "1000");
+  Add("9.255.0.1:80", "", "", "", "0");
+  TitleClick(kColServerIp, 1, 5);
+  SortByColumn(Window(), true);
+  EXPECT_EQ(Column(kColServerIp),
+            (std::vector<std::string>{"     9.255.0.1:80", "     10.0.0.9:443",
+                                      "     10.0.0.9:8080", "     10.0.0.10:80", "     "}));
+  TitleClick(kColPing, 1, 5);
+  SortByColumn(Window(), false);
+  EXPECT_EQ(Column(kColPing), (std::vector<std::string>{"1000", "120", "9", "0", ""}));
+  EXPECT_TRUE(settings.ListDirty);
+}
+
+TEST_F(CommandsTest, textSortsIgnoreCaseAndOnlyTheSelectedBlockMoves) {
+  for (const char* name : {"z:1", "b:1", "A:1", "c:1", "a:2"}) Add("", name);
+  TitleClick(kColServerName, 2, 4);
+  SortByColumn(Window(), true);
+  EXPECT_EQ(Column(kColServerName), (std::vector<std::string>{"z:1", "A:1", "b:1", "c:1", "a:2"}));
+  TitleClick(kColServerName, 1, 5);
+  SortByColumn(Window(), false);
+  EXPECT_EQ(Column(kColServerName), (std::vector<std::string>{"z:1", "c:1", "b:1", "a:2", "A:1"}));
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,206 @@
+#include "proxylist/list_file.h"
+
+#include "proxylist/list_test_support.h"
+
+namespace quillet {
+namespace {
+
+using testing::ListFixture;
+
+class ListFileTest : public ListFixture {
+ protected:
+  void Load(const std::string& http = "") {
+    fields.fields.servers[0] = http;
+    LoadList(Window(), fields);
+  }
+  MemoryProxyFields fields;
+};
+
+TEST(ParseProxyLine, acceptsBothFormsAndRejectsEarlyOrMissingColons) {
+  EXPECT_EQ(ParseProxyLine("10.1.2.3:80").fields,
+            (std::vector<std::string>{"10.1.2.3:80", "", "", "", "", "", "", "", ""}));
+  EXPECT_EQ(ParseProxyLine("proxy.example.com:8080").fields,
+            (std::vector<std::string>{"", "proxy.example.com:8080", "", "", "", "", "", "", ""}));
+  EXPECT_EQ(ParseProxyLine("\t|name.example.org:1\t|c\t|\t|\t|OK|Y|5|1;2|extra").fields.size(), 9u);
+  EXPECT_EQ(ParseProxyLine("    ").error, "Error in Proxy List file:\n    ");
+  EXPECT_EQ(ParseProxyLine("ab:80|||||||").error, "Error in Proxy List file:\nab:80|||||||");
+  EXPECT_EQ(ParseProxyLine("\t|a:1").error, "Error in Proxy List file:\n|a:1") << "position 3";
+  EXPECT_TRUE(ParseProxyLine("|abc:1||||||||").error.empty()) << "bar counts: colon at 5";
+  EXPECT_EQ(ParseProxyLine("1.2.3.4:80|x\t|y").error,
+            "Error in Proxy List file:\n1.2.3.4:80\tx\ty");
+}
+
+TEST_F(ListFileTest, loadsRowsCommentsTypesAndAcceptsAnyLineEnding) {
+  WriteList(
+      "' first\r\n1.2.3.4:80\n\r\nproxy.example.com:8080\r' second\r\n"
+      "\t|host.web.de:3128\t|note\t|2024\t|x\t|OK\t|n\t|12\t|12;14\t\r\n");
+  Load();
+  ASSERT_EQ(list.Rows(), 4);
+  EXPECT_EQ(list.Text(1, kColServerIp), "     1.2.3.4:80");
+  EXPECT_EQ(list.Text(2, kColServerName), "proxy.example.com:8080");
+  EXPECT_EQ(list.Text(2, kColType), "COM");
+  EXPECT_EQ(list.Text(3, kColType), "DE");
+  EXPECT_EQ(list.Text(3, kColComment), "note");
+  EXPECT_EQ(list.Row(3).pictures[kColServerIp], CellPicture::No);
+  EXPECT_EQ(list.Row(3).back[kColComment], PaletteColor(14));
+  EXPECT_EQ(list.ListHeader, "' first\r\n' second\r\n");
+  EXPECT_FALSE(settings.ListDirty);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(ui.pointer(), PointerShape::Default);
+}
+
+TEST_F(ListFileTest, aBadLineStopsLoadingButKeepsTheRowsBeforeIt) {
+  std::string junk("\x01\xff\xfe\0zz", 6);
+  WriteList("1.2.3.4:80\r\n2.3.4.5:81\r\n" + junk + "\r\n3.4.5.6:82\r\n");
+  settings.ListDirty = true;
+  Load();
+  EXPECT_EQ(list.Rows(), 3);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "Error in Proxy List file:\n" + junk);
+  EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
+  EXPECT_FALSE(settings.ListDirty);
+  EXPECT_EQ(ui.pointer(), PointerShape::Default);
+}
+
+TEST_F(ListFileTest, veryLongAndNonUtf8LinesSurviveARoundTripByteForByte) {
+  std::string comment(1 << 20, 'x');
+  comment[10] = '\xe9';
+  WriteList("' \xe4\xf6\xfc\r\n\t|name.example.com:80\t|" + comment + "\t|\t|\t|\t|\t|\t|\t\r\n");
+  Load();
+  ASSERT_EQ(list.Rows(), 2);
+  EXPECT_EQ(list.Text(1, kColComment), comment);
+  ASSERT_TRUE(GridExport(Window()));
+  EXPECT_EQ(ReadList(), "' \xe4\xf6\xfc\r\n\r\n\t|name.example.com:80\t|" + comment +
+                            "\t|\t|COM\t|\t|\t|\t|\t\r\n");
+}
+
+TEST_F(ListFileTest, saveThenLoadGivesTheSameGridAndDropsDelRows) {
+  WriteList(
+      "'c\r\n\r\n1.2.3.4:80\r\n  |n.example.net:81|  spaced  |v|x|--|y|3|;14\r\n"
+      "|gone.example.com:1||||||||\r\n");
+  Load();
+  list.SetText(3, kColType, "del");
+  ASSERT_TRUE(GridExport(Window()));
+  std::string saved = ReadList();
+  EXPECT_EQ(saved,
+            "'c\r\n\r\n1.2.3.4:80\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n"
+            "\t|n.example.net:81\t|spaced\t|v\t|NET\t|--\t|y\t|3\t|;14\t\r\n");
+  ProxyList before;
+  Load();
+  EXPECT_EQ(list.Rows(), 3);
+  ASSERT_TRUE(GridExport(Window()));
+  EXPECT_EQ(ReadList(), saved);
+  EXPECT_EQ(list.Row(2).back[kColComment], list.FailColor);
+}
+
+TEST_F(ListFileTest, onlyCommentsGiveAnEmptyListAndSaveBackWithOneEmptyLine) {
+  WriteList("'a\r\n'b\r\n");
+  Load();
+  EXPECT_EQ(list.Rows(), 1);
+  SaveListCommand(Window());
+  EXPECT_EQ(ReadList(), "'a\r\n'b\r\n\r\n");
+}
+
+TEST_F(ListFileTest, theLaterRowMatchingTheBrowserProxyIsSelectedAndScrolledTo) {
+  std::string text;
+  for (int i = 1; i <= 60; ++i) text += "10.0.0." + std::to_string(i) + ":80\r\n";
+  text += "|name.example.com:80||||||||\r\n";
+  WriteList(text);
+  list.SetVisibleRowCount(10);
+  Load("10.0.0.40:80");
+  EXPECT_EQ(list.TopRow, 40);
+  EXPECT_EQ(list.FirstSelectedRow(), 40);
+  EXPECT_EQ(list.FirstVisibleRow(), 40);
+  Load("NAME.example.com:80");
+  EXPECT_EQ(list.TopRow, 61);
+  Load("");
+  EXPECT_EQ(list.TopRow, 0) << "no browser proxy marks no row";
+}
+
+TEST_F(ListFileTest, aMissingOrUnreadableFileIsReportedAndTheListStaysEmpty) {
+  Load();
+  EXPECT_EQ(list.Rows(), 1);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find("F18"), std::string::npos);
+  settings.ListFile.clear();
+  Load();
+  EXPECT_EQ(ui.messages.size(), 1u) << "no list file: an empty list without a message";
+}
+
+TEST_F(ListFileTest, aFailedSaveSaysSoKeepsTheChangesFlagAndLeavesNoTemporaryFile) {
+  WriteList("1.2.3.4:80\r\n");
+  Load();
+  list.SetText(1, kColComment, "changed");
+  settings.ListDirty = true;
+  // A folder in the list file's place cannot be replaced by a file, whoever runs the test.
+  settings.ListFile = (folder / "taken").string();
+  std::filesystem::create_directory(settings.ListFile);
+  SaveListCommand(Window());
+  EXPECT_TRUE(settings.ListDirty);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find("F19"), std::string::npos);
+  EXPECT_EQ(list.Text(1, kColComment), "changed");
+  EXPECT_TRUE(std::filesystem::is_directory(settings.ListFile));
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    files += entry.is_regular_file();
+  EXPECT_EQ(files, 1) << "only list.txt";
+  ui.message_answers = {MessageAnswer::Yes};
+  EXPECT_FALSE(ConfirmSaveList(Window())) << "a failed save in the prompt keeps the window";
+}
+
+TEST_F(ListFileTest, savePromptAnswers) {
+  WriteList("1.2.3.4:80\r\n");
+  Load();
+  EXPECT_TRUE(ConfirmSaveList(Window()));
+  EXPECT_TRUE(ui.messages.empty()) << "nothing changed: no question";
+  settings.ListDirty = true;
+  ui.message_answers = {MessageAnswer::Cancel, MessageAnswer::No, MessageAnswer::Yes};
+  EXPECT_FALSE(ConfirmSaveList(Window()));
+  EXPECT_TRUE(settings.ListDirty);
+  EXPECT_EQ(ui.messages[0].text, "Do you want to save your list changes?");
+  EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNoCancel);
+  EXPECT_TRUE(ConfirmSaveList(Window()));
+  EXPECT_FALSE(settings.ListDirty);
+  EXPECT_EQ(ReadList(), "1.2.3.4:80\r\n") << "No keeps the file";
+  settings.ListDirty = true;
+  EXPECT_TRUE(ConfirmSaveList(Window()));
+  EXPECT_EQ(ReadList(), "\r\n1.2.3.4:80\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n");
+}
+
+TEST_F(ListFileTest, reloadReadsTheSettingAndEndsOnAMissingFile) {
+  class OneKeyStore : public SettingsStore {
+   public:
+    std::string value;
+    bool Contains(const std::string&) const override { return true; }
+    std::string Read(const std::string&, const std::string&) const override { return value; }
+    void Save(const std::string&, const std::string&) override {}
+    void Delete(const std::string&) override {}
+    std::string OpenProblem() const override { return ""; }
+  } store;
+  WriteList("1.2.3.4:80\r\n");
+  store.value = "list.txt";
+  EXPECT_EQ(ReloadCommand(Window(), store, folder.string(), fields), ReloadOutcome::Loaded);
+  EXPECT_EQ(list.Rows(), 2);
+  store.value = "gone.txt";
+  EXPECT_EQ(ReloadCommand(Window(), store, folder.string(), fields), ReloadOutcome::EndProgram);
+  EXPECT_EQ(ui.last_message(),
+            "Required List File '" + (folder / "gone.txt").string() + "' is missing");
+}
+
+TEST_F(ListFileTest, editOpensTheListFileThroughTheLauncher) {
+  struct Launcher : DocumentLauncher {
+    std::string file = "?", parameters;
+    int show = 0;
+    void LaunchDocument(const std::string& f, std::string& p, int s) override {
+      file = f, parameters = p, show = s;
+    }
+  } launcher;
+  EditListCommand(Window(), launcher);
+  EXPECT_EQ(launcher.file, "");
+  EXPECT_EQ(launcher.parameters, settings.ListFile);
+  EXPECT_EQ(launcher.show, 1);
+}
+
+}  // namespace
+}  // namespace quillet
