@@ -18,10 +18,27 @@ fs::path RealTarget(const std::string& path) {
   return error ? fs::path(path) : target;
 }
 
+std::string TemporaryPrefix(const fs::path& target) {
+  return "." + target.filename().string() + ".saving-";
+}
+
 fs::path TemporaryBeside(const fs::path& target) {
   std::random_device random;
-  return target.parent_path() /
-         ("." + target.filename().string() + ".saving-" + std::to_string(random()));
+  return target.parent_path() / (TemporaryPrefix(target) + std::to_string(random()));
+}
+
+// Removes what a save that was killed half-way left beside the target. Only one copy of the
+// program runs at a time, so no other save is writing one now.
+void RemoveAbandonedTemporaries(const fs::path& target) {
+  std::error_code error;
+  std::string prefix = TemporaryPrefix(target);
+  fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    if (it->path().filename().string().rfind(prefix, 0) == 0) {
+      std::error_code ignored;
+      fs::remove(it->path(), ignored);
+    }
+  }
 }
 
 void RemoveQuietly(const fs::path& path) {
@@ -35,13 +52,14 @@ void RemoveQuietly(const fs::path& path) {
 
 }  // namespace
 
-void ReplaceFileContent(const std::string& path, const std::string& content) {
+void ReplaceFileContent(const std::string& path, const std::function<void(std::ostream&)>& write) {
   fs::path target = RealTarget(path);
+  RemoveAbandonedTemporaries(target);
   fs::path temporary = TemporaryBeside(target);
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) Fail("Cannot create", temporary);
-    out.write(content.data(), std::streamsize(content.size()));
+    write(out);
     out.flush();
     if (!out) {
       out.close();

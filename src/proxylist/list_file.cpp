@@ -143,24 +143,23 @@ void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields) {
   if (!error.empty()) window.ui.ShowMessage(error, MessageIcon::Error);
 }
 
-std::string ListFileText(const ProxyList& list) {
-  std::string text = list.ListHeader + kLineBreak;
+void WriteListFile(const ProxyList& list, std::ostream& out) {
+  out << list.ListHeader << kLineBreak;
   for (int row = 1; row <= list.LastRow(); ++row) {
     if (EqualsNoCase(Trim(list.Text(row, kColType)), "DEL")) continue;
     for (int col = 1; col < kColumnCount; ++col) {
-      if (col > 1) text += '|';
-      text += Trim(list.Text(row, col));
-      text += '\t';
+      if (col > 1) out << '|';
+      out << Trim(list.Text(row, col)) << '\t';
     }
-    text += kLineBreak;
+    out << kLineBreak;
   }
-  return text;
 }
 
 bool GridExport(ListWindow window) {
   window.ui.SetPointer(PointerShape::Busy);
   bool saved = RunGuarded(window.ui, tags::kGridExport, [&] {
-    ReplaceFileContent(window.settings.ListFile, ListFileText(window.list));
+    ReplaceFileContent(window.settings.ListFile,
+                       [&](std::ostream& out) { WriteListFile(window.list, out); });
   });
   if (saved) window.ui.SetPointer(PointerShape::Default);
   return saved;

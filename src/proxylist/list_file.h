@@ -1,6 +1,7 @@
 #pragma once
 // The list file: loading it into the list, writing the list back, the save prompt, and the
 // Save, Reload and Edit buttons.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,8 @@ ParsedLine ParseProxyLine(const std::string& line);
 // stay. Other failures are reported under "F18".
 void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields);
 
-// The file text GridExport writes for the list.
-std::string ListFileText(const ProxyList& list);
+// Writes the list file text of the list: ListHeader, an empty line, one line per row.
+void WriteListFile(const ProxyList& list, std::ostream& out);
 
 // Replaces ListFile with the list. Answers false (after reporting under "F19") when that failed;
 // the old file then stays as it was.

@@ -1,0 +1,99 @@
+// A save killed at any moment leaves the old list or the new one, never a part of either.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "proxylist/list_file.h"
+#include "proxylist/list_test_support.h"
+
+namespace quillet {
+namespace {
+
+constexpr int kRows = 100000;
+
+// Checks the file is one whole save of the list; answers its comment line, or what is wrong
+// with the file.
+std::string WholeGeneration(const std::string& bytes) {
+  std::vector<std::string> lines = SplitLines(bytes);
+  if (lines.size() != size_t(kRows) + 2) return "lines: " + std::to_string(lines.size());
+  if (bytes.substr(bytes.size() - 2) != "\r\n") return "no final line break";
+  for (size_t i = 2; i < lines.size(); ++i) {
+    ParsedLine parsed = ParseProxyLine(lines[i]);
+    if (!parsed.error.empty()) return "bad line " + std::to_string(i);
+    if (parsed.fields[8] != ";14") return "cut line " + std::to_string(i);
+  }
+  return lines[0];
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+size_t FilesIn(const std::filesystem::path& folder) {
+  return size_t(std::distance(std::filesystem::directory_iterator(folder),
+                              std::filesystem::directory_iterator()));
+}
+
+class KilledSave : public testing::ListFixture {
+ protected:
+  void SetUp() override {
+    ListFixture::SetUp();
+    for (int i = 0; i < kRows; ++i) {
+      list.AddRow({"",
+                   "     10." + std::to_string(i / 65536) + "." + std::to_string(i / 256 % 256) +
+                       "." + std::to_string(i % 256) + ":8080",
+                   "", "", "", "", "OK", "Y", std::to_string(i % 997), ";14"});
+    }
+  }
+  // The generation of a save is told by its comment line.
+  void Generation(const std::string& name) { list.ListHeader = "' " + name + "\r\n"; }
+  // A child process that saves the list again and again, alternating two generations.
+  pid_t StartSaving() {
+    pid_t child = fork();
+    if (child != 0) return child;
+    for (long round = 0;; ++round) {
+      Generation(round % 2 ? "gen-B" : "gen-C");
+      if (!GridExport(Window())) _exit(1);
+    }
+  }
+};
+
+TEST_F(KilledSave, neverLeavesATruncatedOrEmptyListFile) {
+  Generation("gen-A");
+  ASSERT_TRUE(GridExport(Window()));
+  std::mt19937 random(12345);
+  std::set<std::string> seen;
+  int kills = 0, mid_write = 0;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+  while (kills < 10 || std::chrono::steady_clock::now() < deadline) {
+    pid_t child = StartSaving();
+    ASSERT_GT(child, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(random() % 300));
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped by itself: " << status;
+    ++kills;
+    // A temporary file beside the list means the kill came in the middle of writing.
+    mid_write += FilesIn(folder) > 1;
+    std::string generation = WholeGeneration(ReadAll(settings.ListFile));
+    ASSERT_TRUE(generation == "' gen-A" || generation == "' gen-B" || generation == "' gen-C")
+        << "after kill " << kills << ": " << generation;
+    seen.insert(generation);
+  }
+  // The next save clears what killed saves left behind.
+  ASSERT_TRUE(GridExport(Window()));
+  EXPECT_EQ(FilesIn(folder), 1u);
+  EXPECT_GT(mid_write, 0) << "no kill hit a save in " << kills << " runs";
+  std::printf("%d kills, %d in the middle of writing, %zu generations seen\n", kills, mid_write,
+              seen.size());
+}
+
+}  // namespace
+}  // namespace quillet
