@@ -6,23 +6,15 @@
 #include <fstream>
 #include <string>
 
-#include <unistd.h>
-
 #include "fakes/fake_user_interface.h"
+#include "fakes/temp_dir.h"
 #include "proxylist/list_window.h"
 
 namespace quillet::testing {
 
 class ListFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder = std::filesystem::temp_directory_path() /
-             ("quillet-list-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder);
-    settings.ListFile = (folder / "list.txt").string();
-  }
-  void TearDown() override { std::filesystem::remove_all(folder); }
+  void SetUp() override { settings.ListFile = (folder / "list.txt").string(); }
 
   ListWindow Window() { return {list, settings, ui}; }
 
@@ -49,7 +41,8 @@ class ListFixture : public ::testing::Test {
     settings.SelectedLines.assign(size_t(last - first + 1), "line");
   }
 
-  std::filesystem::path folder;
+  TempDir temp;
+  const std::filesystem::path& folder = temp.path();
   ProxyList list;
   AppSettings settings;
   FakeUserInterface ui;
