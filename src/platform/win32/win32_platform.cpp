@@ -1,9 +1,16 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/co_create_guid_source.h"
 #include "platform/win32/named_mutex_instance.h"
+#include "platform/win32/no_toolbar_shortcut.h"
+#include "platform/win32/ras_phonebook.h"
 #include "platform/win32/registry_settings_store.h"
+#include "platform/win32/shell_execute_shell.h"
+#include "platform/win32/shell_windows_browser_pickup.h"
+#include "platform/win32/win32_registry.h"
 #include "platform/win32/wininet_browser_info.h"
+#include "platform/win32/wininet_connection_proxy.h"
 #include "platform/win32/winsock_resolver.h"
 
 namespace quillet {
@@ -29,6 +36,13 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->instance_lock = std::make_unique<NamedMutexInstance>();
   platform->browser_info = std::make_unique<WinInetBrowserInfo>();
   platform->resolver = std::make_unique<WinsockResolver>();
+  platform->registry = std::make_unique<Win32Registry>();
+  platform->connection_proxy = std::make_unique<WinInetConnectionProxy>();
+  platform->browser_pickup = std::make_unique<ShellWindowsBrowserPickup>();
+  platform->phonebook = std::make_unique<RasPhonebook>();
+  platform->shell = std::make_unique<ShellExecuteShell>();
+  platform->guids = std::make_unique<CoCreateGuidSource>();
+  platform->toolbar_shortcut = std::make_unique<NoToolbarShortcut>();
   return platform;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/win32/wininet_browser_info.h"
 
 #include <windows.h>
+
 #include <wininet.h>
 
 #include <cstring>

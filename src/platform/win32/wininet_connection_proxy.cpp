@@ -1,6 +1,7 @@
 #include "platform/win32/wininet_connection_proxy.h"
 
 #include <windows.h>
+
 #include <wininet.h>
 
 #include <vector>
