@@ -13,6 +13,8 @@
 #include "browser/launch.h"
 #include "browser/registry_api.h"
 #include "browser/toolbar_button.h"
+#include "verify/http_client.h"
+#include "verify/pinger.h"
 #include "verify/resolver.h"
 
 namespace quillet {
@@ -30,6 +32,8 @@ struct Platform {
   std::unique_ptr<Shell> shell;
   std::unique_ptr<GuidSource> guids;
   std::unique_ptr<ToolbarShortcut> toolbar_shortcut;
+  std::unique_ptr<HttpClient> http;
+  std::unique_ptr<Pinger> pinger;
 };
 
 std::unique_ptr<Platform> MakePlatform();

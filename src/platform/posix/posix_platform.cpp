@@ -3,12 +3,14 @@
 #include <climits>
 
 #include "platform/platform.h"
+#include "platform/posix/curl_http_client.h"
 #include "platform/posix/desktop_services.h"
 #include "platform/posix/desktop_toolbar_shortcut.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/gio_shell.h"
 #include "platform/posix/gsettings_browser_info.h"
 #include "platform/posix/gsettings_connection_proxy.h"
+#include "platform/posix/icmp_pinger.h"
 #include "platform/posix/key_file_registry.h"
 #include "platform/posix/keyfile_settings_store.h"
 #include "platform/posix/lock_file_instance.h"
@@ -42,6 +44,8 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->shell = std::make_unique<GioShell>();
   platform->guids = std::make_unique<RandomGuidSource>();
   platform->toolbar_shortcut = std::make_unique<DesktopToolbarShortcut>();
+  platform->http = std::make_unique<CurlHttpClient>();
+  platform->pinger = std::make_unique<IcmpPinger>();
   return platform;
 }
 

@@ -1,0 +1,108 @@
+#include "platform/posix/curl_probe_transfer.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace quillet {
+namespace {
+
+// Every header the probe sets. A header given without a value removes it from the request.
+constexpr const char* kProbeHeaders[] = {
+    "Content-Type: text/*", "User-Agent:",      "Referer:",
+    "Accept-Language: en",  "Pragma: no-cache", "Cache-Control: no-cache",
+};
+
+// Connect, send and receive are each bounded by the time-out; the whole exchange by their sum.
+constexpr int kPhases = 3;
+
+}  // namespace
+
+void EnsureCurlReady() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+CurlProbeTransfer::CurlProbeTransfer(const HttpRequest& request) {
+  EnsureCurlReady();
+  easy_ = curl_easy_init();
+  if (easy_) Configure(request);
+}
+
+CurlProbeTransfer::~CurlProbeTransfer() {
+  if (easy_) curl_easy_cleanup(easy_);
+  curl_slist_free_all(headers_);
+}
+
+void CurlProbeTransfer::Configure(const HttpRequest& request) {
+  url_ = "http://" + request.host + ":" + std::to_string(request.port) +
+         (request.path.empty() ? "/" : request.path);
+  proxy_ = request.proxy.empty() ? "" : "http://" + request.proxy;
+  long timeout_ms = std::max<long>(request.timeout_ms, 1);
+  idle_limit_ = std::chrono::milliseconds(timeout_ms);
+  NoteActivity();
+  for (const char* header : kProbeHeaders) headers_ = curl_slist_append(headers_, header);
+
+  curl_easy_setopt(easy_, CURLOPT_URL, url_.c_str());
+  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http");
+  curl_easy_setopt(easy_, CURLOPT_PROXY, proxy_.c_str());  // "" means no proxy at all
+  curl_easy_setopt(easy_, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+  curl_easy_setopt(easy_, CURLOPT_NOPROXY, "");  // the environment's no_proxy does not apply
+  curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+  curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
+  curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
+  curl_easy_setopt(easy_, CURLOPT_FORBID_REUSE, 1L);
+  curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, timeout_ms);
+  curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, kPhases * timeout_ms);
+  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlProbeTransfer::OnBody);
+  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlProbeTransfer::OnHeader);
+  curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_XFERINFOFUNCTION, &CurlProbeTransfer::OnProgress);
+  curl_easy_setopt(easy_, CURLOPT_XFERINFODATA, this);
+  curl_easy_setopt(easy_, CURLOPT_NOPROGRESS, 0L);
+}
+
+// Keeps the first block of the body; once it is full the transfer is stopped.
+size_t CurlProbeTransfer::OnBody(char* data, size_t size, size_t count, void* self) {
+  auto* transfer = static_cast<CurlProbeTransfer*>(self);
+  size_t bytes = size * count;
+  size_t room = kFirstBlockBytes - transfer->body_.size();
+  transfer->body_.append(data, std::min(bytes, room));
+  transfer->NoteActivity();
+  return transfer->body_.size() >= kFirstBlockBytes ? 0 : bytes;
+}
+
+size_t CurlProbeTransfer::OnHeader(char*, size_t size, size_t count, void* self) {
+  static_cast<CurlProbeTransfer*>(self)->NoteActivity();
+  return size * count;
+}
+
+// Stops a transfer on which nothing has moved for longer than the time-out.
+int CurlProbeTransfer::OnProgress(void* self, curl_off_t, curl_off_t down, curl_off_t,
+                                  curl_off_t up) {
+  auto* transfer = static_cast<CurlProbeTransfer*>(self);
+  if (down != transfer->last_down_ || up != transfer->last_up_) {
+    transfer->last_down_ = down;
+    transfer->last_up_ = up;
+    transfer->NoteActivity();
+  }
+  auto idle = std::chrono::steady_clock::now() - transfer->last_activity_;
+  return idle > transfer->idle_limit_ ? 1 : 0;
+}
+
+HttpReply CurlProbeTransfer::Finish() {
+  HttpReply reply;
+  if (!easy_) return reply;
+  long status = 0;
+  if (curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) {
+    reply.status = static_cast<int>(status);
+  }
+  // Whatever part of the first block arrived before an early end is what the read gave.
+  reply.body = std::move(body_);
+  return reply;
+}
+
+}  // namespace quillet

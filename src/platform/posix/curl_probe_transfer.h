@@ -1,0 +1,49 @@
+#pragma once
+// One probe request on a libcurl easy handle. The whole request set-up lives here so that the
+// same transfer can run on its own (curl_easy_perform, see CurlHttpClient) or side by side with
+// many others on a curl multi handle: add handle() to the multi handle, and when libcurl reports
+// it done, call Finish() with its result code.
+#include <curl/curl.h>
+
+#include <chrono>
+#include <string>
+
+#include "verify/http_client.h"
+
+namespace quillet {
+
+// libcurl's process-wide set-up; safe to call from any thread, any number of times.
+void EnsureCurlReady();
+
+class CurlProbeTransfer {
+ public:
+  explicit CurlProbeTransfer(const HttpRequest& request);
+  ~CurlProbeTransfer();
+  CurlProbeTransfer(const CurlProbeTransfer&) = delete;
+  CurlProbeTransfer& operator=(const CurlProbeTransfer&) = delete;
+
+  // The easy handle, or nullptr when libcurl could not make one (Finish then reports no answer).
+  CURL* handle() const { return easy_; }
+
+  // The reply, once the transfer has ended (whatever libcurl's result code).
+  HttpReply Finish();
+
+ private:
+  void Configure(const HttpRequest& request);
+  void NoteActivity() { last_activity_ = std::chrono::steady_clock::now(); }
+  static size_t OnBody(char* data, size_t size, size_t count, void* self);
+  static size_t OnHeader(char* data, size_t size, size_t count, void* self);
+  static int OnProgress(void* self, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up);
+
+  CURL* easy_ = nullptr;
+  curl_slist* headers_ = nullptr;
+  std::string url_;
+  std::string proxy_;
+  std::string body_;
+  std::chrono::milliseconds idle_limit_{0};
+  std::chrono::steady_clock::time_point last_activity_;
+  curl_off_t last_down_ = 0;
+  curl_off_t last_up_ = 0;
+};
+
+}  // namespace quillet

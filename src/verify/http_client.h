@@ -1,0 +1,36 @@
+#pragma once
+// The HTTP port: one GET through an HTTP proxy, each phase bounded by a time-out, giving the
+// status code and the first block of the body.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quillet {
+
+// The most of a body that is ever kept: the first block.
+inline constexpr size_t kFirstBlockBytes = 4096;
+
+struct HttpRequest {
+  std::string proxy;       // "host:port" of the HTTP proxy; empty: no proxy
+  std::string host;        // host of the page, without port
+  int port = 80;           // port of the page
+  std::string path = "/";  // path of the page, starting with "/"
+  int32_t timeout_ms = 0;  // bound of each phase: connect, send, receive
+};
+
+// The request is an HTTP/1.0 GET that follows no redirect and asks every cache on the way for a
+// fresh copy, with the headers "Content-Type: text/*" and "Accept-Language: en" and without
+// User-Agent and Referer.
+struct HttpReply {
+  int status = 0;    // the answer's status code; 0 when none could be read
+  std::string body;  // the first block of the body (at most kFirstBlockBytes); empty when the
+                     // read failed or gave nothing
+};
+
+class HttpClient {
+ public:
+  virtual ~HttpClient() = default;
+  virtual HttpReply Get(const HttpRequest& request) = 0;
+};
+
+}  // namespace quillet

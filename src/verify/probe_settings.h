@@ -1,0 +1,29 @@
+#pragma once
+// The settings one proxy check reads, copied out of AppSettings so that a check can run on its
+// own, away from the window, while the user keeps working.
+#include <cstdint>
+#include <string>
+
+#include "app/app_settings.h"
+
+namespace quillet {
+
+struct ProbeSettings {
+  std::string TestHost;  // may carry ":" and a port
+  std::string TestPath;
+  int32_t TestTimeoutMs = 0;
+  int32_t PingTimeoutMs = 0;
+  std::string SearchText;
+  std::string FindIP;
+  std::string MyIP;
+
+  static ProbeSettings From(const AppSettings& settings) {
+    return {settings.TestHost,   settings.TestPath, settings.TestTimeoutMs, settings.PingTimeoutMs,
+            settings.SearchText, settings.FindIP,   settings.MyIP};
+  }
+
+  // The address whose presence in a judge page means "not anonymous".
+  const std::string& OwnAddress() const { return FindIP.empty() ? MyIP : FindIP; }
+};
+
+}  // namespace quillet

@@ -1,0 +1,58 @@
+#pragma once
+// Scripted HTTP and ICMP ports for the verification tests.
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "verify/http_client.h"
+#include "verify/pinger.h"
+
+namespace quillet::testing {
+
+// Answers by proxy text; a proxy with no scripted answer gets no answer at all (status 0).
+class FakeHttpClient : public HttpClient {
+ public:
+  std::map<std::string, HttpReply> replies;
+  std::vector<HttpRequest> requests;
+  std::function<void(const HttpRequest&)> on_get;  // runs before answering
+
+  HttpReply Get(const HttpRequest& request) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      requests.push_back(request);
+    }
+    if (on_get) on_get(request);
+    auto found = replies.find(request.proxy);
+    return found == replies.end() ? HttpReply{} : found->second;
+  }
+
+ private:
+  std::mutex mutex_;
+};
+
+// Answers by dotted address; an address with no scripted status times out.
+class FakePinger : public Pinger {
+ public:
+  std::map<std::string, uint32_t> statuses;
+  uint32_t round_trip_ms = 7;
+  bool channel = true;
+  std::vector<std::string> pinged;
+  std::vector<std::string> payloads;
+
+  bool Echo(uint32_t address, const std::string& payload, int32_t, EchoReply& reply) override {
+    if (!channel) return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
+    std::string text = std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." +
+                       std::to_string(bytes[2]) + "." + std::to_string(bytes[3]);
+    pinged.push_back(text);
+    payloads.push_back(payload);
+    auto found = statuses.find(text);
+    reply.status = found == statuses.end() ? ip_status::kRequestTimedOut : found->second;
+    if (reply.status == ip_status::kSuccess) reply.round_trip_ms = round_trip_ms;
+    return true;
+  }
+};
+
+}  // namespace quillet::testing

@@ -1,0 +1,130 @@
+#include "verify/row_check.h"
+
+#include <gtest/gtest.h>
+
+#include "core/text.h"
+#include "fakes/fake_user_interface.h"
+#include "fakes/fake_verify_ports.h"
+
+namespace quillet {
+namespace {
+
+using testing::FakeHttpClient;
+using testing::FakePinger;
+using testing::FakeUserInterface;
+
+constexpr const char* kElite = "REMOTE_ADDR = 127.0.1.11\nHTTP_CLIENT_IP = \n";
+
+class RowCheckTest : public ::testing::Test {
+ protected:
+  RowCheckTest() {
+    settings_.TestHost = "127.0.2.1:8080";
+    settings_.TestPath = "/";
+    settings_.SearchText = "HTTP_CLIENT_IP";
+    settings_.FindIP = "127.0.0.1";
+    pinger_.statuses["127.0.1.11"] = ip_status::kSuccess;
+    pinger_.statuses["127.0.1.12"] = ip_status::kSuccess;
+    pinger_.statuses["127.0.1.13"] = ip_status::kSuccess;
+    http_.replies["127.0.1.11:3128"] = {200, kElite};
+    http_.replies["127.0.1.12:3128"] = {200, "HTTP_X_FORWARDED_FOR = 127.0.0.1 HTTP_CLIENT_IP"};
+    http_.replies["127.0.1.13:3128"] = {200, "no judge here"};
+  }
+
+  // A selected line: column 0 empty, then Server IP, Server Name and the other seven cells.
+  RowCheckOutcome Check(const std::string& ip, const std::string& name = "") {
+    return CheckRow(Split("\t" + ip + "\t" + name + "\tcomment\t\t\t\t\t\t", "\t"), settings_,
+                    services_);
+  }
+
+  ProbeSettings settings_;
+  FakeHttpClient http_;
+  FakePinger pinger_;
+  std::map<std::string, std::string> names_{{"proxy.example", "127.0.1.11"}};
+  RowCheckServices services_{http_, pinger_, [this](const std::string& name) {
+                               auto found = names_.find(name);
+                               return found == names_.end() ? std::string() : found->second;
+                             }};
+};
+
+TEST_F(RowCheckTest, answeredRows_areJudged) {
+  struct Case {
+    std::string ip, secure;
+    RowIcon icon;
+  } cases[] = {{"127.0.1.11:3128", "Y", RowIcon::Ok},
+               {" 127.0.1.12:3128 ", "N", RowIcon::No},
+               {"127.0.1.13:3128", "?", RowIcon::Closed}};
+  for (const Case& c : cases) {
+    RowCheckOutcome outcome = Check(c.ip);
+    EXPECT_TRUE(outcome.answered) << c.ip;
+    EXPECT_EQ(outcome.status, "OK") << c.ip;
+    EXPECT_EQ(outcome.secure, c.secure) << c.ip;
+    EXPECT_EQ(outcome.icon, c.icon) << c.ip;
+    EXPECT_EQ(outcome.ping, "7") << c.ip;
+  }
+}
+
+TEST_F(RowCheckTest, silentPing_failsWithoutProbe) {
+  RowCheckOutcome outcome = Check("127.0.1.99:3128");
+  EXPECT_FALSE(outcome.answered);
+  EXPECT_EQ(outcome.status, "--");
+  EXPECT_EQ(outcome.secure, "");
+  EXPECT_EQ(outcome.ping, "");
+  EXPECT_EQ(outcome.icon, RowIcon::None);
+  EXPECT_TRUE(http_.requests.empty());
+}
+
+TEST_F(RowCheckTest, statusCodeOfRefusingProxy_becomesStatus) {
+  http_.replies["127.0.1.11:3128"] = {403, "Access denied"};
+  RowCheckOutcome outcome = Check("127.0.1.11:3128");
+  EXPECT_EQ(outcome.status, "403");
+  EXPECT_EQ(outcome.ping, "");
+}
+
+TEST_F(RowCheckTest, nameOnlyRow_isResolvedPingedAndProbedByAddress) {
+  RowCheckOutcome outcome = Check("", " proxy.example:3128");
+  EXPECT_EQ(outcome.status, "OK");
+  ASSERT_EQ(pinger_.pinged.size(), 1u);
+  EXPECT_EQ(pinger_.pinged[0], "127.0.1.11");
+  EXPECT_EQ(http_.requests.at(0).proxy, "127.0.1.11:3128");
+}
+
+TEST_F(RowCheckTest, unresolvedName_isProbedByNameWithoutPing) {
+  http_.replies["lost.example:3128"] = {200, kElite};
+  RowCheckOutcome outcome = Check("", "lost.example:3128");
+  EXPECT_TRUE(pinger_.pinged.empty());
+  EXPECT_EQ(outcome.status, "OK");
+  EXPECT_EQ(outcome.ping, "0");
+}
+
+TEST_F(RowCheckTest, rowWithoutAddresses_failsAfterEmptyProbe) {
+  RowCheckOutcome outcome = Check("", "");
+  EXPECT_FALSE(outcome.failure);
+  EXPECT_EQ(outcome.status, "--");
+}
+
+TEST_F(RowCheckTest, addressWithoutPort_isARunTimeFailure) {
+  EXPECT_TRUE(Check("127.0.1.11").failure);
+  EXPECT_TRUE(Check("", "proxy.example").failure);
+}
+
+TEST_F(RowCheckTest, shortLine_isSkipped) {
+  RowCheckOutcome outcome = CheckRow({"only one cell"}, settings_, services_);
+  EXPECT_TRUE(outcome.skipped);
+  EXPECT_TRUE(pinger_.pinged.empty());
+}
+
+TEST_F(RowCheckTest, errorReports_areKeptForTheWindow) {
+  settings_.TestHost = "127.0.2.1:99999";
+  RowCheckOutcome outcome = Check("127.0.1.11:3128");
+  EXPECT_FALSE(outcome.answered);
+  EXPECT_TRUE(http_.requests.empty());
+  ASSERT_FALSE(outcome.messages.empty());
+  FakeUserInterface ui;
+  outcome.messages.ReplayOn(ui);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text.rfind("Function: F6", 0), 0u);
+  EXPECT_EQ(ui.pointer(), PointerShape::Default);
+}
+
+}  // namespace
+}  // namespace quillet
