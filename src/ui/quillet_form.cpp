@@ -1,6 +1,8 @@
 #include "ui/quillet_form.h"
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QVBoxLayout>
 
 namespace quillet {
 
@@ -9,9 +11,22 @@ QuilletForm::QuilletForm(Platform& platform, AppSettings& settings, QtUserInterf
     : QMainWindow(parent), platform_(platform), settings_(settings), ui_(ui) {
   setObjectName("QuilletForm");
   setWindowTitle("Quillet - easy proxy support");
-  auto* label = new QLabel("Quillet", this);
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  auto* label = new QLabel("Quillet", central);
   label->setObjectName("Label3");
-  setCentralWidget(label);
+  layout->addWidget(label);
+  proxy_panel_ = new ProxyPanel({*platform.connection_proxy, *platform.browser_pickup,
+                                 *platform.shell, *platform.phonebook, ui, settings},
+                                central);
+  proxy_panel_->setVisible(!settings.NoIE);
+  if (!settings.NoIE) proxy_panel_->Load();
+  connect(proxy_panel_, &ProxyPanel::applied, this, [](bool exit_program) {
+    if (exit_program) QCoreApplication::exit(0);
+  });
+  layout->addWidget(proxy_panel_);
+  layout->addStretch(1);
+  setCentralWidget(central);
   resize(900, 600);
 }
 

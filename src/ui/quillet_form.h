@@ -3,6 +3,7 @@
 
 #include "app/app_settings.h"
 #include "platform/platform.h"
+#include "ui/proxy_panel.h"
 #include "ui/qt_user_interface.h"
 
 namespace quillet {
@@ -18,6 +19,7 @@ class QuilletForm : public QMainWindow {
   Platform& platform_;
   AppSettings& settings_;
   QtUserInterface& ui_;
+  ProxyPanel* proxy_panel_;
 };
 
 }  // namespace quillet

@@ -1,0 +1,68 @@
+#pragma once
+// The upper part of the main window: the connection, the proxy per protocol, the bypass list
+// and Apply. A view over the browser's proxy settings; the rules live in browser/.
+#include <QWidget>
+#include <array>
+
+#include "app/app_settings.h"
+#include "app/proxy_fields.h"
+#include "browser/apply.h"
+#include "browser/connection_list.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace quillet {
+
+class ProxyPanel : public QWidget, public ProxyFieldsView {
+  Q_OBJECT
+ public:
+  struct Services {
+    ConnectionProxyComponent& component;
+    BrowserPickup& browser;
+    Shell& shell;
+    Phonebook& phonebook;
+    UserInterface& ui;
+    AppSettings& settings;
+  };
+
+  explicit ProxyPanel(Services services, QWidget* parent = nullptr);
+
+  ProxyFields Fields() const override;
+  void SetFields(const ProxyFields& fields) override;
+
+  // The main window's load: the connections, the local network's settings, Apply's caption.
+  void Load();
+  void SetApplyCaption(const std::string& caption);
+
+ signals:
+  // After a successful Apply: whether the program ends now (apply modes 1 and 2).
+  void applied(bool exit_program);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void UpdateColours();
+  void OnConnectionPicked();
+  void OnApply();
+
+  Services services_;
+  QLabel* Label1_;
+  QComboBox* cboConn_;
+  QCheckBox* chkProxy_;
+  std::array<QRadioButton*, 4> Option1_;
+  std::array<QLineEdit*, 4> sOldProxy_;
+  QCheckBox* chkSame_;
+  QLabel* Label2_;
+  QLineEdit* txtBypass_;
+  QCheckBox* chkBypass_;
+  QPushButton* bApply_;
+};
+
+}  // namespace quillet
