@@ -63,6 +63,15 @@ TEST_F(GSettingsProxyTest, ApplyWritesKeysThatGsettingsReadsAndThatReadBack) {
   EXPECT_EQ(shown.servers, (std::array<std::string, 4>{"h:1", "", "f:2", ""}));  // no Gopher
   EXPECT_TRUE(shown.bypass_local);
   EXPECT_EQ(shown.bypass, "a.example;");
+  EXPECT_EQ(ProxyFieldColours(shown), ProxyFieldColours(view.fields));
+
+  // "Enable Proxy" unchecked: direct, and the servers stay for next time.
+  view.fields.proxy = CheckState::Unchecked;
+  WriteProxySettings(component, view.fields);
+  EXPECT_EQ(Get("mode"), "'none'");
+  ReadProxySettings(component, shown);
+  EXPECT_EQ(shown.proxy, CheckState::Unchecked);
+  EXPECT_EQ(shown.servers[0], "h:1");
 }
 
 TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocolAndProxyOffIsModeNone) {
