@@ -21,8 +21,9 @@ QApplication& App() {
   static int argc = 1;
   static char name[] = "proxy_panel_test";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: Qt's own objects made for synthetic key events outlive any static.
+  static auto* app = new QApplication(argc, argv);
+  return *app;
 }
 
 struct NoBrowser : BrowserPickup {
