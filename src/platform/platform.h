@@ -14,6 +14,7 @@
 #include "browser/registry_api.h"
 #include "browser/toolbar_button.h"
 #include "verify/http_client.h"
+#include "verify/parallel_backend.h"
 #include "verify/pinger.h"
 #include "verify/resolver.h"
 
@@ -34,6 +35,7 @@ struct Platform {
   std::unique_ptr<ToolbarShortcut> toolbar_shortcut;
   std::unique_ptr<HttpClient> http;
   std::unique_ptr<Pinger> pinger;
+  std::unique_ptr<ParallelBackend> parallel;  // null where many checks at once are not available
 };
 
 std::unique_ptr<Platform> MakePlatform();

@@ -14,6 +14,7 @@
 #include "platform/posix/key_file_registry.h"
 #include "platform/posix/keyfile_settings_store.h"
 #include "platform/posix/lock_file_instance.h"
+#include "platform/posix/posix_parallel_backend.h"
 #include "platform/posix/random_guid_source.h"
 
 namespace quillet {
@@ -46,6 +47,7 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->toolbar_shortcut = std::make_unique<DesktopToolbarShortcut>();
   platform->http = std::make_unique<CurlHttpClient>();
   platform->pinger = std::make_unique<IcmpPinger>();
+  platform->parallel = std::make_unique<PosixParallelBackend>(*platform->resolver);
   return platform;
 }
 

@@ -1,0 +1,117 @@
+// quillet-bench: one command that starts the proxy farm, runs quillet-check over its list with
+// many proxies in flight and with one in flight (a sample, extrapolated), and prints the figures.
+//   build/quillet-bench [--count 10000] [--jobs 1000] [--timeout 3] [--ping-timeout 1000]
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "bench_child.h"
+#include "bench_truth.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Settings {
+  int count = 10000;
+  int jobs = 1000;
+  int timeout_s = 3;
+  int ping_timeout_ms = 1000;
+  int sample = 200;
+  std::string mix = "elite=40,anonymous=15,transparent=15,deny=10,refused=10,blackhole=10";
+  std::string first = "127.10.0.1";
+  int port = 8080;
+  unsigned seed = 7;
+};
+
+struct Run {
+  bench::ChildUsage usage;
+  bench::Agreement agreement;
+  size_t rows = 0;
+  int jobs = 0;
+};
+
+Run CheckList(const Settings& settings, const fs::path& dir, const std::string& list, int jobs,
+              size_t rows) {
+  std::string out = (dir / ("check-" + std::to_string(jobs) + ".csv")).string();
+  std::vector<std::string> arguments = {
+      list, "--jobs", std::to_string(jobs), "--timeout", std::to_string(settings.timeout_s),
+      "--ping-timeout", std::to_string(settings.ping_timeout_ms),
+      // The farm answers for any page; the page's host is never contacted.
+      "--test-page", "127.0.0.2/judge", "--search-text", "REMOTE_ADDR", "--find-ip", "127.0.0.1",
+      "--format", "csv", "--no-progress"};
+  if (rows) arguments.insert(arguments.end(), {"--rows", "1-" + std::to_string(rows)});
+  Run run;
+  run.jobs = jobs;
+  run.usage = bench::RunMeasured(QUILLET_CHECK_PATH, arguments, out);
+  run.agreement = bench::Compare((dir / "truth.csv").string(), out, rows);
+  run.rows = run.agreement.expected;
+  return run;
+}
+
+void Print(const char* name, const Run& run) {
+  double share = run.rows ? 100.0 * double(run.agreement.matching) / double(run.rows) : 0;
+  std::printf(
+      "%-9s rows %zu  jobs %d  wall %.2f s  CPU %.2f s (%.0f us/proxy)  peak RSS %.1f MB  "
+      "rows/s %.0f  matching %.2f%%  exit %d\n",
+      name, run.rows, run.jobs, run.usage.wall_s, run.usage.cpu_s,
+      run.rows ? 1e6 * run.usage.cpu_s / double(run.rows) : 0.0, run.usage.peak_rss_mb,
+      run.usage.wall_s > 0 ? double(run.rows) / run.usage.wall_s : 0.0, share, run.usage.exit_code);
+  if (!run.agreement.first_mismatch.empty()) {
+    std::printf("          first mismatch: %s\n", run.agreement.first_mismatch.c_str());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Settings settings;
+  CLI::App app{"Benchmark of quillet-check against the proxy farm"};
+  app.add_option("--count", settings.count, "proxies in the farm")->capture_default_str();
+  app.add_option("--jobs", settings.jobs, "checks in flight")->capture_default_str();
+  app.add_option("--timeout", settings.timeout_s, "fetch time-out, seconds")->capture_default_str();
+  app.add_option("--ping-timeout", settings.ping_timeout_ms, "echo time-out, ms")
+      ->capture_default_str();
+  app.add_option("--sample", settings.sample, "rows of the one-in-flight baseline (0: none)")
+      ->capture_default_str();
+  app.add_option("--mix", settings.mix, "the farm's mix")->capture_default_str();
+  app.add_option("--first", settings.first, "the farm's first address")->capture_default_str();
+  app.add_option("--port", settings.port, "the farm's port")->capture_default_str();
+  CLI11_PARSE(app, argc, argv);
+
+  fs::path dir = fs::temp_directory_path() / ("quillet-bench-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  // Keep the user's own settings out of the run.
+  setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+  std::string list = (dir / "farm.txt").string();
+  pid_t farm = bench::StartChild(
+      PROXYFARM_PATH,
+      {"--first", settings.first, "--count", std::to_string(settings.count), "--port",
+       std::to_string(settings.port), "--mix", settings.mix, "--seed",
+       std::to_string(settings.seed), "--list", list, "--truth", (dir / "truth.csv").string(),
+       "--ready-file", (dir / "ready").string(), "--lifetime", "1800"});
+  if (!bench::WaitForFile((dir / "ready").string(), farm, 120)) {
+    std::fprintf(stderr, "quillet-bench: the proxy farm did not start\n");
+    bench::StopChild(farm);
+    return 1;
+  }
+  std::printf("farm: %d proxies (%s), time-out %d s, ping time-out %d ms\n", settings.count,
+              settings.mix.c_str(), settings.timeout_s, settings.ping_timeout_ms);
+  Run parallel = CheckList(settings, dir, list, settings.jobs, 0);
+  Print("parallel", parallel);
+  int code = parallel.usage.exit_code == 0 && parallel.agreement.matching == parallel.rows ? 0 : 1;
+  if (settings.sample > 0) {
+    Run sample = CheckList(settings, dir, list, 1, static_cast<size_t>(settings.sample));
+    Print("sample", sample);
+    double baseline = sample.rows ? sample.usage.wall_s * parallel.rows / double(sample.rows) : 0;
+    std::printf("baseline  one in flight over %zu rows, extrapolated: %.1f s; ratio %.1fx\n",
+                parallel.rows, baseline,
+                parallel.usage.wall_s > 0 ? baseline / parallel.usage.wall_s : 0.0);
+  }
+  bench::StopChild(farm);
+  fs::remove_all(dir);
+  return code;
+}

@@ -1,0 +1,68 @@
+#include "bench_truth.h"
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <vector>
+
+namespace bench {
+namespace {
+
+// One CSV line into fields; fields may be quoted with doubled quotes inside.
+std::vector<std::string> CsvFields(const std::string& line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    char c = line[i];
+    if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+      fields.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      fields.emplace_back();
+    } else if (c != '\r') {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+std::vector<std::vector<std::string>> ReadCsv(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::vector<std::string>> rows;
+  std::string line;
+  std::getline(in, line);  // titles
+  while (std::getline(in, line)) {
+    if (!line.empty()) rows.push_back(CsvFields(line));
+  }
+  return rows;
+}
+
+}  // namespace
+
+Agreement Compare(const std::string& truth_csv, const std::string& check_csv, size_t rows) {
+  std::map<std::string, std::pair<std::string, std::string>> found;  // proxy -> status, secure
+  for (const auto& fields : ReadCsv(check_csv)) {
+    if (fields.size() >= 4) found[fields[1]] = {fields[2], fields[3]};
+  }
+  Agreement agreement;
+  for (const auto& fields : ReadCsv(truth_csv)) {
+    if (rows && agreement.expected == rows) break;
+    if (fields.size() < 4) continue;
+    ++agreement.expected;
+    auto it = found.find(fields[0]);
+    bool same =
+        it != found.end() && it->second.first == fields[2] && it->second.second == fields[3];
+    if (same) {
+      ++agreement.matching;
+    } else if (agreement.first_mismatch.empty()) {
+      agreement.first_mismatch =
+          fields[0] + " (" + fields[1] + "): expected " + fields[2] + "/" + fields[3] + ", got " +
+          (it == found.end() ? std::string("nothing") : it->second.first + "/" + it->second.second);
+    }
+  }
+  return agreement;
+}
+
+}  // namespace bench

@@ -1,0 +1,147 @@
+#include "check/check_run.h"
+
+#include <algorithm>
+
+#include "app/app_settings.h"
+#include "app/proxy_fields.h"
+#include "check/console_ui.h"
+#include "core/errors.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "proxylist/list_file.h"
+#include "verify/http_probe.h"
+#include "verify/parallel_engine.h"
+#include "verify/probe_settings.h"
+#include "verify/socket_layer.h"
+
+namespace quillet::check {
+namespace {
+
+// How long one step of the engine may wait before the progress is shown again.
+constexpr int kStepMs = 100;
+
+struct Failure {
+  int exit_code;
+  std::string line;
+};
+
+// The list file as the window would load it; a format error is bad input.
+void LoadListFile(ListWindow window, ConsoleUserInterface& ui) {
+  if (!FileExists(window.settings.ListFile)) {
+    throw Failure{kExitBadInput, "cannot read the list file '" + window.settings.ListFile + "'"};
+  }
+  MemoryProxyFields no_proxy;
+  ui.set_quiet(true);
+  LoadList(window, no_proxy);
+  ui.set_quiet(false);
+  if (ui.error_shown()) throw Failure{kExitBadInput, ui.last_message()};
+}
+
+// The settings of the window, with the command line's overrides.
+void TakeSettings(const CheckOptions& options, CheckEnvironment& env, ConsoleUserInterface& ui,
+                  AppSettings& settings) {
+  LoadNumbersAndTexts(env.store, settings);
+  if (options.ping_timeout_ms) settings.PingTimeoutMs = *options.ping_timeout_ms;
+  if (options.timeout_s) settings.TestTimeoutMs = *options.timeout_s * 1000;
+  if (options.search_text) settings.SearchText = *options.search_text;
+  if (options.find_ip) settings.FindIP = *options.find_ip;
+  std::string url = options.test_page.value_or(env.store.Read(keys::kTestUrl, defaults::kTestUrl));
+  ui.set_quiet(true);
+  SetTestPage(ui, settings, url);
+  ui.set_quiet(false);
+  if (settings.TestHost.empty()) {
+    throw Failure{kExitBadInput, "no valid test page address ('" + url +
+                                     "'): give --test-page or set it in Quillet's settings"};
+  }
+  if (settings.FindIP.empty()) settings.MyIP = LocalAddress(env.resolver, ui);
+}
+
+void CheckRange(const CheckOptions& options, int rows, int& first, int& last) {
+  first = options.first_row;
+  last = options.last_row == 0 ? rows : options.last_row;
+  if (rows == 0) throw Failure{kExitBadInput, "the list file holds no proxy rows"};
+  if (first > rows || last > rows) {
+    throw Failure{kExitBadInput, "--rows: the list has only " + std::to_string(rows) + " rows"};
+  }
+}
+
+std::string ListedProxy(const ProxyList& list, int row) {
+  std::string ip = Trim(list.Text(row, kColServerIp));
+  return ip.empty() ? Trim(list.Text(row, kColServerName)) : ip;
+}
+
+std::string FailureText(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return "unexpected failure";
+  }
+}
+
+}  // namespace
+
+CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::ostream& err) {
+  CheckReport report;
+  ConsoleUserInterface ui(err);
+  AppSettings settings;
+  ProxyList list;
+  ListWindow window{list, settings, ui};
+  try {
+    settings.ListFile = options.list_file;
+    LoadListFile(window, ui);
+    TakeSettings(options, env, ui, settings);
+    int first = 0, last = 0;
+    CheckRange(options, list.LastRow(), first, last);
+
+    std::string limit_message;
+    int jobs = FitJobsToOpenFiles(env.backend, options.jobs, limit_message);
+    if (!limit_message.empty()) err << "quillet-check: " << limit_message << "\n";
+
+    auto io = env.backend.MakeIo();
+    auto fibers = env.backend.MakeFibers();
+    ParallelEngine engine(*io, *fibers, ProbeSettings::From(settings), jobs);
+    for (int row = first; row <= last; ++row) {
+      const auto& cells = list.Row(row).cells;
+      engine.Add(static_cast<size_t>(row), std::vector<std::string>(cells.begin(), cells.end()));
+    }
+    size_t total = static_cast<size_t>(last - first + 1), finished = 0;
+    while (!engine.Done()) {
+      if (env.interrupted && env.interrupted()) {
+        engine.Cancel();
+        throw Failure{kExitInterrupted, "interrupted; the list file is unchanged"};
+      }
+      for (RowDone& done : engine.Step(kStepMs)) {
+        ++finished;
+        int row = static_cast<int>(done.index);
+        RowCheckOutcome& outcome = done.outcome;
+        outcome.messages.ReplayOn(ui);
+        if (outcome.failure) {
+          err << "quillet-check: row " << row << " (" << ListedProxy(list, row)
+              << "): " << FailureText(outcome.failure) << "\n";
+          report.exit_code = kExitFailed;
+          continue;
+        }
+        if (outcome.skipped) continue;
+        list.SetText(row, kColStatus, outcome.status);
+        list.SetText(row, kColSecure, outcome.secure);
+        list.SetText(row, kColPing, outcome.ping);
+        list.SetText(row, kColVerified, env.now());
+        report.rows.push_back({row, ListedProxy(list, row), outcome.status, outcome.secure,
+                               outcome.ping, list.Text(row, kColVerified)});
+      }
+      if (env.progress) env.progress(finished, total);
+    }
+    std::sort(report.rows.begin(), report.rows.end(),
+              [](const CheckedRow& a, const CheckedRow& b) { return a.row < b.row; });
+    if (options.write && !GridExport(window)) report.exit_code = kExitFailed;
+  } catch (const Failure& failure) {
+    err << "quillet-check: " << failure.line << "\n";
+    report.exit_code = failure.exit_code;
+    report.rows.clear();
+  }
+  return report;
+}
+
+}  // namespace quillet::check

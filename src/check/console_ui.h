@@ -1,0 +1,41 @@
+#pragma once
+// The user interface of a command-line program: every message box becomes one line on standard
+// error (line breaks inside a message become "; "), and every box is answered as if its first
+// button had been pressed. It remembers whether an error was shown.
+#include <ostream>
+#include <string>
+
+#include "app/user_interface.h"
+
+namespace quillet::check {
+
+class ConsoleUserInterface : public UserInterface {
+ public:
+  explicit ConsoleUserInterface(std::ostream& err) : err_(err) {}
+
+  MessageAnswer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
+                            const std::string& title) override;
+  std::string AskText(const std::string&, const std::string&, const std::string&) override {
+    return "";
+  }
+  void SetPointer(PointerShape) override {}
+  void ProcessPendingEvents() override {}
+  void SetClipboardText(const std::string&) override {}
+
+  // The last message shown as one line, and whether any message came with the error icon.
+  const std::string& last_message() const { return last_; }
+  bool error_shown() const { return error_shown_; }
+  // While quiet, messages are remembered but not printed.
+  void set_quiet(bool quiet) { quiet_ = quiet; }
+
+ private:
+  std::ostream& err_;
+  std::string last_;
+  bool error_shown_ = false;
+  bool quiet_ = false;
+};
+
+// A message's text as one line.
+std::string OneLine(const std::string& text);
+
+}  // namespace quillet::check

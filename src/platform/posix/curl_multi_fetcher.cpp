@@ -1,0 +1,98 @@
+#include "platform/posix/curl_multi_fetcher.h"
+
+#include <sys/epoll.h>
+
+#include <algorithm>
+
+namespace quillet {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+}  // namespace
+
+CurlMultiFetcher::CurlMultiFetcher(EpollLoop& loop) : loop_(loop) {
+  EnsureCurlReady();
+  multi_ = curl_multi_init();
+  curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlMultiFetcher::OnSocket);
+  curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
+  curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlMultiFetcher::OnTimer);
+  curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
+}
+
+CurlMultiFetcher::~CurlMultiFetcher() {
+  AbortAll();
+  curl_multi_cleanup(multi_);
+}
+
+bool CurlMultiFetcher::Start(const HttpRequest& request, CheckIo::GetDone& done) {
+  auto probe = std::make_unique<CurlProbeTransfer>(request);
+  CURL* easy = probe->handle();
+  if (!easy || curl_multi_add_handle(multi_, easy) != CURLM_OK) return false;
+  transfers_.emplace(easy, Transfer{std::move(probe), std::move(done)});
+  return true;
+}
+
+int CurlMultiFetcher::TimeoutMs() const {
+  if (!timer_set_) return -1;
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(timer_due_ - Clock::now());
+  return static_cast<int>(std::max<long long>(left.count(), 0));
+}
+
+void CurlMultiFetcher::OnReady(int fd, uint32_t events) {
+  int flags = 0;
+  if (events & (EPOLLIN | EPOLLHUP)) flags |= CURL_CSELECT_IN;
+  if (events & EPOLLOUT) flags |= CURL_CSELECT_OUT;
+  if (events & EPOLLERR) flags |= CURL_CSELECT_ERR;
+  int running = 0;
+  curl_multi_socket_action(multi_, fd, flags, &running);
+}
+
+void CurlMultiFetcher::Progress() {
+  if (timer_set_ && Clock::now() >= timer_due_) {
+    timer_set_ = false;
+    int running = 0;
+    curl_multi_socket_action(multi_, CURL_SOCKET_TIMEOUT, 0, &running);
+  }
+  int left = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+    if (message->msg == CURLMSG_DONE) Answer(message->easy_handle, false);
+  }
+}
+
+void CurlMultiFetcher::Answer(CURL* easy, bool aborted) {
+  auto found = transfers_.find(easy);
+  if (found == transfers_.end()) return;
+  Transfer transfer = std::move(found->second);
+  transfers_.erase(found);
+  curl_multi_remove_handle(multi_, easy);
+  HttpReply reply = aborted ? HttpReply{} : transfer.probe->Finish();
+  transfer.probe.reset();
+  transfer.done(std::move(reply));
+}
+
+void CurlMultiFetcher::AbortAll() {
+  while (!transfers_.empty()) Answer(transfers_.begin()->first, true);
+}
+
+int CurlMultiFetcher::OnSocket(CURL*, curl_socket_t fd, int what, void* self, void*) {
+  auto* fetcher = static_cast<CurlMultiFetcher*>(self);
+  if (what == CURL_POLL_REMOVE) {
+    fetcher->loop_.Unwatch(fd);
+    return 0;
+  }
+  uint32_t events = 0;
+  if (what & CURL_POLL_IN) events |= EPOLLIN;
+  if (what & CURL_POLL_OUT) events |= EPOLLOUT;
+  fetcher->loop_.Watch(fd, events, fetcher);
+  return 0;
+}
+
+int CurlMultiFetcher::OnTimer(CURLM*, long timeout_ms, void* self) {
+  auto* fetcher = static_cast<CurlMultiFetcher*>(self);
+  fetcher->timer_set_ = timeout_ms >= 0;
+  if (timeout_ms >= 0) fetcher->timer_due_ = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  return 0;
+}
+
+}  // namespace quillet

@@ -1,0 +1,64 @@
+#pragma once
+// Many ICMP echoes in flight over a few sockets. Echoes are told apart by their sequence number
+// (and, on a raw socket, by identifier and address); each waits until its own deadline.
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/posix/epoll_loop.h"
+#include "verify/check_io.h"
+
+namespace quillet {
+
+class IcmpMultiplexer : public EpollLoop::Watcher {
+ public:
+  enum class SocketKind { Any, Datagram, Raw };
+
+  explicit IcmpMultiplexer(EpollLoop& loop, SocketKind kind = SocketKind::Any);
+  ~IcmpMultiplexer() override;
+  IcmpMultiplexer(const IcmpMultiplexer&) = delete;
+  IcmpMultiplexer& operator=(const IcmpMultiplexer&) = delete;
+
+  // False when no ICMP socket can be opened; `done` is then not kept.
+  bool Start(uint32_t address, const std::string& payload, int32_t timeout_ms,
+             CheckIo::EchoDone& done);
+  // Milliseconds until the next echo times out, -1 when none waits.
+  int TimeoutMs() const;
+  // Answers the echoes whose time is up.
+  void ExpireDue();
+  // Answers every waiting echo as timed out.
+  void AbortAll();
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  struct Echo {
+    uint32_t address;
+    Clock::time_point sent;
+    Clock::time_point deadline;
+    CheckIo::EchoDone done;
+    uint32_t status_at_deadline = ip_status::kRequestTimedOut;
+  };
+
+  bool Open();
+  uint16_t NextSequence();
+  void OnReady(int fd, uint32_t events) override;
+  void ReadReplies(int fd);
+  void ReadErrors(int fd);
+  void Finish(uint16_t sequence, uint32_t status, uint32_t from, const std::string& data);
+
+  EpollLoop& loop_;
+  SocketKind kind_;
+  bool tried_ = false;
+  bool raw_ = false;
+  std::vector<int> sockets_;
+  size_t next_socket_ = 0;
+  uint16_t identifier_ = 0;
+  uint16_t sequence_ = 0;
+  std::unordered_map<uint16_t, Echo> waiting_;
+  std::multimap<Clock::time_point, uint16_t> deadlines_;
+};
+
+}  // namespace quillet

@@ -1,0 +1,20 @@
+#pragma once
+// Many checks at once on Linux: epoll with curl multi, multiplexed ICMP, look-up threads,
+// ucontext fibers, and the RLIMIT_NOFILE limit.
+#include "verify/parallel_backend.h"
+#include "verify/resolver.h"
+
+namespace quillet {
+
+class PosixParallelBackend : public ParallelBackend {
+ public:
+  explicit PosixParallelBackend(Resolver& resolver) : resolver_(resolver) {}
+  std::unique_ptr<CheckIo> MakeIo() override;
+  std::unique_ptr<FiberFactory> MakeFibers() override;
+  uint64_t RaiseOpenFiles(uint64_t wanted) override;
+
+ private:
+  Resolver& resolver_;
+};
+
+}  // namespace quillet

@@ -1,0 +1,34 @@
+#pragma once
+// What a run with many rows in flight needs from the platform: the event-driven I/O, fibers,
+// and enough open files.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "verify/check_io.h"
+#include "verify/fibers.h"
+
+namespace quillet {
+
+class ParallelBackend {
+ public:
+  virtual ~ParallelBackend() = default;
+  // The I/O and the fibers belong to the thread that makes them and must be used on it only.
+  virtual std::unique_ptr<CheckIo> MakeIo() = 0;
+  virtual std::unique_ptr<FiberFactory> MakeFibers() = 0;
+  // Raises the limit of open files towards `wanted` as far as the system allows; answers the
+  // limit now in force.
+  virtual uint64_t RaiseOpenFiles(uint64_t wanted) = 0;
+};
+
+// The open files a run with `jobs` rows in flight needs: one connection per row, plus the
+// program's own files and sockets.
+uint64_t OpenFilesFor(int jobs);
+// How many rows may be in flight under an open-files limit.
+int JobsWithin(uint64_t limit);
+
+// Raises the open-files limit for `jobs` rows in flight. When the system allows fewer, answers
+// the number of jobs that fit and sets `message` to say so; otherwise answers `jobs`.
+int FitJobsToOpenFiles(ParallelBackend& backend, int jobs, std::string& message);
+
+}  // namespace quillet
