@@ -100,10 +100,15 @@ void ParallelEngine::Work() {
     --in_flight_;
     if (!cancelled_) finished_.push_back({row.index, std::move(outcome)});
   }
+  ++retired_;
 }
 
 void ParallelEngine::StartWorkers() {
-  std::erase_if(workers_, [](const auto& worker) { return worker->fiber->Finished(); });
+  if (next_ >= queue_.size()) return;  // workers end only once every row is taken
+  if (retired_ > 0) {
+    std::erase_if(workers_, [](const auto& worker) { return worker->fiber->Finished(); });
+    retired_ = 0;
+  }
   while (!cancelled_ && workers_.size() < jobs_ && next_ < queue_.size()) {
     auto worker = std::make_unique<Worker>();
     worker->fiber = fibers_.Make([this] { Work(); });

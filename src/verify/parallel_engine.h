@@ -60,6 +60,7 @@ class ParallelEngine {
   size_t in_flight_ = 0;
   bool cancelled_ = false;
   std::vector<std::unique_ptr<Worker>> workers_;
+  size_t retired_ = 0;  // workers whose fiber has ended since the last clean-up
   std::vector<Worker*> runnable_;
   Worker* current_ = nullptr;
   std::vector<RowDone> finished_;

@@ -28,7 +28,10 @@ CurlMultiFetcher::~CurlMultiFetcher() {
 bool CurlMultiFetcher::Start(const HttpRequest& request, CheckIo::GetDone& done) {
   auto probe = std::make_unique<CurlProbeTransfer>(request);
   CURL* easy = probe->handle();
-  if (!easy || curl_multi_add_handle(multi_, easy) != CURLM_OK) return false;
+  if (!easy) return false;
+  // Every proxy is a different address: a name cache would only grow and be searched.
+  curl_easy_setopt(easy, CURLOPT_DNS_CACHE_TIMEOUT, 0L);
+  if (curl_multi_add_handle(multi_, easy) != CURLM_OK) return false;
   transfers_.emplace(easy, Transfer{std::move(probe), std::move(done)});
   return true;
 }

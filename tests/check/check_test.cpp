@@ -1,0 +1,190 @@
+// quillet-check: its command line, its errors, --write and the three output formats.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "check/check_options.h"
+#include "check/check_output.h"
+#include "check/check_run.h"
+#include "fakes/fake_check_io.h"
+#include "fakes/fake_resolver.h"
+#include "fakes/memory_settings_store.h"
+#include "fakes/temp_dir.h"
+#include "platform/posix/ucontext_fibers.h"
+#include "proxylist/atomic_file.h"
+
+namespace quillet::check {
+namespace {
+
+ParsedCommandLine Parse(std::vector<std::string> arguments) {
+  return ParseCommandLine(arguments);
+}
+
+TEST(CheckCommandLine, badArgumentsGiveOneLineAndExitCodeTwo) {
+  for (auto arguments : std::vector<std::vector<std::string>>{{},
+                                                              {"list.txt", "--jobs", "0"},
+                                                              {"list.txt", "--rows", "9-3"},
+                                                              {"list.txt", "--rows", "x"},
+                                                              {"list.txt", "--format", "xml"},
+                                                              {"list.txt", "--timeout", "zero"},
+                                                              {"list.txt", "--bogus"}}) {
+    ParsedCommandLine parsed = Parse(arguments);
+    EXPECT_EQ(parsed.exit_code, 2) << ::testing::PrintToString(arguments);
+    EXPECT_FALSE(parsed.error.empty());
+    EXPECT_EQ(parsed.error.find('\n'), std::string::npos) << parsed.error;
+  }
+  ParsedCommandLine help = Parse({"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_NE(help.output.find("--ping-timeout"), std::string::npos);
+}
+
+TEST(CheckCommandLine, optionsOverrideAndRangesParse) {
+  ParsedCommandLine parsed =
+      Parse({"l.txt", "-j", "500", "--rows", "3-", "--format", "json", "--timeout", "3",
+             "--ping-timeout", "1000", "--search-text", "REMOTE_ADDR", "--find-ip", "", "-w"});
+  ASSERT_EQ(parsed.exit_code, -1) << parsed.error;
+  const CheckOptions& options = parsed.options;
+  EXPECT_EQ(options.list_file, "l.txt");
+  EXPECT_EQ(options.jobs, 500);
+  EXPECT_EQ(options.first_row, 3);
+  EXPECT_EQ(options.last_row, 0);
+  EXPECT_EQ(options.format, OutputFormat::Json);
+  EXPECT_EQ(options.timeout_s, 3);
+  EXPECT_EQ(options.ping_timeout_ms, 1000);
+  EXPECT_EQ(options.search_text, "REMOTE_ADDR");
+  EXPECT_EQ(options.find_ip, "");  // given empty: the host's own address is used
+  EXPECT_TRUE(options.write);
+  EXPECT_FALSE(options.test_page.has_value());
+  EXPECT_EQ(Parse({"l.txt", "--rows", "7"}).options.last_row, 7);
+}
+
+class CheckRunTest : public ::testing::Test {
+ protected:
+  CheckRunTest() {
+    store_.values = {{"TestURL", "http://127.0.0.2/judge"},
+                     {"ping", "500"},
+                     {"TestTimeout", "2"},
+                     {"SearchText", "REMOTE_ADDR"},
+                     {"FindIP", "127.0.0.1"}};
+    for (std::string address : {"127.0.1.1", "127.0.1.2", "127.0.1.3", "127.0.1.4"})
+      pinger_.statuses[address] = ip_status::kSuccess;
+    http_.replies["127.0.1.1:80"] = {200, "REMOTE_ADDR = 127.0.1.1"};
+    http_.replies["127.0.1.2:80"] = {200, "REMOTE_ADDR = 127.0.1.2, FOR 127.0.0.1"};
+    http_.replies["127.0.1.3:80"] = {403, ""};
+    list_ = dir_ / "list.txt";
+    std::ofstream(list_) << "' my proxies\r\n127.0.1.1:80\r\n' second comment\r\n"
+                            "127.0.1.2:80|||||||| 12\r\n127.0.1.3:80\r\n127.0.1.4:80\r\n";
+    options_.list_file = list_;
+    options_.progress = false;
+  }
+
+  CheckReport Run() {
+    CheckEnvironment env{store_,  resolver_, backend_, [] { return std::string("NOW"); },
+                         nullptr, nullptr};
+    return RunCheck(options_, env, err_);
+  }
+
+  testing::TempDir dir_;
+  std::string list_;
+  testing::MemorySettingsStore store_;
+  testing::FakeResolver resolver_;
+  testing::FakeHttpClient http_;
+  testing::FakePinger pinger_;
+  testing::ScriptedCheckIo io_{http_, pinger_};
+  testing::ScriptedParallelBackend backend_{io_, [] { return std::make_unique<UcontextFibers>(); }};
+  CheckOptions options_;
+  std::ostringstream err_;
+};
+
+TEST_F(CheckRunTest, writeKeepsCommentsAndOrderAndFillsTheResultCells) {
+  options_.write = true;
+  options_.jobs = 3;
+  CheckReport report = Run();
+  EXPECT_EQ(report.exit_code, kExitOk) << err_.str();
+  EXPECT_EQ(ReadFileBytes(list_),
+            "' my proxies\r\n' second comment\r\n\r\n"
+            "127.0.1.1:80\t|\t|\t|NOW\t|\t|OK\t|Y\t|7\t|\t\r\n"
+            "127.0.1.2:80\t|\t|\t|NOW\t|\t|OK\t|N\t|7\t|12\t\r\n"
+            "127.0.1.3:80\t|\t|\t|NOW\t|\t|403\t|\t|\t|\t\r\n"
+            "127.0.1.4:80\t|\t|\t|NOW\t|\t|--\t|\t|\t|\t\r\n");
+}
+
+TEST_F(CheckRunTest, rowsRangeChecksOnlyThoseAndLeavesTheFileAlone) {
+  std::string before = ReadFileBytes(list_);
+  options_.first_row = 2;
+  options_.last_row = 3;
+  CheckReport report = Run();
+  ASSERT_EQ(report.rows.size(), 2u);
+  EXPECT_EQ(report.rows[0].row, 2);
+  EXPECT_EQ(report.rows[1].status, "403");
+  EXPECT_EQ(ReadFileBytes(list_), before);
+}
+
+TEST_F(CheckRunTest, badInputGivesOneLineAndExitCodeTwo) {
+  struct Case {
+    std::function<void()> arrange;
+    std::string says;
+  } cases[] = {
+      {[&] { options_.list_file = dir_ / "missing.txt"; }, "cannot read the list file"},
+      {[&] { std::ofstream(list_) << "abc:80\r\n"; }, "Error in Proxy List file:"},
+      {[&] { options_.test_page = "nodots"; }, "no valid test page address ('nodots')"},
+      {[&] { options_.last_row = 9; }, "--rows: the list has only 4 rows"},
+  };
+  for (Case& c : cases) {
+    options_ = CheckOptions{};
+    options_.list_file = list_;
+    std::ofstream(list_) << "127.0.1.1:80\r\n127.0.1.2:80\r\n127.0.1.3:80\r\n127.0.1.4:80\r\n";
+    err_.str("");
+    c.arrange();
+    CheckReport report = Run();
+    EXPECT_EQ(report.exit_code, kExitBadInput) << c.says;
+    std::string said = err_.str();
+    EXPECT_NE(said.find(c.says), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  }
+}
+
+TEST_F(CheckRunTest, aRowThatCannotBeCheckedFailsTheRunButNotTheOthers) {
+  std::ofstream(list_) << "nocolon|x:1|||||||\r\n127.0.1.1:80\r\n";
+  CheckReport report = Run();
+  EXPECT_EQ(report.exit_code, kExitFailed);
+  EXPECT_NE(err_.str().find("row 1 (nocolon)"), std::string::npos) << err_.str();
+  ASSERT_EQ(report.rows.size(), 1u);
+  EXPECT_EQ(report.rows[0].status, "OK");
+}
+
+TEST_F(CheckRunTest, tooFewOpenFilesAreSaidAndTheJobsFitted) {
+  backend_.files_limit = 100;
+  options_.jobs = 1000;
+  EXPECT_EQ(Run().exit_code, kExitOk);
+  EXPECT_NE(err_.str().find("1000 checks at once need 1064 open files, but the system allows only "
+                            "100; running 36 at once"),
+            std::string::npos)
+      << err_.str();
+}
+
+TEST(CheckOutput, tableCsvAndJsonCarryTheSameRows) {
+  std::vector<CheckedRow> rows = {{1, "127.0.1.1:80", "OK", "Y", "3", "5/12/2026 10:00"},
+                                  {2, "name,with \"comma\"", "--", "", "", "x"}};
+  std::ostringstream table, csv, json;
+  PrintRows(rows, OutputFormat::Table, table);
+  PrintRows(rows, OutputFormat::Csv, csv);
+  PrintRows(rows, OutputFormat::Json, json);
+  EXPECT_EQ(table.str(),
+            "row  proxy              status  secure  ping  verified\n"
+            "1    127.0.1.1:80       OK      Y       3     5/12/2026 10:00\n"
+            "2    name,with \"comma\"  --                    x\n");
+  EXPECT_EQ(csv.str(),
+            "row,proxy,status,secure,ping,verified\n1,127.0.1.1:80,OK,Y,3,5/12/2026 10:00\n"
+            "2,\"name,with \"\"comma\"\"\",--,,,x\n");
+  auto parsed = nlohmann::json::parse(json.str());
+  ASSERT_EQ(parsed.size(), 2u);
+  EXPECT_EQ(parsed[0]["row"], 1);
+  EXPECT_EQ(parsed[0]["secure"], "Y");
+  EXPECT_EQ(parsed[1]["proxy"], "name,with \"comma\"");
+}
+
+}  // namespace
+}  // namespace quillet::check

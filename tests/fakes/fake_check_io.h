@@ -1,0 +1,118 @@
+#pragma once
+// Check I/O answered from the scripted HTTP and ICMP fakes. Operations end only in RunOnce, the
+// latest started first, so rows finish out of their order; with `hold` set they never end by
+// themselves (only AbortAll ends them).
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "fakes/fake_verify_ports.h"
+#include "verify/check_io.h"
+#include "verify/parallel_backend.h"
+
+namespace quillet::testing {
+
+class ScriptedCheckIo : public CheckIo {
+ public:
+  ScriptedCheckIo(FakeHttpClient& http, FakePinger& pinger) : http_(http), pinger_(pinger) {}
+
+  std::map<std::string, std::string> names;  // look-up answers; other names do not resolve
+  bool hold = false;
+  size_t ends_per_round = 3;
+  int started = 0;
+  int run_once_calls = 0;
+
+  size_t Pending() const { return pending_.size(); }
+
+  void StartGet(const HttpRequest& request, GetDone done) override {
+    Queue([this, request, done] { done(http_.Get(request)); }, [done] { done(HttpReply{}); });
+  }
+  void StartEcho(uint32_t address, const std::string& payload, int32_t timeout_ms,
+                 EchoDone done) override {
+    Queue(
+        [=, this] {
+          EchoReply reply;
+          bool opened = pinger_.Echo(address, payload, timeout_ms, reply);
+          done(opened, reply);
+        },
+        [done] {
+          EchoReply reply;
+          reply.status = ip_status::kRequestTimedOut;
+          done(true, reply);
+        });
+  }
+  void StartLookup(const std::string& name, LookupDone done) override {
+    Queue(
+        [=, this] {
+          auto found = names.find(name);
+          done(found == names.end() ? std::string() : found->second);
+        },
+        [done] { done(""); });
+  }
+  void RunOnce(int) override {
+    ++run_once_calls;
+    if (hold) return;
+    for (size_t i = 0; i < ends_per_round && !pending_.empty(); ++i) {
+      auto end = std::move(pending_.back());
+      pending_.pop_back();
+      end.answer();
+    }
+  }
+  void AbortAll() override {
+    auto pending = std::move(pending_);
+    pending_.clear();
+    for (auto& end : pending) end.abort();
+  }
+
+ private:
+  struct End {
+    std::function<void()> answer;
+    std::function<void()> abort;
+  };
+  void Queue(std::function<void()> answer, std::function<void()> abort) {
+    ++started;
+    pending_.push_back({std::move(answer), std::move(abort)});
+  }
+
+  FakeHttpClient& http_;
+  FakePinger& pinger_;
+  std::vector<End> pending_;
+};
+
+// A backend whose I/O is a ScriptedCheckIo owned by the test, with the test's fibers and an
+// open-files limit of its choosing.
+class ScriptedParallelBackend : public ParallelBackend {
+ public:
+  ScriptedParallelBackend(CheckIo& io, std::function<std::unique_ptr<FiberFactory>()> fibers)
+      : io_(io), fibers_(std::move(fibers)) {}
+
+  uint64_t files_limit = 1 << 20;
+
+  std::unique_ptr<CheckIo> MakeIo() override { return std::make_unique<Forward>(io_); }
+  std::unique_ptr<FiberFactory> MakeFibers() override { return fibers_(); }
+  uint64_t RaiseOpenFiles(uint64_t wanted) override { return std::min(wanted, files_limit); }
+
+ private:
+  class Forward : public CheckIo {
+   public:
+    explicit Forward(CheckIo& io) : io_(io) {}
+    void StartGet(const HttpRequest& r, GetDone d) override { io_.StartGet(r, std::move(d)); }
+    void StartEcho(uint32_t a, const std::string& p, int32_t t, EchoDone d) override {
+      io_.StartEcho(a, p, t, std::move(d));
+    }
+    void StartLookup(const std::string& n, LookupDone d) override {
+      io_.StartLookup(n, std::move(d));
+    }
+    void RunOnce(int wait) override { io_.RunOnce(wait); }
+    void AbortAll() override { io_.AbortAll(); }
+
+   private:
+    CheckIo& io_;
+  };
+
+  CheckIo& io_;
+  std::function<std::unique_ptr<FiberFactory>()> fibers_;
+};
+
+}  // namespace quillet::testing
