@@ -47,10 +47,6 @@ inline constexpr const char* kPingPayload = "xoxo";
 inline constexpr int32_t kPingBadAddress = -1;
 inline constexpr int32_t kPingNoChannel = 1;
 
-// Converts dotted-decimal text ("a.b.c.d", each 0..255) to the 32-bit value in network byte
-// order. Gives false for anything else, and for 255.255.255.255, the platform's "not an address".
-bool ParseDottedAddress(const std::string& text, uint32_t& value);
-
 // One echo to the dotted address `address`: 0 when a reply arrived (round_trip_ms valid),
 // kPingBadAddress for text that is not an address, kPingNoChannel when ICMP is not available,
 // otherwise the record's IP status (no reply, time-out, unreachable, ...).

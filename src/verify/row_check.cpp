@@ -44,10 +44,10 @@ Target TargetOf(const std::vector<std::string>& cells, RowCheckServices& service
 void Judge(const ProbeResult& probe, RowCheckOutcome& outcome) {
   outcome.status = "OK";
   outcome.secure = probe.Anonymous ? "Y" : "N";
-  outcome.icon = probe.Anonymous ? RowIcon::Ok : RowIcon::No;
+  outcome.icon = probe.Anonymous ? CellPicture::OK : CellPicture::No;
   if (probe.NoSearchText) {
     outcome.secure = "?";
-    outcome.icon = RowIcon::Closed;
+    outcome.icon = CellPicture::Closed;
   }
 }
 

@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "proxylist/proxy_row.h"
 #include "verify/deferred_user_interface.h"
 #include "verify/http_client.h"
 #include "verify/pinger.h"
 #include "verify/probe_settings.h"
 
 namespace quillet {
-
-// The picture in a row's Server IP cell.
-enum class RowIcon { None, Arrow, Ok, No, Closed };
 
 // What a row check needs from the world. Each may be used from several checks at once.
 struct RowCheckServices {
@@ -31,7 +29,7 @@ struct RowCheckOutcome {
   std::string status;     // Status cell: "OK", "--" or an HTTP status code
   std::string secure;     // Secure cell: "Y", "N", "?" or empty
   std::string ping;       // Ping cell: round-trip milliseconds, empty when not answered
-  RowIcon icon = RowIcon::None;
+  CellPicture icon = CellPicture::None;  // for the Server IP cell
   // Message boxes raised by the check (error reports), to be shown on the window's thread.
   DeferredUserInterface messages;
   // A failure that ends the whole run (for example a row without ":" and port).

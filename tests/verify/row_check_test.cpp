@@ -49,10 +49,10 @@ class RowCheckTest : public ::testing::Test {
 TEST_F(RowCheckTest, answeredRows_areJudged) {
   struct Case {
     std::string ip, secure;
-    RowIcon icon;
-  } cases[] = {{"127.0.1.11:3128", "Y", RowIcon::Ok},
-               {" 127.0.1.12:3128 ", "N", RowIcon::No},
-               {"127.0.1.13:3128", "?", RowIcon::Closed}};
+    CellPicture icon;
+  } cases[] = {{"127.0.1.11:3128", "Y", CellPicture::OK},
+               {" 127.0.1.12:3128 ", "N", CellPicture::No},
+               {"127.0.1.13:3128", "?", CellPicture::Closed}};
   for (const Case& c : cases) {
     RowCheckOutcome outcome = Check(c.ip);
     EXPECT_TRUE(outcome.answered) << c.ip;
@@ -69,7 +69,7 @@ TEST_F(RowCheckTest, silentPing_failsWithoutProbe) {
   EXPECT_EQ(outcome.status, "--");
   EXPECT_EQ(outcome.secure, "");
   EXPECT_EQ(outcome.ping, "");
-  EXPECT_EQ(outcome.icon, RowIcon::None);
+  EXPECT_EQ(outcome.icon, CellPicture::None);
   EXPECT_TRUE(http_.requests.empty());
 }
 
