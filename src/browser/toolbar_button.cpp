@@ -111,6 +111,16 @@ void ToggleToolbarButton(ToolbarServices& services, ToolbarDialogState& state) {
   state.attached = true;
 }
 
+std::optional<std::string> ToggleToolbarFromDialog(ToolbarServices& services,
+                                                   SettingsDialogModel& dialog) {
+  ToolbarDialogState state{dialog.toolbar_attached(), dialog.toolbar_guid()};
+  ToggleToolbarButton(services, state);
+  bool changed = state.attached != dialog.toolbar_attached();
+  dialog.set_toolbar_state(state.attached, state.guid);
+  if (!changed) return std::nullopt;
+  return state.Caption();
+}
+
 void RegistryToolbarRemover::RemoveToolbarButton(const std::string& guid) {
   quillet::RemoveToolbarButton(services_, guid);
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/settings_dialog_model.h"
 #include "app/settings_store.h"
 #include "app/toolbar_remover.h"
 #include "app/user_interface.h"
@@ -66,6 +67,11 @@ struct ToolbarDialogState {
 
 // The dialog's create/detach command. A failure is shown and leaves `state` unchanged.
 void ToggleToolbarButton(ToolbarServices& services, ToolbarDialogState& state);
+
+// The settings dialog's bAttachIE: toggles for the dialog's state and gives the new caption,
+// or nothing when the state did not change.
+std::optional<std::string> ToggleToolbarFromDialog(ToolbarServices& services,
+                                                   SettingsDialogModel& dialog);
 
 // The "detachIE" command line of start-up.
 class RegistryToolbarRemover : public ToolbarRemover {

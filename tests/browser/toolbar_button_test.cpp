@@ -145,5 +145,19 @@ TEST_F(ToolbarButtonTest, DetachCommandLineRemovesKeySettingAndShortcut) {
   EXPECT_TRUE(shortcut.installed.empty());
 }
 
+TEST_F(ToolbarButtonTest, SettingsDialogButtonTogglesAndRenamesItself) {
+  AppSettings settings;
+  SettingsDialogModel dialog({store, settings, ui, "/opt/quillet", [](std::string&) {}});
+  dialog.Load();
+  EXPECT_EQ(ToggleToolbarFromDialog(services, dialog), "Detach from &IE toolbar");
+  EXPECT_TRUE(dialog.toolbar_attached());
+  EXPECT_EQ(dialog.toolbar_guid(), kFirstId);
+  EXPECT_EQ(ToggleToolbarFromDialog(services, dialog), "Create &IE toolbar button");
+  EXPECT_FALSE(registry.KeyExists(kHkeyLocalMachine, ButtonKey(kFirstId)));
+  guids.fail = true;
+  EXPECT_EQ(ToggleToolbarFromDialog(services, dialog), std::nullopt);
+  EXPECT_FALSE(dialog.toolbar_attached());
+}
+
 }  // namespace
 }  // namespace quillet

@@ -13,6 +13,7 @@
 
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_connection_proxy.h"
+#include "ui/shell_document_launcher.h"
 
 namespace quillet {
 namespace {
@@ -120,6 +121,24 @@ TEST_F(ProxyPanelTest, ApplyWritesTheFieldsAndTellsWhetherToExit) {
   Find<QPushButton>("bApply")->click();
   ASSERT_EQ(applied.count(), 2);
   EXPECT_TRUE(applied[1][0].toBool());
+}
+
+TEST(ShellDocumentLauncher, ListEditGoesThroughLaunchDocument) {
+  struct Missing : Shell {
+    std::string opened;
+    int Open(const std::string& file, const std::string& parameters, int, bool) override {
+      opened = file + "|" + parameters;
+      return 2;
+    }
+  } shell;
+  testing::FakeUserInterface ui;
+  ShellDocumentLauncher launcher(shell, ui);
+  std::string path = "/gone/Quillet.txt";
+  launcher.LaunchDocument("", path, kShowNormal);
+  EXPECT_EQ(shell.opened, "|/gone/Quillet.txt");
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "Shell problem");
+  EXPECT_EQ(ui.messages[0].text, "File Not Found");
 }
 
 }  // namespace
