@@ -4,7 +4,26 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "browser/launch.h"
+#include "ui/list_panel.h"
+
 namespace quillet {
+namespace {
+
+// The list's Edit button opens the file through the program's LaunchDocument.
+class ShellDocumentLauncher : public DocumentLauncher {
+ public:
+  ShellDocumentLauncher(Shell& shell, UserInterface& ui) : shell_(shell), ui_(ui) {}
+  void LaunchDocument(const std::string& file, std::string& parameters, int show) override {
+    quillet::LaunchDocument(shell_, ui_, file, parameters, show);
+  }
+
+ private:
+  Shell& shell_;
+  UserInterface& ui_;
+};
+
+}  // namespace
 
 QuilletForm::QuilletForm(Platform& platform, AppSettings& settings, QtUserInterface& ui,
                          QWidget* parent)
@@ -25,9 +44,21 @@ QuilletForm::QuilletForm(Platform& platform, AppSettings& settings, QtUserInterf
     if (exit_program) QCoreApplication::exit(0);
   });
   layout->addWidget(proxy_panel_);
-  layout->addStretch(1);
+
+  // The list (Frame2), loaded after the proxy area so that the browser's proxy row is marked.
+  resolver_ = std::make_unique<YieldingResolver>(*platform_.resolver, ui_);
+  launcher_ = std::make_unique<ShellDocumentLauncher>(*platform_.shell, ui_);
+  list_panel_ = new ListPanel(
+      {list_, settings_, ui_, *resolver_, *proxy_panel_, *platform_.settings, platform_.program_dir,
+       *launcher_, [this](const std::string& text) { setWindowTitle(ToQt(text)); },
+       [this] { return FromQt(windowTitle()); }, [] { QCoreApplication::exit(0); }},
+      central);
+  layout->addWidget(list_panel_, 1);
   setCentralWidget(central);
   resize(900, 600);
+  list_panel_->LoadList();
 }
+
+QuilletForm::~QuilletForm() = default;
 
 }  // namespace quillet

@@ -1,5 +1,6 @@
 #include "proxylist/list_file.h"
 
+#include "fakes/memory_settings_store.h"
 #include "proxylist/list_test_support.h"
 
 namespace quillet {
@@ -169,37 +170,15 @@ TEST_F(ListFileTest, savePromptAnswers) {
 }
 
 TEST_F(ListFileTest, reloadReadsTheSettingAndEndsOnAMissingFile) {
-  class OneKeyStore : public SettingsStore {
-   public:
-    std::string value;
-    bool Contains(const std::string&) const override { return true; }
-    std::string Read(const std::string&, const std::string&) const override { return value; }
-    void Save(const std::string&, const std::string&) override {}
-    void Delete(const std::string&) override {}
-    std::string OpenProblem() const override { return ""; }
-  } store;
+  testing::MemorySettingsStore store;
   WriteList("1.2.3.4:80\r\n");
-  store.value = "list.txt";
+  store.Save(keys::kListFile, "list.txt");
   EXPECT_EQ(ReloadCommand(Window(), store, folder.string(), fields), ReloadOutcome::Loaded);
   EXPECT_EQ(list.Rows(), 2);
-  store.value = "gone.txt";
+  store.Save(keys::kListFile, "gone.txt");
   EXPECT_EQ(ReloadCommand(Window(), store, folder.string(), fields), ReloadOutcome::EndProgram);
   EXPECT_EQ(ui.last_message(),
             "Required List File '" + (folder / "gone.txt").string() + "' is missing");
-}
-
-TEST_F(ListFileTest, editOpensTheListFileThroughTheLauncher) {
-  struct Launcher : DocumentLauncher {
-    std::string file = "?", parameters;
-    int show = 0;
-    void LaunchDocument(const std::string& f, std::string& p, int s) override {
-      file = f, parameters = p, show = s;
-    }
-  } launcher;
-  EditListCommand(Window(), launcher);
-  EXPECT_EQ(launcher.file, "");
-  EXPECT_EQ(launcher.parameters, settings.ListFile);
-  EXPECT_EQ(launcher.show, 1);
 }
 
 }  // namespace

@@ -1,0 +1,198 @@
+#include "ui/list_grid_view.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace quillet {
+namespace {
+
+MouseButton ToListButton(Qt::MouseButton button) {
+  if (button == Qt::RightButton) return MouseButton::Right;
+  if (button == Qt::MiddleButton) return MouseButton::Middle;
+  return MouseButton::Left;
+}
+
+// The list draws its own current cell and selection: no focus frame from the style.
+class NoFocusDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->state &= ~QStyle::State_HasFocus;
+  }
+};
+
+}  // namespace
+
+ListGridView::ListGridView(ListWindow window, ProxyTableModel* model, QWidget* parent)
+    : QTableView(parent), window_(window), model_(model) {
+  setObjectName("MSFlexGrid1");
+  setToolTip("Left, double or right-click");
+  setModel(model);
+  setItemDelegate(new NoFocusDelegate(this));
+  setSelectionMode(QAbstractItemView::NoSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  setWordWrap(false);
+  setCornerButtonEnabled(false);
+  verticalHeader()->hide();
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  horizontalHeader()->setFixedHeight(verticalHeader()->defaultSectionSize());
+  horizontalHeader()->setSectionsClickable(false);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->viewport()->installEventFilter(this);
+  setIconSize(QSize(14, 14));
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ListGridView::FollowScrollBar);
+  connect(model, &ProxyTableModel::firstVisibleRowChanged, this, &ListGridView::ScrollToListRow);
+  connect(model, &QAbstractItemModel::modelReset, this, &ListGridView::ApplyListGeometry);
+  connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+          [this](int column, int, int size) {
+            window_.list.SetColumnWidth(column, size * kTwipsPerPixel);
+          });
+  ApplyListGeometry();
+}
+
+void ListGridView::ApplyListGeometry() {
+  for (int col = 0; col < kColumnCount; ++col) {
+    int width = window_.list.ColumnWidth(col) / kTwipsPerPixel;
+    setColumnHidden(col, width == 0);
+    if (width > 0) setColumnWidth(col, width);
+  }
+  TellGeometry();
+  if (window_.list.Rows() > 1) ScrollToListRow(window_.list.FirstVisibleRow());
+}
+
+void ListGridView::TellGeometry() {
+  int row_height = verticalHeader()->defaultSectionSize();
+  window_.list.SetRowHeights(horizontalHeader()->height() * kTwipsPerPixel,
+                             row_height * kTwipsPerPixel);
+  window_.list.SetVisibleRowCount(viewport()->height() / std::max(row_height, 1));
+}
+
+void ListGridView::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  TellGeometry();
+}
+
+void ListGridView::FollowScrollBar(int value) {
+  if (scrolling_from_list_ || window_.list.Rows() <= 1) return;
+  int row = std::clamp(value + 1, 1, window_.list.LastRow());
+  scrolling_from_list_ = true;
+  window_.list.SetFirstVisibleRow(row);
+  scrolling_from_list_ = false;
+}
+
+void ListGridView::ScrollToListRow(int grid_row) {
+  if (scrolling_from_list_) return;
+  scrolling_from_list_ = true;
+  verticalScrollBar()->setValue(ProxyTableModel::ModelRow(grid_row));
+  scrolling_from_list_ = false;
+}
+
+QPoint ListGridView::GridPoint(QPoint viewport_point) const {
+  return {viewport_point.x() + horizontalOffset(),
+          viewport_point.y() + horizontalHeader()->height()};
+}
+
+void ListGridView::SelectRows(int anchor_row, int end_row) {
+  ProxyList& list = window_.list;
+  list.SetCurrentRow(anchor_row);
+  list.SetCurrentCol(0);
+  list.SetSelectionEndRow(end_row);
+  list.SetSelectionEndCol(kColumnCount - 1);
+}
+
+void ListGridView::Press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint grid_point,
+                         QPoint global) {
+  bool was_verifying = window_.settings.Verifying;
+  float x = float(grid_point.x() * kTwipsPerPixel);
+  float y = float(grid_point.y() * kTwipsPerPixel);
+  MouseOutcome outcome = GridMouseDown(window_, ToListButton(button), x, y);
+  if (outcome == MouseOutcome::ShowPopupMenu && on_popup_menu) on_popup_menu(global);
+  if (button != Qt::LeftButton || was_verifying || window_.settings.ListFile.empty()) return;
+  GridCell cell = GridHitTest(window_.list, x, y);
+  if (cell.row < 1) return;
+  bool extend = modifiers & Qt::ShiftModifier;
+  SelectRows(extend ? window_.list.CurrentRow() : cell.row, cell.row);
+  dragging_ = true;
+}
+
+void ListGridView::mousePressEvent(QMouseEvent* event) {
+  setFocus(Qt::MouseFocusReason);
+  Press(event->button(), event->modifiers(), GridPoint(event->position().toPoint()),
+        event->globalPosition().toPoint());
+  event->accept();
+}
+
+void ListGridView::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_ || !(event->buttons() & Qt::LeftButton)) return;
+  int model_row = rowAt(event->position().toPoint().y());
+  if (model_row < 0) return;
+  int row = ProxyTableModel::GridRow(model_row);
+  if (row != window_.list.SelectionEndRow()) window_.list.SetSelectionEndRow(row);
+  scrollTo(model_->index(model_row, 1));
+}
+
+void ListGridView::mouseReleaseEvent(QMouseEvent* event) {
+  dragging_ = false;
+  event->accept();
+}
+
+void ListGridView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && on_double_click) on_double_click();
+  event->accept();
+}
+
+bool ListGridView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress) {
+    auto* press = static_cast<QMouseEvent*>(event);
+    QPoint point = press->position().toPoint();
+    Press(press->button(), press->modifiers(), {point.x() + horizontalOffset(), point.y()},
+          press->globalPosition().toPoint());
+    return true;
+  }
+  return QTableView::eventFilter(watched, event);
+}
+
+void ListGridView::keyPressEvent(QKeyEvent* event) {
+  ProxyList& list = window_.list;
+  if (list.Rows() <= 1 || window_.settings.Verifying) return QTableView::keyPressEvent(event);
+  int end = list.SelectionEndRow() < 1 ? 1 : list.SelectionEndRow();
+  int page = std::max(list.VisibleRowCount() - 1, 1);
+  int target = end;
+  switch (event->key()) {
+    case Qt::Key_Up:
+      target = end - 1;
+      break;
+    case Qt::Key_Down:
+      target = end + 1;
+      break;
+    case Qt::Key_PageUp:
+      target = end - page;
+      break;
+    case Qt::Key_PageDown:
+      target = end + page;
+      break;
+    case Qt::Key_Home:
+      target = 1;
+      break;
+    case Qt::Key_End:
+      target = list.LastRow();
+      break;
+    default:
+      return QTableView::keyPressEvent(event);
+  }
+  target = std::clamp(target, 1, list.LastRow());
+  bool extend = event->modifiers() & Qt::ShiftModifier;
+  SelectRows(extend ? std::max(list.CurrentRow(), 1) : target, target);
+  scrollTo(model_->index(ProxyTableModel::ModelRow(target), 1));
+}
+
+}  // namespace quillet

@@ -1,0 +1,54 @@
+#pragma once
+// The grid of the main window (MSFlexGrid1): a table view over ProxyTableModel that draws the
+// list's own selection and forwards presses, double-clicks and keys to the list's mouse rules.
+#include <QTableView>
+#include <functional>
+
+#include "proxylist/grid_mouse.h"
+#include "proxylist/row_painting.h"
+#include "ui/proxy_table_model.h"
+
+namespace quillet {
+
+class ListGridView : public QTableView {
+  Q_OBJECT
+ public:
+  // Twips per pixel: the list keeps its geometry in twips.
+  static constexpr int kTwipsPerPixel = 15;
+
+  ListGridView(ListWindow window, ProxyTableModel* model, QWidget* parent = nullptr);
+
+  // Called with the global position when a right press opens the popup menu.
+  std::function<void(const QPoint&)> on_popup_menu;
+  // Called on a double-click (after the list's rules have recorded the press).
+  std::function<void()> on_double_click;
+
+  // Column widths and the scroll position back to the list's (after a load).
+  void ApplyListGeometry();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // A press at a point of the grid (pixels from the title row's top-left corner).
+  void Press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint grid_point,
+             QPoint global);
+  QPoint GridPoint(QPoint viewport_point) const;
+  void SelectRows(int anchor_row, int end_row);
+  void FollowScrollBar(int value);
+  void ScrollToListRow(int grid_row);
+  void TellGeometry();
+
+  ListWindow window_;
+  ProxyTableModel* model_;
+  bool dragging_ = false;
+  bool scrolling_from_list_ = false;
+};
+
+}  // namespace quillet

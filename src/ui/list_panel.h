@@ -1,0 +1,66 @@
+#pragma once
+// The lower part of the main window (Frame2, "List"): the grid, its popup menu and the Save,
+// Edit and Reload buttons. Every command runs the list's core routines; this widget only wires
+// them to controls.
+#include <QGroupBox>
+#include <functional>
+#include <string>
+
+#include "app/proxy_fields.h"
+#include "app/settings_store.h"
+#include "proxylist/document_launcher.h"
+#include "proxylist/list_window.h"
+#include "verify/resolver.h"
+
+class QMenu;
+class QPushButton;
+
+namespace quillet {
+
+class ListGridView;
+class ProxyTableModel;
+
+struct ListPanelServices {
+  ProxyList& list;
+  AppSettings& settings;
+  UserInterface& ui;
+  Resolver& resolver;
+  ProxyFieldsView& proxy_fields;
+  const SettingsStore& store;
+  std::string program_dir;
+  DocumentLauncher& launcher;
+  std::function<void(const std::string&)> set_caption;
+  std::function<std::string()> base_caption;
+  // Ends the program at once (Reload when the list file has gone).
+  std::function<void()> end_program;
+};
+
+class ListPanel : public QGroupBox {
+  Q_OBJECT
+ public:
+  explicit ListPanel(ListPanelServices services, QWidget* parent = nullptr);
+
+  // Rebuilds the list from ListFile (the main window's load, after the proxy fields are filled).
+  void LoadList();
+  ListGridView* grid() const { return grid_; }
+  QMenu* popupMenu() const { return menu_; }
+
+ signals:
+  // "Verify" and "prox" in the popup menu: handled by the verification run.
+  void verifyChosen();
+  void proxChosen();
+
+ private:
+  ListWindow Window() { return {services_.list, services_.settings, services_.ui}; }
+  void BuildMenu();
+  QPushButton* AddButton(const char* name, const char* caption, const char* tooltip);
+  void ChooseColors();
+  void Resolve(bool get_name);
+
+  ListPanelServices services_;
+  ProxyTableModel* model_;
+  ListGridView* grid_;
+  QMenu* menu_;
+};
+
+}  // namespace quillet

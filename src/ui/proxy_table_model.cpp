@@ -1,0 +1,114 @@
+#include "ui/proxy_table_model.h"
+
+#include <QApplication>
+#include <QPalette>
+
+#include "core/text.h"
+#include "ui/list_icons.h"
+#include "ui/qt_user_interface.h"
+
+namespace quillet {
+namespace {
+
+Qt::Alignment ToQtAlignment(CellAlignment alignment) {
+  switch (alignment) {
+    case CellAlignment::Centre:
+      return Qt::AlignCenter;
+    case CellAlignment::Right:
+      return Qt::AlignRight | Qt::AlignVCenter;
+    case CellAlignment::Left:
+      break;
+  }
+  return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+// Selected cells show the highlight over their own colour, so row colours stay visible.
+QColor Blend(const QColor& under, const QColor& over) {
+  return QColor((under.red() + 2 * over.red()) / 3, (under.green() + 2 * over.green()) / 3,
+                (under.blue() + 2 * over.blue()) / 3);
+}
+
+}  // namespace
+
+ProxyTableModel::ProxyTableModel(ProxyList& list, QObject* parent)
+    : QAbstractTableModel(parent), list_(list), titles_(ColumnTitles()) {
+  list_.SetObserver(this);
+}
+
+ProxyTableModel::~ProxyTableModel() {
+  list_.SetObserver(nullptr);
+}
+
+int ProxyTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : list_.Rows() - 1;
+}
+
+int ProxyTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
+  if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
+  int row = GridRow(index.row());
+  int col = index.column();
+  const ProxyRow& cells = list_.Row(row);
+  bool selected = list_.Selection().Contains(row, col) &&
+                  !(row == list_.CurrentRow() && col == list_.CurrentCol() && col != 0);
+  QPalette palette = QApplication::palette();
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: {
+      // The picture stands where the Server IP's leading blanks would be.
+      const std::string& text = cells.cells[size_t(col)];
+      bool pictured = cells.pictures[size_t(col)] != CellPicture::None;
+      return ToQt(pictured ? Trim(text) : text);
+    }
+    case Qt::ForegroundRole:
+      return selected ? palette.color(QPalette::HighlightedText)
+                      : ToQColor(cells.fore[size_t(col)]);
+    case Qt::BackgroundRole: {
+      QColor back = ToQColor(cells.back[size_t(col)]);
+      return selected ? Blend(back, palette.color(QPalette::Highlight)) : back;
+    }
+    case Qt::DecorationRole: {
+      QPixmap pixmap = CellPicturePixmap(cells.pictures[size_t(col)]);
+      return pixmap.isNull() ? QVariant() : QVariant(pixmap);
+    }
+    case Qt::TextAlignmentRole:
+      return QVariant(ToQtAlignment(titles_[size_t(col)].alignment));
+    default:
+      break;
+  }
+  return {};
+}
+
+QVariant ProxyTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) {
+    return QAbstractTableModel::headerData(section, orientation, role);
+  }
+  if (role == Qt::DisplayRole) return ToQt(list_.Text(0, section));
+  if (role == Qt::TextAlignmentRole)
+    return QVariant(ToQtAlignment(titles_[size_t(section)].alignment));
+  return {};
+}
+
+void ProxyTableModel::BeginInsertRows(int first, int last) {
+  beginInsertRows({}, ModelRow(first), ModelRow(last));
+}
+
+void ProxyTableModel::BeginRemoveRows(int first, int last) {
+  beginRemoveRows({}, ModelRow(first), ModelRow(last));
+}
+
+void ProxyTableModel::CellsChanged(int top, int left, int bottom, int right) {
+  if (bottom < 1) {
+    emit headerDataChanged(Qt::Horizontal, left, right);
+    return;
+  }
+  top = std::max(top, 1);
+  bottom = std::min(bottom, list_.LastRow());
+  if (top > bottom) return;
+  emit dataChanged(index(ModelRow(top), left), index(ModelRow(bottom), right));
+}
+
+}  // namespace quillet
