@@ -1,15 +1,16 @@
 // Verification against real proxy servers on loopback addresses: the judge on 127.0.2.1, the
 // proxies on 127.0.1.x, the own address 127.0.0.1 (none of them is part of another).
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netdb.h>
 
 #include "core/text.h"
 #include "e2e/loopback_server.h"
 #include "e2e/real_servers.h"
+#include "fakes/fake_user_interface.h"
 #include "platform/posix/curl_http_client.h"
+#include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
-#include "verify/row_check.h"
+#include "verify/socket_layer.h"
+#include "verify/verify_command.h"
 
 namespace quillet {
 namespace {
@@ -18,17 +19,6 @@ using namespace quillet::testing;
 
 constexpr const char* kJudgeAddress = "127.0.2.1";
 constexpr const char* kOwnAddress = "127.0.0.1";
-
-std::string FirstIpv4(const std::string& name) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) return "";
-  char text[INET_ADDRSTRLEN] = "";
-  inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text, sizeof text);
-  freeaddrinfo(found);
-  return text;
-}
 
 struct Expected {
   std::string label;
@@ -65,9 +55,27 @@ class RealProxiesTest : public ::testing::Test {
     return server;
   }
 
-  RowCheckOutcome Check(const Expected& row) {
-    return CheckRow(Split("\t" + row.server_ip + "\t" + row.server_name + "\t\t\t\t\t\t\t", "\t"),
-                    settings_, services_);
+  // Puts the rows into a list, selects them all and runs the Verify command over them.
+  void VerifyAll(const std::vector<Expected>& rows) {
+    for (const Expected& row : rows) {
+      list_.AddRow({"", kServerIpIndent + row.server_ip, row.server_name, row.label, "", "", "", "",
+                    "", ""});
+    }
+    list_.SetCurrentRow(1);
+    list_.SetCurrentCol(0);
+    list_.SetSelectionEndRow(list_.LastRow());
+    list_.SetSelectionEndCol(kColCol);
+    app_.SelectedLines = Split(Trim(list_.SelectedText()), "\r");
+    app_.TestHost = settings_.TestHost;
+    app_.TestPath = settings_.TestPath;
+    app_.TestTimeoutMs = settings_.TestTimeoutMs;
+    app_.PingTimeoutMs = settings_.PingTimeoutMs;
+    app_.SearchText = settings_.SearchText;
+    app_.FindIP = settings_.FindIP;
+    InPlaceRowRunner runner;
+    VerifyServices services{services_, runner, [](const std::string&) {}, "Quillet",
+                            [] { return std::string("now"); }};
+    VerifyCommand({list_, app_, ui_}, services);
   }
 
   // The judge page fetched straight through the proxy, to see what the judge saw.
@@ -81,7 +89,12 @@ class RealProxiesTest : public ::testing::Test {
   ProbeSettings settings_;
   CurlHttpClient http_;
   IcmpPinger pinger_;
-  RowCheckServices services_{http_, pinger_, FirstIpv4};
+  GetAddrInfoResolver resolver_;
+  RowCheckServices services_{
+      http_, pinger_, [this](const std::string& name) { return NameToAddress(resolver_, name); }};
+  ProxyList list_;
+  AppSettings app_;
+  FakeUserInterface ui_;
 };
 
 TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
@@ -98,7 +111,7 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
   std::string closed = "127.0.1.15:" + std::to_string(ClosedPort("127.0.1.15"));
   std::string name_port = std::to_string(by_name.port);
 
-  const Expected rows[] = {
+  const std::vector<Expected> rows = {
       {"transparent", transparent.proxy(), "", "OK", "N", "127.0.1.11"},
       {"anonymous", anonymous.proxy(), "", "OK", "Y", "127.0.1.12"},
       {"elite", elite.proxy(), "", "OK", "Y", "127.0.1.13"},
@@ -110,22 +123,31 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
       {"by name", "", "localhost:" + name_port, "OK", "Y", "127.0.1.18"},
       {"unresolvable", "", "no..such.host:" + name_port, "--", "", ""},
   };
-  for (const Expected& row : rows) {
-    RowCheckOutcome outcome = Check(row);
-    EXPECT_FALSE(outcome.failure) << row.label;
-    EXPECT_EQ(outcome.status, row.status) << row.label;
-    EXPECT_EQ(outcome.secure, row.secure) << row.label;
+  VerifyAll(rows);
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Expected& row = rows[i];
+    const ProxyRow& got = list_.Row(static_cast<int>(i) + 1);
+    EXPECT_EQ(got.cells[kColStatus], row.status) << row.label;
+    EXPECT_EQ(got.cells[kColSecure], row.secure) << row.label;
+    EXPECT_EQ(got.cells[kColVerified], "now") << row.label;
+    const std::string& ping = got.cells[kColPing];
     if (row.status == "OK") {
-      EXPECT_TRUE(IsNumeric(outcome.ping)) << row.label << ": ping " << outcome.ping;
+      EXPECT_TRUE(IsNumeric(ping)) << row.label << ": ping " << ping;
+      EXPECT_EQ(got.back[kColStatus], PaletteColor(kPaletteBrightWhite)) << row.label;
     } else {
-      EXPECT_EQ(outcome.ping, "") << row.label;
+      EXPECT_EQ(ping, "") << row.label;
+      EXPECT_EQ(got.back[kColStatus], list_.FailColor) << row.label;
     }
+    EXPECT_EQ(got.cells[kColServerIp], kServerIpIndent + row.server_ip) << "not rewritten";
     if (!row.seen_as.empty()) {
       std::string proxy = row.server_ip.empty() ? "127.0.0.1:" + name_port : row.server_ip;
       EXPECT_NE(PageThrough(proxy).find("REMOTE_ADDR = " + row.seen_as + "\n"), std::string::npos)
           << row.label;
     }
   }
+  EXPECT_FALSE(app_.Verifying);
+  EXPECT_TRUE(app_.ListDirty);
   // What tells the kinds apart at the judge.
   EXPECT_NE(PageThrough(transparent.proxy()).find("HTTP_X_TINYPROXY = 127.0.0.1"),
             std::string::npos);
