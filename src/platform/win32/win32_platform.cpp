@@ -2,6 +2,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/co_create_guid_source.h"
+#include "platform/win32/icmp_library_pinger.h"
 #include "platform/win32/named_mutex_instance.h"
 #include "platform/win32/no_toolbar_shortcut.h"
 #include "platform/win32/ras_phonebook.h"
@@ -11,6 +12,7 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/wininet_browser_info.h"
 #include "platform/win32/wininet_connection_proxy.h"
+#include "platform/win32/wininet_http_client.h"
 #include "platform/win32/winsock_resolver.h"
 
 namespace quillet {
@@ -43,6 +45,8 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->shell = std::make_unique<ShellExecuteShell>();
   platform->guids = std::make_unique<CoCreateGuidSource>();
   platform->toolbar_shortcut = std::make_unique<NoToolbarShortcut>();
+  platform->http = std::make_unique<WinInetHttpClient>();
+  platform->pinger = std::make_unique<IcmpLibraryPinger>();
   return platform;
 }
 

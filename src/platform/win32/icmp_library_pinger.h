@@ -1,0 +1,14 @@
+#pragma once
+#include "verify/pinger.h"
+
+namespace quillet {
+
+// One echo through the ICMP library: IcmpCreateFile, IcmpSendEcho with a 278-byte reply
+// record, IcmpCloseHandle.
+class IcmpLibraryPinger : public Pinger {
+ public:
+  bool Echo(uint32_t address, const std::string& payload, int32_t timeout_ms,
+            EchoReply& reply) override;
+};
+
+}  // namespace quillet
