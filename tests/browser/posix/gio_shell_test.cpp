@@ -22,6 +22,7 @@ class GioShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root = DesktopSandbox::Root();
+    std::filesystem::remove(root + "/args");  // from an earlier test in the same run
     std::string handler = root + "/viewer.sh";
     WriteTextFile(handler, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + root + "/args.part'\nmv '" +
                                root + "/args.part' '" + root + "/args'\n");

@@ -77,16 +77,6 @@ TEST(DesktopToolbarShortcut, EntryStartsTheProgramEvenFromAnOddFolder) {
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST(RandomGuidSource, GivesDifferentVersion4Identifiers) {
-  RandomGuidSource source;
-  std::string first = NewGuidText(source);
-  std::string second = NewGuidText(source);
-  EXPECT_NE(first, second);
-  ASSERT_EQ(first.size(), 36u);
-  EXPECT_EQ(first[14], '4');
-  EXPECT_EQ(first.find_first_not_of("0123456789ABCDEF-"), std::string::npos);
-}
-
 // Create from the settings dialog, then "quillet detachIE" in a later run.
 TEST(ToolbarButtonOnTheDesktop, CreateThenDetachInALaterRun) {
   testing::FakeUserInterface ui;
