@@ -26,13 +26,28 @@ int16_t ApplyButtonFromText(const std::string& text) {
   return static_cast<int16_t>(std::clamp(value, -32768.0, 32767.0));
 }
 
+bool ParallelFromText(const std::string& text, int32_t& value) {
+  std::string digits = Trim(text);
+  if (digits.empty() || digits.size() > 9 ||
+      digits.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  int32_t number = static_cast<int32_t>(std::stol(digits));
+  if (number < 1 || number > kMaxParallel) return false;
+  value = number;
+  return true;
+}
+
 void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings) {
   settings.PingTimeoutMs = PingTimeoutFromText(store.Read(keys::kPing, defaults::kPing));
   settings.TestTimeoutMs =
       TestTimeoutFromText(store.Read(keys::kTestTimeout, defaults::kTestTimeout));
   settings.SearchText = store.Read(keys::kSearchText, defaults::kSearchText);
   settings.FindIP = store.Read(keys::kFindIp, defaults::kFindIp);
-  settings.ApplyButton = ApplyButtonFromText(store.Read(keys::kApplyButton, defaults::kApplyButton));
+  settings.ApplyButton =
+      ApplyButtonFromText(store.Read(keys::kApplyButton, defaults::kApplyButton));
+  settings.Parallel = 1;
+  ParallelFromText(store.Read(keys::kParallel, defaults::kParallel), settings.Parallel);
 }
 
 }  // namespace quillet

@@ -19,6 +19,7 @@ inline constexpr const char* kSearchText = "SearchText";
 inline constexpr const char* kFindIp = "FindIP";
 inline constexpr const char* kApplyButton = "iApplyButton";
 inline constexpr const char* kToolbarGuid = "GUID4ie";
+inline constexpr const char* kParallel = "parallel";
 }  // namespace keys
 
 // Defaults used when a key is missing.
@@ -29,7 +30,11 @@ inline constexpr const char* kTestTimeout = "20";
 inline constexpr const char* kSearchText = "HTTP_CLIENT_IP";
 inline constexpr const char* kFindIp = "";
 inline constexpr const char* kApplyButton = "0";
+inline constexpr const char* kParallel = "1";
 }  // namespace defaults
+
+// The most proxies the verification run checks at once.
+inline constexpr int32_t kMaxParallel = 1000;
 
 inline constexpr const char* kFirstRunListName = "QuilletD.txt";
 inline constexpr const char* kDefaultListName = "Quillet.txt";
@@ -52,6 +57,7 @@ struct AppSettings {
   std::string SearchText;
   std::string FindIP;
   int16_t ApplyButton = 0;
+  int32_t Parallel = 1;  // proxies checked at once
 
   // List and grid state.
   bool ListDirty = false;
@@ -62,12 +68,16 @@ struct AppSettings {
   std::vector<std::string> SelectedLines;
 };
 
-// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP and ApplyButton from the store.
+// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP, ApplyButton and Parallel from the
+// store.
 void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings);
 
 // "ping" as whole milliseconds, "TestTimeout" seconds as milliseconds, "iApplyButton" as 0..n.
 int32_t PingTimeoutFromText(const std::string& text);
 int32_t TestTimeoutFromText(const std::string& text);
 int16_t ApplyButtonFromText(const std::string& text);
+// "parallel": a whole number from 1 to kMaxParallel (blanks around it allowed); false for
+// anything else.
+bool ParallelFromText(const std::string& text, int32_t& value);
 
 }  // namespace quillet

@@ -44,6 +44,7 @@ SettingsDialogFields SettingsDialogModel::Load() {
   fields.title = std::string(kAppTitle) + " Settings      your IP: " + settings.MyIP;
   fields.ping = std::to_string(settings.PingTimeoutMs);
   fields.timeout = std::to_string(settings.TestTimeoutMs / 1000);
+  fields.parallel = std::to_string(settings.Parallel);
   fields.search_text = settings.SearchText;
   fields.find_ip = settings.FindIP;
   if (!settings.UpgradeVersion.empty()) {
@@ -89,6 +90,9 @@ void SettingsDialogModel::SaveTimeouts(const SettingsDialogFields& fields) {
   if (IsNonNegativeNumber(fields.timeout)) {
     services_.store.Save(keys::kTestTimeout, fields.timeout);
     services_.settings.TestTimeoutMs = TestTimeoutFromText(fields.timeout);
+  }
+  if (ParallelFromText(fields.parallel, services_.settings.Parallel)) {
+    services_.store.Save(keys::kParallel, std::to_string(services_.settings.Parallel));
   }
 }
 

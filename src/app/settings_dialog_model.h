@@ -22,6 +22,7 @@ struct SettingsDialogFields {
   std::string find_ip;                  // txtFindIP
   std::string ping;                     // txtPing
   std::string timeout;                  // txtTimeout (seconds)
+  std::string parallel;                 // txtParallel (proxies checked at once)
   int apply_choice = 0;                 // optNone 0, optExit 1, optOpen 2
   bool browser_controls = true;         // bAttachIE and frameApply shown
   std::string toolbar_caption;          // bAttachIE

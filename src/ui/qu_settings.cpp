@@ -91,8 +91,10 @@ void QuSettings::BuildControls() {
   auto* timeouts = new QFormLayout(frame2);
   txtPing_ = Box("txtPing", 4, frame2);
   txtTimeout_ = Box("txtTimeout", 4, frame2);
+  txtParallel_ = Box("txtParallel", 4, frame2);
   timeouts->addRow("Ping", WithUnit(txtPing_, "ms", frame2));
   timeouts->addRow("Test Web Page", WithUnit(txtTimeout_, "sec", frame2));
+  timeouts->addRow("Parallel", WithUnit(txtParallel_, "at once", frame2));
   main->addWidget(frame2);
 
   frameApply_ = new QGroupBox("Button Apply", this);
@@ -152,6 +154,7 @@ void QuSettings::ShowFields() {
   txtFindIP_->setText(ToQt(fields_.find_ip));
   txtPing_->setText(ToQt(fields_.ping));
   txtTimeout_->setText(ToQt(fields_.timeout));
+  txtParallel_->setText(ToQt(fields_.parallel));
   optNone_->setChecked(fields_.apply_choice != 1 && fields_.apply_choice != 2);
   optExit_->setChecked(fields_.apply_choice == 1);
   optOpen_->setChecked(fields_.apply_choice == 2);
@@ -170,6 +173,7 @@ void QuSettings::ReadFields() {
   fields_.find_ip = FromQt(txtFindIP_->text());
   fields_.ping = FromQt(txtPing_->text());
   fields_.timeout = FromQt(txtTimeout_->text());
+  fields_.parallel = FromQt(txtParallel_->text());
   fields_.apply_choice = optExit_->isChecked() ? 1 : optOpen_->isChecked() ? 2 : 0;
 }
 

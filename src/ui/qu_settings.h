@@ -47,6 +47,7 @@ class QuSettings : public QDialog {
   QLineEdit* txtFindIP_;
   QLineEdit* txtPing_;
   QLineEdit* txtTimeout_;
+  QLineEdit* txtParallel_;
   QGroupBox* frameApply_;
   QRadioButton* optNone_;
   QRadioButton* optExit_;

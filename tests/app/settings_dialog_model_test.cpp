@@ -81,8 +81,8 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
   EXPECT_EQ(model.Save(fields), std::optional<std::string>("&Apply/openIE"));
   fs::current_path(previous);
   EXPECT_EQ(store_.save_order,
-            (std::vector<std::string>{"ping", "SearchText", "FindIP", "ListFile", "ComboFiles",
-                                      "TestURL", "ComboURLs", "iApplyButton"}));
+            (std::vector<std::string>{"ping", "parallel", "SearchText", "FindIP", "ListFile",
+                                      "ComboFiles", "TestURL", "ComboURLs", "iApplyButton"}));
   EXPECT_EQ(settings_.PingTimeoutMs, 0);
   EXPECT_EQ(settings_.TestTimeoutMs, 2500);  // negative time-out ignored
   EXPECT_EQ(fields.search_text, "HTTP_X");
@@ -104,6 +104,29 @@ TEST_F(SettingsDialogTest, save_fractionalTimeoutIsKeptAsTypedAndUsedInMilliseco
   EXPECT_EQ(settings_.TestTimeoutMs, 2500);
   EXPECT_EQ(store_.values.count("ping"), 0u);
   EXPECT_EQ(Model().Load().timeout, "2");
+}
+
+TEST_F(SettingsDialogTest, parallel_wholeNumbersFromOneToTheMostAreKeptOthersIgnored) {
+  store_.values["parallel"] = "64";
+  LoadNumbersAndTexts(store_, settings_);
+  EXPECT_EQ(Model().Load().parallel, "64");
+  for (std::string bad : {"0", "-3", "2.5", "abc", "", "1001", "99999999999"}) {
+    auto model = Model();
+    SettingsDialogFields fields = model.Load();
+    fields.parallel = bad;
+    model.Save(fields);
+    EXPECT_EQ(settings_.Parallel, 64) << bad;
+    EXPECT_EQ(store_.values["parallel"], "64") << bad;
+  }
+  auto model = Model();
+  SettingsDialogFields fields = model.Load();
+  fields.parallel = " 1000 ";
+  model.Save(fields);
+  EXPECT_EQ(settings_.Parallel, 1000);
+  EXPECT_EQ(store_.values["parallel"], "1000");
+  store_.values["parallel"] = "many";
+  LoadNumbersAndTexts(store_, settings_);
+  EXPECT_EQ(settings_.Parallel, 1);  // a stored value that is not a number counts as the default
 }
 
 TEST_F(SettingsDialogTest, save_badSearchIpKeepsTheDialogOpenAfterTheFirstSteps) {
