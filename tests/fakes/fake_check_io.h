@@ -2,6 +2,7 @@
 // Check I/O answered from the scripted HTTP and ICMP fakes. Operations end only in RunOnce, the
 // latest started first, so rows finish out of their order; with `hold` set they never end by
 // themselves (only AbortAll ends them).
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -19,8 +20,10 @@ class ScriptedCheckIo : public CheckIo {
 
   std::map<std::string, std::string> names;  // look-up answers; other names do not resolve
   bool hold = false;
+  // How many more operations may end (-1: any number); may be set from another thread.
+  std::atomic<int> end_budget{-1};
   size_t ends_per_round = 3;
-  int started = 0;
+  std::atomic<int> started{0};
   int run_once_calls = 0;
 
   size_t Pending() const { return pending_.size(); }
@@ -53,7 +56,8 @@ class ScriptedCheckIo : public CheckIo {
   void RunOnce(int) override {
     ++run_once_calls;
     if (hold) return;
-    for (size_t i = 0; i < ends_per_round && !pending_.empty(); ++i) {
+    for (size_t i = 0; i < ends_per_round && !pending_.empty() && end_budget != 0; ++i) {
+      if (end_budget > 0) --end_budget;
       auto end = std::move(pending_.back());
       pending_.pop_back();
       end.answer();
