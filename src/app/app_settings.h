@@ -62,8 +62,8 @@ struct AppSettings {
   // List and grid state.
   bool ListDirty = false;
   bool Verifying = false;
-  int16_t GridRow = -1;
-  int16_t GridCol = -1;
+  int32_t GridRow = -1;  // 32 bits: lists grow past 32767 rows
+  int32_t GridCol = -1;
   std::vector<std::string> Fields;
   std::vector<std::string> SelectedLines;
 };

@@ -19,8 +19,8 @@ std::vector<std::string> SelectedLinesOf(const ProxyList& list) {
 void SelectColumnForSort(ListWindow window, float x, float y) {
   ProxyList& list = window.list;
   GridCell cell = GridHitTest(list, x, y);
-  window.settings.GridCol = int16_t(cell.col);
-  window.settings.GridRow = int16_t(cell.row);
+  window.settings.GridCol = cell.col;
+  window.settings.GridRow = cell.row;
   if (cell.col < 1 || list.LastRow() < 1) return;  // right of every column, or an empty list
   list.SetCurrentCol(cell.col);
   list.SetSelectionEndCol(cell.col);
@@ -60,7 +60,7 @@ void OfferToCancelVerification(ListWindow window) {
   list.SetFillMode(FillMode::Single);
   window.settings.Verifying = false;
   window.ui.SetPointer(PointerShape::Default);
-  list.TopRow = int16_t(count);
+  list.TopRow = count;
 }
 
 MouseOutcome GridMouseDown(ListWindow window, MouseButton button, float x, float y) {
@@ -76,7 +76,7 @@ MouseOutcome GridMouseDown(ListWindow window, MouseButton button, float x, float
     list.MouseY = y;
     if (button != MouseButton::Right) return;
     window.settings.SelectedLines = SelectedLinesOf(list);
-    list.TopRow = int16_t(list.FirstSelectedRow());
+    list.TopRow = list.FirstSelectedRow();
     if (y < list.RowHeight(list.CurrentRow())) {
       SelectColumnForSort(window, x, y);
       outcome = MouseOutcome::ShowPopupMenu;
@@ -97,8 +97,8 @@ void GridDoubleClick(ListWindow window, ProxyFieldsView& proxy_fields) {
   if (window.settings.ListFile.empty()) return;
   RunGuarded(window.ui, tags::kUseCellAsProxy, [&] {
     GridCell cell = GridHitTest(window.list, window.list.MouseX, window.list.MouseY);
-    window.settings.GridCol = int16_t(cell.col);
-    window.settings.GridRow = int16_t(cell.row);
+    window.settings.GridCol = cell.col;
+    window.settings.GridRow = cell.row;
     UseCellAsProxy(window.list, window.settings, proxy_fields, proxy_fields.Fields().protocol);
   });
 }

@@ -174,8 +174,8 @@ void DeleteNonAnonymousCommand(ListWindow window) {
 void CopyCellCommand(ListWindow window) {
   ProxyList& list = window.list;
   GridCell cell = GridHitTest(list, list.MouseX, list.MouseY);
-  window.settings.GridCol = int16_t(cell.col);
-  window.settings.GridRow = int16_t(cell.row);
+  window.settings.GridCol = cell.col;
+  window.settings.GridRow = cell.row;
   if (cell.col < 0) return;  // the press was right of every column
   list.SetCurrentCol(cell.col);
   window.ui.SetClipboardText(Trim(list.Text(list.CurrentRow(), cell.col)));

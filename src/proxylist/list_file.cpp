@@ -24,7 +24,7 @@ void MatchBrowserProxy(ProxyList& list, int row, const std::vector<std::string>&
                        const std::string& http, bool by_address) {
   if (http.empty()) return;  // no proxy in use: nothing to mark
   const std::string& cell = by_address ? fields[0] : fields[1];
-  if (EqualsNoCase(Trim(cell), http)) list.TopRow = int16_t(row);
+  if (EqualsNoCase(Trim(cell), http)) list.TopRow = row;
 }
 
 void AppendRow(ProxyList& list, const std::vector<std::string>& fields) {

@@ -133,7 +133,7 @@ class ProxyList {
   // --- The main window's list fields ---
   std::string ListHeader;
   Color FailColor = kSystemInactiveCaptionText;
-  int16_t TopRow = 0;
+  int32_t TopRow = 0;  // a row number or index: lists grow past 32767 rows
   float MouseX = 0;
   float MouseY = 0;
 

@@ -18,7 +18,7 @@ int RecordedTextColor(int color) {
 }  // namespace
 
 void BeginRowColoring(ListWindow window) {
-  window.settings.GridRow = int16_t(window.list.FirstSelectedRow());
+  window.settings.GridRow = window.list.FirstSelectedRow();
   window.list.SetFillMode(FillMode::Repeat);
 }
 

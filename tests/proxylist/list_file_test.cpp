@@ -116,6 +116,11 @@ TEST_F(ListFileTest, theLaterRowMatchingTheBrowserProxyIsSelectedAndScrolledTo) 
   EXPECT_EQ(list.TopRow, 61);
   Load("");
   EXPECT_EQ(list.TopRow, 0) << "no browser proxy marks no row";
+  for (int i = 62; i <= 40000; ++i)
+    text += "10.1." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ":80\r\n";
+  WriteList(text);
+  Load("10.1.156.64:80");
+  EXPECT_EQ(list.TopRow, 40000) << "row numbers past 16 bits";
 }
 
 TEST_F(ListFileTest, aMissingOrUnreadableFileIsReportedAndTheListStaysEmpty) {

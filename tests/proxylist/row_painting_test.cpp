@@ -152,7 +152,7 @@ class UseCellAsProxyTest : public ::testing::Test {
   }
   std::string Use(int row, int col, int protocol) {
     list.SetCurrentRow(row);
-    settings.GridCol = int16_t(col);
+    settings.GridCol = col;
     fields.fields.servers[size_t(protocol)] = "unchanged";
     UseCellAsProxy(list, settings, fields, protocol);
     return fields.fields.servers[size_t(protocol)];
