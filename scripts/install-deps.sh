@@ -14,7 +14,7 @@ test_packages=(
   googletest libgtest-dev
   tinyproxy squid iproute2
   xvfb xauth libglib2.0-bin
-  g++-mingw-w64-x86-64-posix wine64
+  g++-mingw-w64-x86-64-posix wine64 python3
 )
 
 packages=("${run_packages[@]}")

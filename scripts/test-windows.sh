@@ -38,9 +38,16 @@ trap cleanup EXIT
 ) &
 prefix_job=$!
 
+# The Linux build's judge and probe, to compare the Windows probe with (scripts/test.sh builds
+# them before this runs).
+host_build="$here/${BUILD_DIR:-build}"
+if [ ! -x "$host_build/quillet-probe" ] || [ ! -x "$host_build/quillet-judge" ]; then
+  echo "No Linux build in $host_build: the Windows probe is not compared with the Linux one." >&2
+  host_build=""
+fi
 cmake -S "$here" -B "$build" -G Ninja --toolchain "$here/cmake/mingw-w64.cmake" \
   -DQUILLET_WITH_QT=OFF -DCMAKE_BUILD_TYPE="${WIN_BUILD_TYPE:-}" \
-  -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" >/dev/null
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" -DQUILLET_HOST_BUILD_DIR="$host_build" >/dev/null
 cmake --build "$build"
 wait "$prefix_job"
 
@@ -51,6 +58,7 @@ ctest --output-on-failure -j "$(nproc)" --timeout 300
 log=Testing/Temporary/LastTest.log
 passed=$(grep -h '^\[  PASSED  \]' "$log" | awk '{ total += $4 } END { print total + 0 }')
 echo "Windows test programs under Wine: $passed tests passed."
+grep -h -A4 '^Windows and Linux probes agree' "$log" || true
 grep -h '^\[ WINE GAP \]' "$log" | sort -u || true
 grep -h '^\[  SKIPPED \]' "$log" | sort -u || true
 echo "Windows build and tests under Wine took $(($(date +%s) - started)) s."

@@ -1,0 +1,56 @@
+// quillet-probe: checks proxies the way a verification run does, through this platform's
+// adapters (name look-up, ICMP echo, HTTP through the proxy), and prints for each proxy its
+// Status and Secure cells and the first block of the judge page fetched through it.
+//   quillet-probe JUDGE_HOST:PORT/PATH OWN_ADDRESS TIMEOUT_MS PROXY...
+// Output, per proxy: "proxy P", "status S", "secure S", "body N" and the N bytes of the body.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/text.h"
+#include "platform/platform.h"
+#include "verify/deferred_user_interface.h"
+#include "verify/http_probe.h"
+#include "verify/row_check.h"
+#include "verify/socket_layer.h"
+
+namespace {
+
+void PrintCheck(quillet::Platform& platform, const quillet::ProbeSettings& settings,
+                const std::string& proxy) {
+  quillet::RowCheckServices services{*platform.http, *platform.pinger,
+                                     [&](const std::string& name) {
+                                       return quillet::NameToAddress(*platform.resolver, name);
+                                     }};
+  quillet::RowCheckOutcome outcome =
+      quillet::CheckRow(quillet::Split("\t" + proxy + "\t\t\t\t\t\t\t\t", "\t"), settings, services);
+  quillet::DeferredUserInterface ui;
+  std::string status = proxy;
+  std::string body = quillet::HttpGetViaProxy(ui, *platform.http, status, settings.TestHost,
+                                              settings.TestPath, settings.TestTimeoutMs);
+  std::printf("proxy %s\nstatus %s\nsecure %s\nbody %zu\n", proxy.c_str(), outcome.status.c_str(),
+              outcome.secure.c_str(), body.size());
+  std::fwrite(body.data(), 1, body.size(), stdout);
+  std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 5) {
+    std::fprintf(stderr, "usage: %s JUDGE_HOST:PORT/PATH OWN_ADDRESS TIMEOUT_MS PROXY...\n",
+                 argv[0]);
+    return 2;
+  }
+  auto platform = quillet::MakePlatform();
+  std::string page = argv[1];
+  quillet::ProbeSettings settings;
+  settings.TestHost = quillet::Before(page + "/", "/");
+  settings.TestPath = "/" + quillet::After(page, "/");
+  settings.FindIP = argv[2];
+  settings.TestTimeoutMs = std::atoi(argv[3]);
+  settings.PingTimeoutMs = settings.TestTimeoutMs;
+  settings.SearchText = "REMOTE_ADDR";
+  for (int i = 4; i < argc; ++i) PrintCheck(*platform, settings, argv[i]);
+  return 0;
+}
