@@ -4,26 +4,10 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "browser/launch.h"
 #include "ui/list_panel.h"
+#include "ui/shell_document_launcher.h"
 
 namespace quillet {
-namespace {
-
-// The list's Edit button opens the file through the program's LaunchDocument.
-class ShellDocumentLauncher : public DocumentLauncher {
- public:
-  ShellDocumentLauncher(Shell& shell, UserInterface& ui) : shell_(shell), ui_(ui) {}
-  void LaunchDocument(const std::string& file, std::string& parameters, int show) override {
-    quillet::LaunchDocument(shell_, ui_, file, parameters, show);
-  }
-
- private:
-  Shell& shell_;
-  UserInterface& ui_;
-};
-
-}  // namespace
 
 QuilletForm::QuilletForm(Platform& platform, AppSettings& settings, QtUserInterface& ui,
                          QWidget* parent)

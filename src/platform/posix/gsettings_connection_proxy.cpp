@@ -110,11 +110,10 @@ std::string BypassList(GSettings* proxy) {
   std::vector<std::string> entries;
   for (gchar** host = hosts; *host; ++host) entries.emplace_back(*host);
   g_strfreev(hosts);
-  size_t local_found = 0;
-  for (const char* local : kLocalHosts) {
-    for (const std::string& entry : entries) local_found += entry == local ? 1 : 0;
-  }
-  bool local = local_found >= kLocalHosts.size();
+  auto listed = [&](const char* host) {
+    return std::find(entries.begin(), entries.end(), host) != entries.end();
+  };
+  bool local = std::all_of(kLocalHosts.begin(), kLocalHosts.end(), listed);
   std::string list;
   for (const std::string& entry : entries) {
     bool is_local = std::find(kLocalHosts.begin(), kLocalHosts.end(), entry) != kLocalHosts.end();

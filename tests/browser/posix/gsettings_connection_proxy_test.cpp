@@ -76,7 +76,8 @@ TEST_F(GSettingsProxyTest, ApplyWritesKeysThatGsettingsReadsAndThatReadBack) {
 
 TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocolAndProxyOffIsModeNone) {
   component.SetConnectionOption(kProxyOptionServer, "", "p.example:8080", kProxyFlagsManual);
-  component.SetConnectionOption(kProxyOptionBypass, "", "x;localhost;::1", kProxyFlagsBypass);
+  component.SetConnectionOption(kProxyOptionBypass, "", "x;localhost;localhost;::1",
+                                kProxyFlagsBypass);
   for (const char* protocol : {"http", "https", "ftp"}) {
     EXPECT_EQ(Get("host", protocol), "'p.example'") << protocol;
     EXPECT_EQ(Get("port", protocol), "8080") << protocol;
@@ -88,7 +89,7 @@ TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocolAndProxyOffIsModeNone) {
   EXPECT_EQ(value, "p.example:8080");
   EXPECT_EQ(flags, kProxyFlagsManual);
   component.GetConnectionOption(kProxyOptionBypass, "", value, flags);
-  EXPECT_EQ(value, "x;localhost;::1");  // not all three local entries: no "<local>"
+  EXPECT_EQ(value, "x;localhost;localhost;::1");  // not all three local entries: no "<local>"
 
   component.SetConnectionOption(kProxyOptionServer, "", "p.example:8080", kProxyFlagsDirect);
   EXPECT_EQ(Get("mode"), "'none'");
