@@ -5,7 +5,9 @@
 namespace quillet::check {
 
 std::string OneLine(const std::string& text) {
-  std::string line = ReplaceAll(ReplaceAll(Trim(text), "\r\n", "; "), "\n", "; ");
+  // "Error in Proxy List file:" and the line it names read as one sentence.
+  std::string line = ReplaceAll(ReplaceAll(Trim(text), "\r\n", "\n"), ":\n", ": ");
+  line = ReplaceAll(line, "\n", "; ");
   return ReplaceAll(line, "\t", " ");
 }
 
