@@ -168,15 +168,5 @@ TEST_F(MouseTest, cancellingAVerificationRestoresTheRowsLeft) {
   EXPECT_EQ(list.GetFillMode(), FillMode::Single);
 }
 
-TEST_F(MouseTest, doubleClickUsesTheRowForTheChosenProtocol) {
-  MemoryProxyFields fields;
-  fields.fields.protocol = 2;
-  list.SetCurrentRow(4);
-  GridMouseDown(Window(), MouseButton::Left, 2000 + 2500 + 10, 240 * 4 + 10);
-  GridDoubleClick(Window(), fields);
-  EXPECT_EQ(fields.fields.servers[2], "10.0.0.4:80");
-  EXPECT_EQ(settings.GridRow, 4);
-}
-
 }  // namespace
 }  // namespace quillet

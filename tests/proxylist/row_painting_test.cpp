@@ -80,39 +80,6 @@ TEST(PaintRowFromFields, okRowsShowTheAnonymityPicture) {
             CellPicture::None);
 }
 
-TEST(ProxyList, fillModeDecidesWhereAColourGoes) {
-  ProxyList list;
-  for (int i = 0; i < 3; ++i) list.AddRow({});
-  list.SetCurrentRow(1);
-  list.SetCurrentCol(0);
-  list.SetSelectionEndRow(2);
-  list.SetSelectionEndCol(9);
-  list.SetCellBackColor(Rgb(9, 9, 9));
-  EXPECT_EQ(list.Row(1).back[0], Rgb(9, 9, 9));
-  EXPECT_EQ(list.Row(1).back[5], kSystemWindowBackground) << "single mode paints one cell";
-  list.SetFillMode(FillMode::Repeat);
-  list.SetCellBackColor(Rgb(7, 7, 7));
-  EXPECT_EQ(list.Row(2).back[9], Rgb(7, 7, 7));
-  EXPECT_EQ(list.Row(3).back[9], kSystemWindowBackground);
-  // Moving the current row collapses the selection, as the grid does.
-  list.SetCurrentRow(3);
-  EXPECT_EQ(list.Selection().top, 3);
-  EXPECT_EQ(list.Selection().bottom, 3);
-  EXPECT_EQ(list.Selection().right, 0);
-}
-
-TEST(ProxyList, selectedTextJoinsCellsWithTabsAndRowsWithCarriageReturns) {
-  ProxyList list;
-  list.AddRow({"", "     1.2.3.4:80", "a:1", "c"});
-  list.AddRow({"", "", "b:2"});
-  list.SetCurrentRow(2);
-  list.SetCurrentCol(0);
-  list.SetSelectionEndRow(1);
-  list.SetSelectionEndCol(2);
-  EXPECT_EQ(list.SelectedText(), "\t     1.2.3.4:80\ta:1\r\t\tb:2");
-  EXPECT_EQ(list.FirstSelectedRow(), 1);
-}
-
 TEST(RowType, lastLabelOfTheNameInUpperCase) {
   EXPECT_EQ(RowType("proxy.example.com:8080", "x"), "COM");
   EXPECT_EQ(RowType(" www.web.de:80", ""), "DE");
