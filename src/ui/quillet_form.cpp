@@ -1,11 +1,17 @@
 #include "ui/quillet_form.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
+#include <QLocale>
 #include <QVBoxLayout>
 
 #include "ui/list_panel.h"
+#include "ui/qt_row_runner.h"
 #include "ui/shell_document_launcher.h"
+#include "verify/http_probe.h"
+#include "verify/socket_layer.h"
+#include "verify/verify_command.h"
 
 namespace quillet {
 
@@ -38,9 +44,36 @@ QuilletForm::QuilletForm(Platform& platform, AppSettings& settings, QtUserInterf
        [this] { return FromQt(windowTitle()); }, [] { QCoreApplication::exit(0); }},
       central);
   layout->addWidget(list_panel_, 1);
+  // "Verify" runs the verification; "prox" does nothing.
+  connect(list_panel_, &ListPanel::verifyChosen, this, &QuilletForm::Verify);
   setCentralWidget(central);
   resize(900, 600);
+  LoadVerificationSettings();
   list_panel_->LoadList();
+}
+
+// The own address, the test page and the verification numbers, as the verification reads them.
+void QuilletForm::LoadVerificationSettings() {
+  settings_.MyIP = LocalAddress(*resolver_, ui_);
+  std::string url = platform_.settings->Read(keys::kTestUrl, defaults::kTestUrl);
+  SetTestPage(ui_, settings_, url);
+  LoadNumbersAndTexts(*platform_.settings, settings_);
+}
+
+void QuilletForm::Verify() {
+  Resolver& resolver = *platform_.resolver;
+  RowCheckServices checks{*platform_.http, *platform_.pinger, [&resolver](const std::string& name) {
+                            return NameToAddress(resolver, name);
+                          }};
+  QtRowRunner runner;
+  VerifyServices services{checks, runner,
+                          [this](const std::string& text) { setWindowTitle(ToQt(text)); },
+                          FromQt(windowTitle()),
+                          [] {
+                            return FromQt(QLocale::system().toString(QDateTime::currentDateTime(),
+                                                                     QLocale::ShortFormat));
+                          }};
+  VerifyCommand({list_, settings_, ui_}, services);
 }
 
 QuilletForm::~QuilletForm() = default;

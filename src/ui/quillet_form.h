@@ -24,6 +24,9 @@ class QuilletForm : public QMainWindow {
   ~QuilletForm() override;
 
  private:
+  void LoadVerificationSettings();
+  void Verify();
+
   Platform& platform_;
   AppSettings& settings_;
   QtUserInterface& ui_;
