@@ -139,8 +139,11 @@ bool IcmpMultiplexer::Start(uint32_t address, const std::string& payload, int32_
   to.sin_addr.s_addr = address;
   int fd = sockets_[next_socket_++ % sockets_.size()];
   Clock::time_point now = Clock::now();
-  Echo echo{address, now, now + std::chrono::milliseconds(std::max(timeout_ms, 0)),
-            std::move(done)};
+  Echo echo;
+  echo.address = address;
+  echo.sent = now;
+  echo.deadline = now + std::chrono::milliseconds(std::max(timeout_ms, 0));
+  echo.done = std::move(done);
   auto sent =
       sendto(fd, message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
   if (sent < 0) {
@@ -150,7 +153,7 @@ bool IcmpMultiplexer::Start(uint32_t address, const std::string& payload, int32_
                               : errno == EHOSTUNREACH ? ip_status::kDestHostUnreachable
                                                       : ip_status::kGeneralFailure;
   }
-  deadlines_.emplace(echo.deadline, sequence);
+  echo.deadline_entry = deadlines_.emplace(echo.deadline, sequence);
   waiting_.emplace(sequence, std::move(echo));
   return true;
 }
@@ -165,17 +168,13 @@ int IcmpMultiplexer::TimeoutMs() const {
 void IcmpMultiplexer::ExpireDue() {
   Clock::time_point now = Clock::now();
   while (!deadlines_.empty() && deadlines_.begin()->first <= now) {
-    auto [deadline, sequence] = *deadlines_.begin();
-    deadlines_.erase(deadlines_.begin());
-    auto found = waiting_.find(sequence);
-    if (found == waiting_.end() || found->second.deadline != deadline) continue;  // answered
-    Finish(sequence, found->second.status_at_deadline, 0, "");
+    uint16_t sequence = deadlines_.begin()->second;
+    Finish(sequence, waiting_.at(sequence).status_at_deadline, 0, "");
   }
 }
 
 void IcmpMultiplexer::AbortAll() {
   while (!waiting_.empty()) Finish(waiting_.begin()->first, ip_status::kRequestTimedOut, 0, "");
-  deadlines_.clear();
 }
 
 void IcmpMultiplexer::Finish(uint16_t sequence, uint32_t status, uint32_t from,
@@ -184,6 +183,7 @@ void IcmpMultiplexer::Finish(uint16_t sequence, uint32_t status, uint32_t from,
   if (found == waiting_.end()) return;
   Echo echo = std::move(found->second);
   waiting_.erase(found);
+  deadlines_.erase(echo.deadline_entry);
   EchoReply reply;
   reply.status = status;
   reply.address = from;

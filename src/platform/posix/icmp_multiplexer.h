@@ -40,6 +40,7 @@ class IcmpMultiplexer : public EpollLoop::Watcher {
     Clock::time_point deadline;
     CheckIo::EchoDone done;
     uint32_t status_at_deadline = ip_status::kRequestTimedOut;
+    std::multimap<Clock::time_point, uint16_t>::iterator deadline_entry;
   };
 
   bool Open();

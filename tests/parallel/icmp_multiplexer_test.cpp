@@ -1,0 +1,91 @@
+// Many echoes in flight over the multiplexer's few sockets, for both kinds of ICMP socket.
+#include "platform/posix/icmp_multiplexer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "platform/posix/icmp_pinger.h"
+#include "verify/socket_layer.h"
+
+namespace quillet {
+namespace {
+
+using Kind = IcmpMultiplexer::SocketKind;
+
+class IcmpPingerMultiplexedTest : public ::testing::TestWithParam<Kind> {
+ protected:
+  void SetUp() override {
+    auto kind =
+        GetParam() == Kind::Raw ? IcmpPinger::SocketKind::Raw : IcmpPinger::SocketKind::Datagram;
+    if (!IcmpPinger::Permitted(kind)) GTEST_SKIP() << "this ICMP socket kind is not permitted here";
+  }
+};
+
+struct Answer {
+  int calls = 0;
+  bool opened = false;
+  EchoReply reply;
+};
+
+TEST_P(IcmpPingerMultiplexedTest, manyEchoesAtOnceEachGetTheirOwnReply) {
+  EpollLoop loop;
+  IcmpMultiplexer icmp(loop, GetParam());
+  std::vector<Answer> answers(300);
+  for (size_t i = 0; i < answers.size(); ++i) {
+    CheckIo::EchoDone done = [&answers, i](bool opened, const EchoReply& reply) {
+      ++answers[i].calls;
+      answers[i].opened = opened;
+      answers[i].reply = reply;
+    };
+    uint32_t address = *ParseAddress("127.0.4." + std::to_string(1 + i % 250));
+    ASSERT_TRUE(icmp.Start(address, "xoxo" + std::to_string(i), 2000, done));
+  }
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  auto all_answered = [&] {
+    for (const Answer& answer : answers)
+      if (answer.calls == 0) return false;
+    return true;
+  };
+  while (!all_answered() && std::chrono::steady_clock::now() < deadline) {
+    loop.Wait(std::max(icmp.TimeoutMs(), 0));
+    icmp.ExpireDue();
+  }
+  for (size_t i = 0; i < answers.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(answers[i].calls, 1);
+    EXPECT_TRUE(answers[i].opened);
+    EXPECT_EQ(answers[i].reply.status, ip_status::kSuccess);
+    EXPECT_EQ(answers[i].reply.data, "xoxo" + std::to_string(i));
+    EXPECT_LT(answers[i].reply.round_trip_ms, 2000u);
+  }
+  EXPECT_EQ(icmp.TimeoutMs(), -1) << "an answered echo still waits for its deadline";
+}
+
+TEST_P(IcmpPingerMultiplexedTest, abortAnswersEveryWaitingEchoOnceAsTimedOut) {
+  EpollLoop loop;
+  IcmpMultiplexer icmp(loop, GetParam());
+  int calls = 0;
+  uint32_t status = 0;
+  for (int i = 0; i < 5; ++i) {
+    CheckIo::EchoDone done = [&](bool, const EchoReply& reply) {
+      ++calls;
+      status = reply.status;
+    };
+    ASSERT_TRUE(icmp.Start(*ParseAddress("127.0.4.1"), "xoxo", 2000, done));
+  }
+  icmp.AbortAll();
+  EXPECT_EQ(calls, 5);
+  EXPECT_EQ(status, ip_status::kRequestTimedOut);
+  loop.Wait(100);  // late replies find nobody waiting
+  icmp.ExpireDue();
+  EXPECT_EQ(calls, 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(SocketKinds, IcmpPingerMultiplexedTest,
+                         ::testing::Values(Kind::Datagram, Kind::Raw), [](const auto& info) {
+                           return std::string(info.param == Kind::Raw ? "raw" : "datagram");
+                         });
+
+}  // namespace
+}  // namespace quillet
