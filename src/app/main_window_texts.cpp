@@ -1,0 +1,27 @@
+#include "app/main_window_texts.h"
+
+#include "app/maker_links.h"
+#include "app/user_interface.h"
+#include "core/text.h"
+#include "core/version.h"
+
+namespace quillet {
+
+std::string BaseCaption(const std::string& my_ip) {
+  return std::string(kAppTitle) + "            your public IP: " + my_ip;
+}
+
+std::string VersionLabel() {
+  return "v." + Left(VersionString(), 4) + " beta";
+}
+
+std::string NotIENotice() {
+  return std::string(kAppTitle) +
+         " did not detect Internet Explorer 5.0 or newer installed on this machine.\r\n" +
+         "You can still use " + kAppTitle +
+         " to easily maintain lists of proxy servers. To get the free IE browser from Microsoft "
+         "go to " +
+         links::kBrowserDownload;
+}
+
+}  // namespace quillet

@@ -1,0 +1,16 @@
+#pragma once
+// Texts the main window builds while it loads.
+#include <string>
+
+namespace quillet {
+
+// "Quillet", twelve blanks, "your public IP: " and the own address.
+std::string BaseCaption(const std::string& my_ip);
+
+// "v." + the first four characters of the version + " beta".
+std::string VersionLabel();
+
+// The notice shown in place of the proxy area when no browser settings can be written.
+std::string NotIENotice();
+
+}  // namespace quillet
