@@ -78,6 +78,11 @@ void EdgePanel::ShowJava(bool on) {
   lblJava2_->setText(on ? "is on" : "is off");
 }
 
+void EdgePanel::HideBrowserControls() {
+  lblJava_->hide();
+  lblJava2_->hide();
+}
+
 void EdgePanel::ShowVersion(const QString& text) {
   lblVersion_->setText(text);
 }

@@ -15,6 +15,8 @@ class EdgePanel : public QGroupBox {
   explicit EdgePanel(QWidget* parent = nullptr);
 
   void ShowJava(bool on);
+  // Without browser settings to write, the Java indicator goes too.
+  void HideBrowserControls();
   void ShowVersion(const QString& text);
   // After a successful Apply that keeps the program open, Cancel becomes Exit.
   void TurnCancelIntoExit();

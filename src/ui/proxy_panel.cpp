@@ -11,13 +11,10 @@
 
 #include "app/settings_dialog_model.h"
 #include "browser/current_settings.h"
+#include "ui/qt_user_interface.h"
 
 namespace quillet {
 namespace {
-
-QString ToQt(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 // The two system colours the proxy fields use.
 QColor SystemColour(uint32_t colour, const QPalette& palette) {
@@ -104,14 +101,14 @@ bool ProxyPanel::eventFilter(QObject* watched, QEvent* event) {
 
 ProxyFields ProxyPanel::Fields() const {
   ProxyFields fields;
-  fields.connection = cboConn_->currentText().toStdString();
+  fields.connection = FromQt(cboConn_->currentText());
   fields.proxy = FromQt(chkProxy_->checkState());
   fields.same = chkSame_->isChecked();
   for (size_t i = 0; i < 4; ++i) {
-    fields.servers[i] = sOldProxy_[i]->text().toStdString();
+    fields.servers[i] = FromQt(sOldProxy_[i]->text());
     if (Option1_[i]->isChecked()) fields.protocol = static_cast<int>(i);
   }
-  fields.bypass = txtBypass_->text().toStdString();
+  fields.bypass = FromQt(txtBypass_->text());
   fields.bypass_local = chkBypass_->isChecked();
   return fields;
 }
@@ -144,7 +141,6 @@ void ProxyPanel::Load() {
   for (const std::string& name : names) cboConn_->addItem(ToQt(name));
   cboConn_->setCurrentIndex(0);
   ReadCurrentSettings(*this, services_.component, services_.ui);
-  SetApplyCaption(ApplyCaption(services_.settings.ApplyButton));
 }
 
 void ProxyPanel::SetApplyCaption(const std::string& caption) {

@@ -35,7 +35,7 @@ class ProxyPanel : public QWidget, public ProxyFieldsView {
   ProxyFields Fields() const override;
   void SetFields(const ProxyFields& fields) override;
 
-  // The main window's load: the connections, the local network's settings, Apply's caption.
+  // The main window's load: the connections and the local network's settings.
   void Load();
   void SetApplyCaption(const std::string& caption);
 

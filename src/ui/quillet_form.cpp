@@ -1,63 +1,118 @@
 #include "ui/quillet_form.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QVBoxLayout>
+#include <QScreen>
+#include <QSettings>
 
+#include "app/error_report.h"
+#include "app/main_window_texts.h"
+#include "app/maker_links.h"
+#include "app/settings_dialog_model.h"
+#include "browser/java_indicator.h"
+#include "browser/launch.h"
+#include "browser/toolbar_button.h"
+#include "proxylist/list_file.h"
+#include "ui/edge_panel.h"
 #include "ui/list_panel.h"
+#include "ui/proxy_panel.h"
 #include "ui/qt_row_runner.h"
+#include "ui/qu_settings.h"
 #include "ui/shell_document_launcher.h"
 #include "verify/http_probe.h"
+#include "verify/parallel_verify.h"
 #include "verify/socket_layer.h"
-#include "verify/verify_command.h"
 
 namespace quillet {
+namespace {
 
-QuilletForm::QuilletForm(Platform& platform, AppSettings& settings, QtUserInterface& ui,
+// Size and position of the window between runs, beside the program's settings.
+QSettings WindowSettings() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, kSettingsApplication,
+                   "QuilletWindow");
+}
+
+}  // namespace
+
+QuilletForm::QuilletForm(Platform& platform, AppSettings& settings, UserInterface& ui,
                          QWidget* parent)
     : QMainWindow(parent), platform_(platform), settings_(settings), ui_(ui) {
   setObjectName("QuilletForm");
   setWindowTitle("Quillet - easy proxy support");
-  auto* central = new QWidget(this);
-  auto* layout = new QVBoxLayout(central);
-  auto* label = new QLabel("Quillet", central);
-  label->setObjectName("Label3");
-  layout->addWidget(label);
-  proxy_panel_ = new ProxyPanel({*platform.connection_proxy, *platform.browser_pickup,
-                                 *platform.shell, *platform.phonebook, ui, settings},
-                                central);
-  proxy_panel_->setVisible(!settings.NoIE);
-  if (!settings.NoIE) proxy_panel_->Load();
-  connect(proxy_panel_, &ProxyPanel::applied, this, [](bool exit_program) {
-    if (exit_program) QCoreApplication::exit(0);
-  });
-  layout->addWidget(proxy_panel_);
-
-  // The list (Frame2), loaded after the proxy area so that the browser's proxy row is marked.
   resolver_ = std::make_unique<YieldingResolver>(*platform_.resolver, ui_);
   launcher_ = std::make_unique<ShellDocumentLauncher>(*platform_.shell, ui_);
+  BuildWindow();
+  if (!restoreGeometry(WindowSettings().value("geometry").toByteArray())) resize(960, 640);
+  Load();
+}
+
+QuilletForm::~QuilletForm() = default;
+
+void QuilletForm::BuildWindow() {
+  auto* central = new QWidget(this);
+  auto* layout = new QGridLayout(central);
+  proxy_panel_ = new ProxyPanel({*platform_.connection_proxy, *platform_.browser_pickup,
+                                 *platform_.shell, *platform_.phonebook, ui_, settings_},
+                                central);
+  lblNotIE_ = new QLabel(central);
+  lblNotIE_->setObjectName("lblNotIE");
+  lblNotIE_->setWordWrap(true);
+  lblNotIE_->hide();
+  edge_panel_ = new EdgePanel(central);
   list_panel_ = new ListPanel(
       {list_, settings_, ui_, *resolver_, *proxy_panel_, *platform_.settings, platform_.program_dir,
        *launcher_, [this](const std::string& text) { setWindowTitle(ToQt(text)); },
-       [this] { return FromQt(windowTitle()); }, [] { QCoreApplication::exit(0); }},
+       [this] { return base_caption_; }, [this] { EndProgram(); }},
       central);
-  layout->addWidget(list_panel_, 1);
-  // "Verify" runs the verification; "prox" does nothing.
-  connect(list_panel_, &ListPanel::verifyChosen, this, &QuilletForm::Verify);
+  layout->addWidget(proxy_panel_, 0, 0);
+  layout->addWidget(lblNotIE_, 0, 0);
+  layout->addWidget(edge_panel_, 0, 1, 2, 1);
+  layout->addWidget(list_panel_, 1, 0);
+  layout->setRowStretch(1, 1);
+  layout->setColumnStretch(0, 1);
   setCentralWidget(central);
-  resize(900, 600);
-  LoadVerificationSettings();
-  list_panel_->LoadList();
+
+  connect(proxy_panel_, &ProxyPanel::applied, this, [this](bool exit_program) {
+    if (exit_program) return EndProgram();
+    edge_panel_->TurnCancelIntoExit();
+  });
+  connect(list_panel_, &ListPanel::verifyChosen, this, &QuilletForm::Verify);
+  connect(edge_panel_, &EdgePanel::exitClicked, this, &QuilletForm::OnExit);
+  connect(edge_panel_, &EdgePanel::settingsClicked, this, &QuilletForm::OnSettings);
+  connect(edge_panel_, &EdgePanel::makerLinkClicked, this,
+          [this] { OpenWebPage(links::kMakerHome, tags::kMakerLink); });
+  connect(edge_panel_, &EdgePanel::helpLinkClicked, this,
+          [this] { OpenWebPage(links::kHelpPage, tags::kHelpLink); });
 }
 
-// The own address, the test page and the verification numbers, as the verification reads them.
-void QuilletForm::LoadVerificationSettings() {
-  settings_.MyIP = LocalAddress(*resolver_, ui_);
-  std::string url = platform_.settings->Read(keys::kTestUrl, defaults::kTestUrl);
-  SetTestPage(ui_, settings_, url);
-  LoadNumbersAndTexts(*platform_.settings, settings_);
+// The load runs in a fixed order: the list comes after the proxy fields (it marks the row of
+// the browser's current proxy), and a failure leaves whatever was filled until then.
+void QuilletForm::Load() {
+  RunGuarded(ui_, tags::kMainWindowLoad, [this] {
+    edge_panel_->ShowJava(JavaIsOn(*platform_.registry, ui_));
+    settings_.MyIP = LocalAddress(*resolver_, ui_);
+    base_caption_ = BaseCaption(settings_.MyIP);
+    setWindowTitle(ToQt(base_caption_));
+    if (!settings_.NoIE) proxy_panel_->Load();
+    list_panel_->LoadList();
+    std::string url = platform_.settings->Read(keys::kTestUrl, defaults::kTestUrl);
+    SetTestPage(ui_, settings_, url);
+    LoadNumbersAndTexts(*platform_.settings, settings_);
+    proxy_panel_->SetApplyCaption(ApplyCaption(settings_.ApplyButton));
+    edge_panel_->ShowVersion(ToQt(VersionLabel()));
+    if (settings_.NoIE) ShowListOnlyView();
+  });
+}
+
+void QuilletForm::ShowListOnlyView() {
+  proxy_panel_->hide();
+  edge_panel_->HideBrowserControls();
+  lblNotIE_->setText(ToQt(NotIENotice()));
+  lblNotIE_->show();
 }
 
 void QuilletForm::Verify() {
@@ -68,14 +123,56 @@ void QuilletForm::Verify() {
   QtRowRunner runner;
   VerifyServices services{checks, runner,
                           [this](const std::string& text) { setWindowTitle(ToQt(text)); },
-                          FromQt(windowTitle()),
+                          base_caption_,
                           [] {
                             return FromQt(QLocale::system().toString(QDateTime::currentDateTime(),
                                                                      QLocale::ShortFormat));
                           }};
-  VerifyCommand({list_, settings_, ui_}, services);
+  VerifyRows({list_, settings_, ui_}, services, platform_.parallel.get(), settings_.Parallel);
 }
 
-QuilletForm::~QuilletForm() = default;
+void QuilletForm::OnExit() {
+  if (!ConfirmSaveList({list_, settings_, ui_})) return;
+  RunGuarded(ui_, tags::kMainWindowLoad, [this] {
+    platform_.settings->Save(keys::kTestUrl, settings_.TestHost + settings_.TestPath);
+    platform_.settings->Save(keys::kListFile, settings_.ListFile);
+  });
+  EndProgram();
+}
+
+void QuilletForm::closeEvent(QCloseEvent* event) {
+  if (!ending_ && !ConfirmSaveList({list_, settings_, ui_})) return event->ignore();
+  WindowSettings().setValue("geometry", saveGeometry());
+  event->accept();
+}
+
+void QuilletForm::EndProgram() {
+  ending_ = true;
+  WindowSettings().setValue("geometry", saveGeometry());
+  QCoreApplication::exit(0);
+}
+
+void QuilletForm::OnSettings() {
+  SettingsDialogModel model({*platform_.settings, settings_, ui_, platform_.program_dir,
+                             [this](std::string& url) { SetTestPage(ui_, settings_, url); }});
+  ToolbarServices toolbar{*platform_.registry,         *platform_.settings, ui_,
+                          *platform_.toolbar_shortcut, *platform_.guids,    platform_.program_dir};
+  QuSettings::Actions actions{
+      [&toolbar](SettingsDialogModel& dialog) { return ToggleToolbarFromDialog(toolbar, dialog); },
+      [this] { OpenWebPage(links::kUpgradePage, tags::kUpgradeLink); }};
+  QuSettings dialog(model, actions, this);
+  if (dialog.exec() == QDialog::Accepted) proxy_panel_->SetApplyCaption(dialog.apply_caption());
+}
+
+// Web pages open in the browser when there is one, else with the desktop's default handler.
+void QuilletForm::OpenWebPage(const char* address, const char* tag) {
+  RunGuarded(ui_, tag, [&] {
+    if (settings_.NoIE) {
+      LaunchDocument(*platform_.shell, ui_, address, "", kShowNormal);
+    } else {
+      LaunchDocument(*platform_.shell, ui_, kBrowserProgram, address, kShowNormal);
+    }
+  });
+}
 
 }  // namespace quillet

@@ -3,39 +3,58 @@
 #include <memory>
 
 #include "app/app_settings.h"
-#include "app/proxy_fields.h"
 #include "platform/platform.h"
 #include "proxylist/document_launcher.h"
 #include "proxylist/proxy_list.h"
-#include "ui/proxy_panel.h"
 #include "ui/qt_user_interface.h"
 #include "verify/yielding_resolver.h"
 
+class QLabel;
+
 namespace quillet {
 
+class EdgePanel;
 class ListPanel;
+class ProxyPanel;
 
-// The main window.
+// The main window: the proxy area above, the labels at the edge, the list below.
 class QuilletForm : public QMainWindow {
   Q_OBJECT
  public:
-  QuilletForm(Platform& platform, AppSettings& settings, QtUserInterface& ui,
+  QuilletForm(Platform& platform, AppSettings& settings, UserInterface& ui,
               QWidget* parent = nullptr);
   ~QuilletForm() override;
 
+  const std::string& base_caption() const { return base_caption_; }
+  const ProxyList& list() const { return list_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
-  void LoadVerificationSettings();
+  void BuildWindow();
+  void Load();
+  void ShowListOnlyView();
   void Verify();
+  void OnExit();
+  void OnSettings();
+  void OpenWebPage(const char* address, const char* tag);
+  // Ends the program at once, without the save prompt.
+  void EndProgram();
 
   Platform& platform_;
   AppSettings& settings_;
-  QtUserInterface& ui_;
-  ProxyPanel* proxy_panel_;
+  UserInterface& ui_;
 
   ProxyList list_;  // the one copy of the proxy list
   std::unique_ptr<YieldingResolver> resolver_;
   std::unique_ptr<DocumentLauncher> launcher_;
+  ProxyPanel* proxy_panel_ = nullptr;
+  EdgePanel* edge_panel_ = nullptr;
   ListPanel* list_panel_ = nullptr;
+  QLabel* lblNotIE_ = nullptr;
+  std::string base_caption_;
+  bool ending_ = false;
 };
 
 }  // namespace quillet

@@ -2,6 +2,8 @@
 // command, colour rows in the picker, save.
 #include <gtest/gtest.h>
 
+#include "fakes/offscreen_app.h"
+
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
@@ -22,16 +24,6 @@
 namespace quillet {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "gui_tests";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Never destroyed: the program's end tears down what the application would still touch.
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 struct NoLauncher : DocumentLauncher {
   void LaunchDocument(const std::string&, std::string&, int) override {}
 };
@@ -39,7 +31,7 @@ struct NoLauncher : DocumentLauncher {
 class ListPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
+    testing::OffscreenApp();
     settings.ListFile = temp / "list.txt";
     std::ofstream(settings.ListFile, std::ios::binary)
         << "' sample\r\n10.0.0.1:80\r\n\t|b.example.com:81\t|two\t|\t|\t|OK\t|Y\t|5\t|\t\r\n"

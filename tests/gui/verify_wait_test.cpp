@@ -2,6 +2,8 @@
 // keeps handling events, so a click on the grid reaches the cancel prompt before the check ends.
 #include <gtest/gtest.h>
 
+#include "fakes/offscreen_app.h"
+
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
@@ -19,17 +21,8 @@
 namespace quillet {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "gui_tests";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 TEST(VerifyInWindow, clickDuringTheWait_reachesTheCancelPromptBeforeTheCheckEnds) {
-  App();
+  testing::OffscreenApp();
   ProxyList list;
   for (int i = 0; i < 3; ++i)
     list.AddRow({"", "     127.0.1.11:80", "", "", "", "", "", "", "", ""});

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/offscreen_app.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,15 +19,6 @@
 
 namespace quillet {
 namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "proxy_panel_test";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: Qt's own objects made for synthetic key events outlive any static.
-  static auto* app = new QApplication(argc, argv);
-  return *app;
-}
 
 struct NoBrowser : BrowserPickup {
   std::string StartAddress(int, const std::string&) const override { return ""; }
@@ -58,7 +51,7 @@ class ProxyPanelTest : public ::testing::Test {
         .color(QPalette::Base);
   }
 
-  QApplication& app = App();  // before any widget
+  QApplication& app = testing::OffscreenApp();  // before any widget
   testing::MemoryConnectionProxy component;
   NoBrowser browser;
   NoShell shell;

@@ -1,0 +1,157 @@
+// The whole main window offscreen, over the real Linux adapters in temporary folders, with the
+// user, the settings store, the name service and the proxy settings scripted.
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <fstream>
+#include <sstream>
+
+#include "fakes/fake_resolver.h"
+#include "fakes/fake_user_interface.h"
+#include "fakes/memory_connection_proxy.h"
+#include "fakes/memory_settings_store.h"
+#include "fakes/offscreen_app.h"
+#include "fakes/temp_dir.h"
+#include "ui/list_grid_view.h"
+#include "ui/quillet_form.h"
+
+namespace quillet {
+namespace {
+
+using testing::MemorySettingsStore;
+
+class QuilletFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::OffscreenApp();
+    platform_ = MakePlatform();
+    auto store = std::make_unique<MemorySettingsStore>();
+    store_ = store.get();
+    store_->values = {{"TestURL", "judge.example/env"}, {"ping", "900"}};
+    platform_->settings = std::move(store);
+    auto component = std::make_unique<testing::MemoryConnectionProxy>();
+    component->Put("", "127.0.1.12:8888", 2);
+    platform_->connection_proxy = std::move(component);
+    auto resolver = std::make_unique<testing::FakeResolver>();
+    resolver->addresses["quillet-test"] = {"10.9.8.1", "10.9.8.7"};
+    platform_->resolver = std::move(resolver);
+
+    settings_.ListFile = temp_ / "list.txt";
+    std::ofstream(settings_.ListFile, std::ios::binary)
+        << "' list\r\n127.0.1.11:8888\r\n127.0.1.12:8888\r\n127.0.1.13:8888\r\n";
+  }
+
+  QuilletForm& Open() {
+    form_ = std::make_unique<QuilletForm>(*platform_, settings_, ui_);
+    return *form_;
+  }
+  template <class Widget>
+  Widget* Find(const char* name) {
+    return form_->findChild<Widget*>(name);
+  }
+  std::string ListText() {
+    std::ifstream in(settings_.ListFile, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  // The window's close box: true when the window agreed to close.
+  bool CloseBox() {
+    QCloseEvent event;
+    QCoreApplication::sendEvent(form_.get(), &event);
+    return event.isAccepted();
+  }
+
+  testing::TempDir temp_;
+  std::unique_ptr<Platform> platform_;
+  MemorySettingsStore* store_ = nullptr;
+  AppSettings settings_;
+  testing::FakeUserInterface ui_;
+  std::unique_ptr<QuilletForm> form_;
+};
+
+TEST_F(QuilletFormTest, load_fillsTheWindowInOrder) {
+  QuilletForm& form = Open();
+  EXPECT_EQ(form.windowTitle().toStdString(), "Quillet            your public IP: 10.9.8.7");
+  EXPECT_EQ(settings_.MyIP, "10.9.8.7");  // the last address of the local host
+  // The list came after the proxy fields: the browser's current proxy row is selected.
+  EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text().toStdString(), "127.0.1.12:8888");
+  EXPECT_EQ(form.list().TopRow, 2);
+  EXPECT_EQ(form.list().Selection().top, 2);
+  EXPECT_EQ(form.list().Selection().bottom, 2);
+  EXPECT_EQ(settings_.TestHost, "judge.example");
+  EXPECT_EQ(settings_.PingTimeoutMs, 900);
+  EXPECT_EQ(Find<QLabel>("lblVersion")->text(), "v.0.01 beta");
+  EXPECT_EQ(Find<QLabel>("lblJava2")->text(), "is off");
+  EXPECT_TRUE(ui_.messages.empty());
+}
+
+TEST_F(QuilletFormTest, applyCaptionFollowsTheStoredMode) {
+  const char* captions[] = {"&Apply", "&Apply + Exit", "&Apply/openIE"};
+  for (int mode = 0; mode < 3; ++mode) {
+    store_->values["iApplyButton"] = std::to_string(mode);
+    Open();
+    EXPECT_EQ(Find<QPushButton>("bApply")->text().toStdString(), captions[mode]);
+  }
+}
+
+TEST_F(QuilletFormTest, withoutBrowserSettings_onlyTheListPartShows) {
+  settings_.NoIE = true;
+  Open();
+  form_->show();
+  for (const char* name :
+       {"cboConn", "chkProxy", "sOldProxy_0", "txtBypass", "bApply", "lblJava"}) {
+    EXPECT_FALSE(Find<QWidget>(name)->isVisible()) << name;
+  }
+  for (const char* name :
+       {"MSFlexGrid1", "bSaveList", "bExit", "bSettings", "lblBrask", "lblNotIE", "chkJava"}) {
+    EXPECT_TRUE(Find<QWidget>(name)->isVisible()) << name;
+  }
+  EXPECT_EQ(Find<QLabel>("lblNotIE")->text().toStdString().rfind("Quillet did not detect", 0), 0u);
+  EXPECT_EQ(form_->list().Rows(), 4);
+}
+
+TEST_F(QuilletFormTest, closeBox_withUnsavedChanges_followsTheAnswer) {
+  const std::string original = ListText();
+  Open();
+  settings_.ListDirty = true;
+  ui_.message_answers = {MessageAnswer::Cancel};
+  EXPECT_FALSE(CloseBox());
+  EXPECT_TRUE(settings_.ListDirty);
+  EXPECT_EQ(ui_.last_message(), "Do you want to save your list changes?");
+
+  ui_.message_answers = {MessageAnswer::No};
+  EXPECT_TRUE(CloseBox());
+  EXPECT_EQ(ListText(), original);
+  EXPECT_EQ(store_->save_order, std::vector<std::string>{});  // the close box saves no setting
+
+  settings_.ListDirty = true;
+  ui_.message_answers = {MessageAnswer::Yes};
+  EXPECT_TRUE(CloseBox());
+  EXPECT_NE(ListText(), original);  // written in the program's own layout
+  EXPECT_NE(ListText().find("127.0.1.12:8888	|"), std::string::npos);
+}
+
+TEST_F(QuilletFormTest, cancelButton_savesTheTestPageAndListFileUnlessCancelled) {
+  const std::string original = ListText();
+  Open();
+  settings_.ListDirty = true;
+  ui_.message_answers = {MessageAnswer::Cancel};
+  Find<QPushButton>("bExit")->click();
+  EXPECT_TRUE(store_->save_order.empty());
+
+  ui_.message_answers = {MessageAnswer::No};
+  Find<QPushButton>("bExit")->click();
+  EXPECT_EQ(store_->save_order, (std::vector<std::string>{"TestURL", "ListFile"}));
+  EXPECT_EQ(store_->values["TestURL"], "judge.example/env");
+  EXPECT_EQ(store_->values["ListFile"], settings_.ListFile);
+  EXPECT_EQ(ListText(), original);
+  EXPECT_TRUE(CloseBox());  // the program is ending: no second prompt
+  EXPECT_EQ(ui_.messages.size(), 2u);
+}
+
+}  // namespace
+}  // namespace quillet
