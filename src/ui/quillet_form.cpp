@@ -46,7 +46,10 @@ QuilletForm::QuilletForm(Platform& platform, AppSettings& settings, UserInterfac
   resolver_ = std::make_unique<YieldingResolver>(*platform_.resolver, ui_);
   launcher_ = std::make_unique<ShellDocumentLauncher>(*platform_.shell, ui_);
   BuildWindow();
-  if (!restoreGeometry(WindowSettings().value("geometry").toByteArray())) resize(960, 640);
+  if (!restoreGeometry(WindowSettings().value("geometry").toByteArray())) {
+    QSize room = screen()->availableGeometry().size() * 0.9;
+    resize(sizeHint().expandedTo(QSize(960, 640)).boundedTo(room));
+  }
   Load();
 }
 
