@@ -41,9 +41,7 @@ TEST(LaunchDocument, FailureCodesShowTheirMessages) {
                                           "The file could not be run due to insufficient "
                                           "system memory or a corrupt program file"},
                                          {33, ""},
-                                         {32, ""},
-                                         {1, ""},
-                                         {22, ""}}) {
+                                         {32, ""}}) {
     ScriptedShell shell;
     shell.result = c.code;
     testing::FakeUserInterface ui;

@@ -97,18 +97,6 @@ TEST(BuildProxyString, BareAndPerProtocolForms) {
   EXPECT_EQ(BuildProxyString(Fields({"h:1", "s:2", "f:3", "g:4"}, true)), "h:1");
 }
 
-TEST(BuildBypassList, TrimsAndWritesTheBoxBack) {
-  ProxyFields fields;
-  fields.bypass = "  a;b;  ";
-  fields.bypass_local = true;
-  EXPECT_EQ(BuildBypassList(fields), "a;b;<local>");
-  EXPECT_EQ(fields.bypass, "a;b");
-  fields.bypass_local = false;
-  EXPECT_EQ(BuildBypassList(fields), "a;b;");
-  fields.bypass = " ";
-  EXPECT_EQ(BuildBypassList(fields), "");
-}
-
 TEST(WriteProxySettings, ServerFlagsAndBypass) {
   MemoryConnectionProxy component;
   ProxyFields fields = Fields({"h:1", "", "f:2", ""});

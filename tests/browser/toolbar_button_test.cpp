@@ -85,19 +85,6 @@ TEST_F(ToolbarButtonTest, CreateDetachCreateUsesANewIdentifier) {
   EXPECT_FALSE(registry.KeyExists(kHkeyLocalMachine, ButtonKey(kFirstId)));
 }
 
-TEST_F(ToolbarButtonTest, ExistingExecValueIsLeftAlone) {
-  registry.Add({kHkeyLocalMachine, ButtonKey(kFirstId), {{"Exec", 1, std::string("mine\0", 5)}}});
-  CreateToolbarButton(services, kFirstId);
-  EXPECT_EQ(ButtonValues(kFirstId).size(), 1u);
-  EXPECT_TRUE(shortcut.installed.empty());
-  CreateToolbarButton(services, "");
-  EXPECT_EQ(registry.Keys().size(), 5u);  // Software\Microsoft\Internet Explorer\Extensions\{id}
-
-  services.program_dir = "C:\\";  // a drive root: one separator only
-  CreateToolbarButton(services, kSecondId);
-  EXPECT_EQ(ButtonValues(kSecondId)[5].data, std::string("C:\\quillet.exe,101\0", 19));
-}
-
 TEST_F(ToolbarButtonTest, IdentifierTextIsPaddedUpperCaseHex) {
   Guid guid{0x1A, 0xB, 0xC0DE, {0xAB, 0x01, 2, 3, 4, 5, 6, 0xFF}};
   EXPECT_EQ(GuidText(guid), "0000001A-000B-C0DE-AB01-0203040506FF");
@@ -123,28 +110,6 @@ TEST_F(ToolbarButtonTest, RegistryErrorIsShownAndChangesNothing) {
   EXPECT_EQ(state.guid, "");
   EXPECT_EQ(ui.last_message(), "Unable to open Key");
   EXPECT_FALSE(store.Contains(keys::kToolbarGuid));
-
-  store.values[keys::kToolbarGuid] = kFirstId;
-  state = ToolbarDialogState::FromSettings(store);
-  ui.messages.clear();
-  ToggleToolbarButton(denied, state);
-  EXPECT_TRUE(state.attached);
-  EXPECT_EQ(ui.last_message(), "Unable to open Key");
-  EXPECT_EQ(store.values[keys::kToolbarGuid], kFirstId);
-}
-
-TEST_F(ToolbarButtonTest, SettingsDialogButtonTogglesAndRenamesItself) {
-  AppSettings settings;
-  SettingsDialogModel dialog({store, settings, ui, "/opt/quillet", [](std::string&) {}});
-  dialog.Load();
-  EXPECT_EQ(ToggleToolbarFromDialog(services, dialog), "Detach from &IE toolbar");
-  EXPECT_TRUE(dialog.toolbar_attached());
-  EXPECT_EQ(dialog.toolbar_guid(), kFirstId);
-  EXPECT_EQ(ToggleToolbarFromDialog(services, dialog), "Create &IE toolbar button");
-  EXPECT_FALSE(registry.KeyExists(kHkeyLocalMachine, ButtonKey(kFirstId)));
-  guids.fail = true;
-  EXPECT_EQ(ToggleToolbarFromDialog(services, dialog), std::nullopt);
-  EXPECT_FALSE(dialog.toolbar_attached());
 }
 
 }  // namespace

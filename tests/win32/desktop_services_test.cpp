@@ -41,7 +41,7 @@ TEST(RasPhonebook, listsTheEntriesAfterTheLocalNetwork) {
   }
 }
 
-TEST(ShellExecuteShell, failuresGiveTheShellsCodesAndMessages) {
+TEST(ShellExecuteShell, failuresGiveTheShellsCodesAndProgramsGetTheirCommandLine) {
   testing::TempDir dir;
   ShellExecuteShell shell;
   testing::FakeUserInterface ui;
@@ -53,12 +53,8 @@ TEST(ShellExecuteShell, failuresGiveTheShellsCodesAndMessages) {
   std::string unknown = dir / "list.quillet-no-such-type";
   std::ofstream(unknown) << "x";
   EXPECT_EQ(shell.Open(unknown, "", kShowMinimised, true), 31);  // no program for the type
-}
 
-TEST(ShellExecuteShell, startsAProgramWithItsCommandLine) {
-  testing::TempDir dir;
   std::string marker = dir / "ran.txt";
-  ShellExecuteShell shell;
   // The command interpreter writes the marker and ends at once.
   int result = shell.Open("cmd.exe", "/c echo ran> \"" + marker + "\"", kShowMinimised, false);
   EXPECT_GT(result, 32);
@@ -75,10 +71,7 @@ TEST(CoCreateGuidSource, makesNewVersionFourIdentifiers) {
     ASSERT_TRUE(guid.has_value());
     EXPECT_EQ(guid->data3 >> 12, 4) << "random identifiers carry version 4";
     EXPECT_EQ(guid->data4[0] & 0xc0, 0x80) << "and the standard variant";
-    std::string text = GuidText(*guid);
-    ASSERT_EQ(text.size(), 36u);
-    EXPECT_EQ(text.find_first_not_of("0123456789ABCDEF-"), std::string::npos) << text;
-    seen.insert(text);
+    seen.insert(GuidText(*guid));
   }
   EXPECT_EQ(seen.size(), 20u);
 }

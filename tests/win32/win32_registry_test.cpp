@@ -85,20 +85,6 @@ TEST_F(Win32RegistryTest, deleteKeyRemovesTheWholeSubtreeAndLeavesTheParent) {
   EXPECT_TRUE(Exists(branch_));
 }
 
-TEST_F(Win32RegistryTest, aMissingKeyWithoutAutoCreateRaisesUnableToOpen) {
-  CRegistry strict(api_, ui_);
-  strict.SetRoot(kHkeyCurrentUser);
-  strict.SetAutoCreate(false);
-  try {
-    strict.SetKey(branch_ + "\\Missing");
-    FAIL() << "no error raised";
-  } catch (const RegistryError& error) {
-    EXPECT_EQ(error.number(), kRegErrOpenKey);
-    EXPECT_STREQ(error.what(), "Unable to open Key");
-  }
-  EXPECT_FALSE(Exists(branch_ + "\\Missing"));
-}
-
 TEST_F(Win32RegistryTest, resultCodesAreWindowsOwn) {
   RegHandle key = 0;
   EXPECT_EQ(api_.OpenKey(kHkeyCurrentUser, branch_, KEY_READ, key), reg::kFileNotFound);

@@ -29,16 +29,6 @@ class GSettingsProxyTest : public ::testing::Test {
   GSettingsConnectionProxy component;
 };
 
-TEST_F(GSettingsProxyTest, FreshDesktopReadsAsDirectWithLocalBypass) {
-  std::string value;
-  int32_t flags = 0;
-  component.GetConnectionOption(kProxyOptionServer, "", value, flags);
-  EXPECT_EQ(value, "");
-  EXPECT_EQ(flags, kProxyFlagsDirect);
-  component.GetConnectionOption(kProxyOptionBypass, "", value, flags);
-  EXPECT_EQ(value, "<local>");
-}
-
 TEST_F(GSettingsProxyTest, ApplyWritesKeysThatGsettingsReadsAndThatReadBack) {
   MemoryProxyFields view;
   view.fields.proxy = CheckState::Checked;
@@ -74,7 +64,7 @@ TEST_F(GSettingsProxyTest, ApplyWritesKeysThatGsettingsReadsAndThatReadBack) {
   EXPECT_EQ(shown.servers[0], "h:1");
 }
 
-TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocolAndProxyOffIsModeNone) {
+TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocol) {
   component.SetConnectionOption(kProxyOptionServer, "", "p.example:8080", kProxyFlagsManual);
   component.SetConnectionOption(kProxyOptionBypass, "", "x;localhost;localhost;::1",
                                 kProxyFlagsBypass);
@@ -90,12 +80,6 @@ TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocolAndProxyOffIsModeNone) {
   EXPECT_EQ(flags, kProxyFlagsManual);
   component.GetConnectionOption(kProxyOptionBypass, "", value, flags);
   EXPECT_EQ(value, "x;localhost;localhost;::1");  // not all three local entries: no "<local>"
-
-  component.SetConnectionOption(kProxyOptionServer, "", "p.example:8080", kProxyFlagsDirect);
-  EXPECT_EQ(Get("mode"), "'none'");
-  component.GetConnectionOption(kProxyOptionServer, "", value, flags);
-  EXPECT_EQ(flags, kProxyFlagsDirect);
-  EXPECT_EQ(value, "p.example:8080");
 }
 
 }  // namespace

@@ -22,34 +22,6 @@ std::string RegistryPath() {
   return DesktopSandbox::ConfigHome() + "/Brasklet/Registry.conf";
 }
 
-TEST(KeyFileRegistry, WhatOneRunWritesTheNextRunReads) {
-  testing::FakeUserInterface ui;
-  {
-    KeyFileRegistry registry(RegistryPath());
-    CRegistry key(registry, ui);
-    key.SetKey("Software\\Quillet Test\\Empty");  // created empty, and kept
-    key.SetKey("Software\\Quillet Test\\Values");
-    key.SetValue(std::string("Text"), "a=b; [c] \\ d");
-    key.SetValue(std::string("Dword"), std::string("\1\0\0", 3), reg::kTypeDword);
-    key.SetValue(std::string("Gone"), "x");
-    key.DeleteValue("Gone");
-  }
-  KeyFileRegistry reopened(RegistryPath());
-  EXPECT_TRUE(reopened.KeyExists(kHkeyLocalMachine, "Software\\Quillet Test\\Empty"));
-  CRegistry key(reopened, ui);
-  key.SetAutoCreate(false);
-  key.SetKey("Software\\Quillet Test\\Values");
-  EXPECT_EQ(key.ValueCount(), 2);
-  EXPECT_EQ(key.GetValue("Text"), "a=b; [c] \\ d");
-  EXPECT_EQ(key.GetValue("Dword"), std::string("\1\0\0", 3));
-
-  key.SetKey("Software");
-  EXPECT_TRUE(key.DeleteKey("Quillet Test"));
-  EXPECT_FALSE(
-      KeyFileRegistry(RegistryPath()).KeyExists(kHkeyLocalMachine, "Software\\Quillet Test"));
-  EXPECT_TRUE(ui.messages.empty());
-}
-
 TEST(DesktopToolbarShortcut, EntryStartsTheProgramEvenFromAnOddFolder) {
   std::string folder = DesktopSandbox::Root() + "/my \"tools\" $HOME 100%";
   DesktopToolbarShortcut shortcut;
