@@ -46,8 +46,7 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::running() {
   if (pid_ <= 0) return false;
-  int status;
-  if (waitpid(pid_, &status, WNOHANG) == pid_) {
+  if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
     pid_ = -1;
     return false;
   }
@@ -57,16 +56,13 @@ bool ChildProcess::running() {
 void ChildProcess::Stop() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);
-  for (int i = 0; i < 100; ++i) {
-    if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-      pid_ = -1;
-      return;
-    }
+  for (int i = 0; i < 100 && running(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
   }
-  kill(pid_, SIGKILL);
-  waitpid(pid_, nullptr, 0);
-  pid_ = -1;
 }
 
 std::string FindProgram(const std::string& name) {
@@ -106,17 +102,9 @@ TempFolder::~TempFolder() {
   if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
 }
 
-bool WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path);
-  out << text;
-  return static_cast<bool>(out);
-}
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace quillet::testing

@@ -19,7 +19,6 @@ class ChildProcess {
 
   bool running();
   void Stop();  // SIGTERM, then SIGKILL after a few seconds; always waits for the child
-  pid_t pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;
@@ -43,7 +42,6 @@ class TempFolder {
   std::string path_;
 };
 
-bool WriteFile(const std::string& path, const std::string& text);
 std::string ReadFile(const std::string& path);
 
 }  // namespace quillet::testing

@@ -21,11 +21,7 @@ constexpr const char* kJudgeAddress = "127.0.2.1";
 constexpr const char* kOwnAddress = "127.0.0.1";
 
 struct Expected {
-  std::string label;
-  std::string server_ip;    // cell 1
-  std::string server_name;  // cell 2
-  std::string status;
-  std::string secure;
+  std::string label, server_ip, server_name, status, secure;
   std::string seen_as;  // REMOTE_ADDR the judge reports through this proxy ("" to skip)
 };
 
@@ -40,12 +36,12 @@ class RealProxiesTest : public ::testing::Test {
     }
     judge_ = StartJudge(folder_, kJudgeAddress);
     ASSERT_TRUE(judge_) << ReadFile(judge_.log);
-    settings_.TestHost = judge_.proxy();
-    settings_.TestPath = "/";
-    settings_.TestTimeoutMs = 2000;
-    settings_.PingTimeoutMs = 1000;
-    settings_.SearchText = "HTTP_CLIENT_IP";
-    settings_.FindIP = kOwnAddress;
+    app_.TestHost = judge_.proxy();
+    app_.TestPath = "/";
+    app_.TestTimeoutMs = 2000;
+    app_.PingTimeoutMs = 1000;
+    app_.SearchText = "HTTP_CLIENT_IP";
+    app_.FindIP = kOwnAddress;
   }
 
   RunningServer Tinyproxy(const std::string& listen, const std::string& bind,
@@ -66,12 +62,6 @@ class RealProxiesTest : public ::testing::Test {
     list_.SetSelectionEndRow(list_.LastRow());
     list_.SetSelectionEndCol(kColCol);
     app_.SelectedLines = Split(Trim(list_.SelectedText()), "\r");
-    app_.TestHost = settings_.TestHost;
-    app_.TestPath = settings_.TestPath;
-    app_.TestTimeoutMs = settings_.TestTimeoutMs;
-    app_.PingTimeoutMs = settings_.PingTimeoutMs;
-    app_.SearchText = settings_.SearchText;
-    app_.FindIP = settings_.FindIP;
     InPlaceRowRunner runner;
     VerifyServices services{services_, runner, [](const std::string&) {}, "Quillet",
                             [] { return std::string("now"); }};
@@ -86,7 +76,6 @@ class RealProxiesTest : public ::testing::Test {
 
   TempFolder folder_;
   RunningServer judge_;
-  ProbeSettings settings_;
   CurlHttpClient http_;
   IcmpPinger pinger_;
   GetAddrInfoResolver resolver_;

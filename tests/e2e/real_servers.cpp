@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -31,10 +32,6 @@ RunningServer StartOnFreePort(const std::string& address, Launch launch) {
   return {};
 }
 
-std::string NameFor(const std::string& kind, const std::string& address) {
-  return kind + "-" + address;
-}
-
 }  // namespace
 
 RunningServer StartJudge(const TempFolder& folder, const std::string& address) {
@@ -45,7 +42,7 @@ RunningServer StartJudge(const TempFolder& folder, const std::string& address) {
     RunningServer judge;
     judge.address = address;
     judge.port = static_cast<uint16_t>(ports(random));
-    judge.log = folder.File(NameFor("judge", address) + ".log");
+    judge.log = folder.File("judge-" + address + ".log");
     judge.process = std::make_unique<ChildProcess>(
         std::vector<std::string>{QUILLET_JUDGE_PROGRAM, "--address", address, "--port",
                                  std::to_string(judge.port)},
@@ -65,10 +62,11 @@ RunningServer StartTinyproxy(const TempFolder& folder, const std::string& listen
   std::string program = FindProgram("tinyproxy");
   if (program.empty()) return {};
   return StartOnFreePort(listen, [&](RunningServer& server) {
-    std::string name = NameFor("tinyproxy", listen + "-" + bind);
+    std::string name = "tinyproxy-" + listen + "-" + bind;
     std::string config = folder.File(name + ".conf");
-    WriteFile(config, "Port " + std::to_string(server.port) + "\nListen " + listen + "\nBind " +
-                          bind + "\nTimeout 30\nMaxClients 20\nLogLevel Info\n" + extra + "\n");
+    std::ofstream(config) << ("Port " + std::to_string(server.port) + "\nListen " + listen +
+                              "\nBind " + bind + "\nTimeout 30\nMaxClients 20\nLogLevel Info\n" +
+                              extra + "\n");
     server.log = folder.File(name + ".log");
     server.process = std::make_unique<ChildProcess>(
         std::vector<std::string>{program, "-d", "-c", config}, server.log);
@@ -86,18 +84,19 @@ RunningServer StartSquid(const TempFolder& folder, const std::string& listen,
     }
   }
   return StartOnFreePort(listen, [&](RunningServer& server) {
-    std::string name = NameFor("squid", listen);
+    std::string name = "squid-" + listen;
     std::string config = folder.File(name + ".conf");
     std::string files = folder.File(name);
-    WriteFile(config, "http_port " + server.proxy() + "\nvisible_hostname quillet-test\n" +
-                          "pid_filename " + files + ".pid\ncache_log " + files + ".cache.log\n" +
-                          "access_log none\ncache_store_log none\ncache deny all\n" +
-                          "cache_mem 8 MB\ncoredump_dir " + folder.path() + "\n" +
-                          "netdb_filename none\npinger_enable off\n" +
-                          "dns_nameservers 127.0.0.1\nshutdown_lifetime 0 seconds\n" +
-                          "cache_effective_user " + user + "\nacl loopback src 127.0.0.0/8\n" +
-                          "http_access allow loopback\nhttp_access deny all\n" +
-                          "tcp_outgoing_address " + listen + "\n" + extra + "\n");
+    std::ofstream(config) << ("http_port " + server.proxy() + "\nvisible_hostname quillet-test\n" +
+                              "pid_filename " + files + ".pid\ncache_log " + files +
+                              ".cache.log\n" +
+                              "access_log none\ncache_store_log none\ncache deny all\n" +
+                              "cache_mem 8 MB\ncoredump_dir " + folder.path() + "\n" +
+                              "netdb_filename none\npinger_enable off\n" +
+                              "dns_nameservers 127.0.0.1\nshutdown_lifetime 0 seconds\n" +
+                              "cache_effective_user " + user + "\nacl loopback src 127.0.0.0/8\n" +
+                              "http_access allow loopback\nhttp_access deny all\n" +
+                              "tcp_outgoing_address " + listen + "\n" + extra + "\n");
     server.log = files + ".cache.log";
     server.process = std::make_unique<ChildProcess>(
         std::vector<std::string>{program, "-N", "-f", config}, folder.File(name + ".out"));

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <fstream>
-#include <sstream>
 
 #include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
@@ -15,7 +14,7 @@
 #include "fakes/memory_settings_store.h"
 #include "fakes/offscreen_app.h"
 #include "fakes/temp_dir.h"
-#include "ui/list_grid_view.h"
+#include "proxylist/atomic_file.h"
 #include "ui/quillet_form.h"
 
 namespace quillet {
@@ -52,12 +51,7 @@ class QuilletFormTest : public ::testing::Test {
   Widget* Find(const char* name) {
     return form_->findChild<Widget*>(name);
   }
-  std::string ListText() {
-    std::ifstream in(settings_.ListFile, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string ListText() { return ReadFileBytes(settings_.ListFile); }
   // The window's close box: true when the window agreed to close.
   bool CloseBox() {
     QCloseEvent event;

@@ -4,7 +4,6 @@
 
 #include "fakes/offscreen_app.h"
 
-#include <QApplication>
 #include <QTest>
 #include <QTimer>
 #include <atomic>

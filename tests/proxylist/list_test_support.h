@@ -8,6 +8,7 @@
 
 #include "fakes/fake_user_interface.h"
 #include "fakes/temp_dir.h"
+#include "proxylist/atomic_file.h"
 #include "proxylist/list_window.h"
 
 namespace quillet::testing {
@@ -21,10 +22,7 @@ class ListFixture : public ::testing::Test {
   void WriteList(const std::string& bytes) {
     std::ofstream(settings.ListFile, std::ios::binary) << bytes;
   }
-  std::string ReadList() const {
-    std::ifstream in(settings.ListFile, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string ReadList() const { return ReadFileBytes(settings.ListFile); }
   // Adds a data row from its nine fields, as loading would hold it.
   int Add(const std::string& ip, const std::string& name = "", const std::string& status = "",
           const std::string& secure = "", const std::string& ping = "",
