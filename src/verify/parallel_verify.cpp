@@ -22,29 +22,6 @@ struct RunRows {
   int finished_count = 0;
 };
 
-std::string ShownAddress(const std::vector<std::string>& cells) {
-  std::string shown = Trim(cells[kColServerIp]);
-  if (shown.empty() && cells.size() > kColServerName) shown = cells[kColServerName];
-  return shown;
-}
-
-// Status, Secure, Ping and Verified, the row's picture and its colours.
-void PaintFinishedRow(ListWindow window, int row, const RowCheckOutcome& outcome,
-                      const std::string& now) {
-  ProxyList& list = window.list;
-  ColIndices col = ParseColCell(Trim(list.Text(row, kColCol)));
-  bool coloured = !Trim(list.Text(row, kColCol)).empty();
-  Color fore = coloured ? PaletteColor(col.fore) : Rgb(0, 0, 0);
-  Color back = !outcome.answered ? list.FailColor
-                                 : PaletteColor(col.has_back ? col.back : kPaletteBrightWhite);
-  list.SetText(row, kColStatus, outcome.status);
-  list.SetText(row, kColSecure, outcome.secure);
-  list.SetText(row, kColPing, outcome.ping);
-  list.SetText(row, kColVerified, now);
-  list.SetCellPictureAt(row, kColServerIp, outcome.icon);
-  ColorGridRow(list, row, fore, back);
-}
-
 // After a cancel: the rows whose check was dropped or never started lose their mark.
 void RestoreUnfinished(ProxyList& list, const RunRows& rows) {
   for (int i = 0; i < rows.count; ++i) {
@@ -77,8 +54,8 @@ void Finish(ListWindow window, VerifyServices& services, RunRows& rows, RowDone&
   if (done.outcome.failure) std::rethrow_exception(done.outcome.failure);
   rows.finished[done.index] = true;
   ++rows.finished_count;
-  PaintFinishedRow(window, rows.first + static_cast<int>(done.index), done.outcome,
-                   services.now_text());
+  WriteOutcome(window, rows.first + static_cast<int>(done.index), done.outcome,
+               services.now_text());
   services.set_caption(ScanCaption(rows.finished_count, rows.count, ShownAddress(cells)));
 }
 

@@ -36,20 +36,6 @@ Color AnsweredBackground(const std::string& col) {
   return PaletteColor(indices.has_back ? indices.back : kPaletteBrightWhite);
 }
 
-void WriteOutcome(ListWindow window, int row, const RowCheckOutcome& outcome,
-                  const std::string& now) {
-  ProxyList& list = window.list;
-  std::string col = Trim(list.Text(row, kColCol));
-  Color back = list.FailColor;
-  if (outcome.answered) back = AnsweredBackground(col);
-  list.SetCellPictureAt(row, kColServerIp, outcome.icon);
-  list.SetText(row, kColStatus, outcome.status);
-  list.SetText(row, kColSecure, outcome.secure);
-  list.SetText(row, kColPing, outcome.ping);
-  list.SetText(row, kColVerified, now);
-  ColorGridRow(list, row, TextColor(col), back);
-}
-
 // One line of the selection. The row's grid number moves on before the check is waited for,
 // so that a cancel arriving during the wait restores exactly the rows after this one.
 void VerifyLine(ListWindow window, VerifyServices& services, const ProbeSettings& probe,
@@ -58,9 +44,7 @@ void VerifyLine(ListWindow window, VerifyServices& services, const ProbeSettings
   std::vector<std::string> cells =
       Split(window.settings.SelectedLines[static_cast<size_t>(list.TopRow)], "\t");
   if (cells.size() < 2) return;
-  std::string shown = Trim(cells[kColServerIp]);
-  if (shown.empty() && cells.size() > kColServerName) shown = cells[kColServerName];
-  services.set_caption(ScanCaption(list.TopRow + 1, count, shown));
+  services.set_caption(ScanCaption(list.TopRow + 1, count, ShownAddress(cells)));
   int row = window.settings.GridRow;
   ShowRowUnderTest(list, row);
   SelectWholeRow(list, row);
@@ -108,6 +92,26 @@ void VerifyCommand(ListWindow window, VerifyServices& services) {
     FinishRun(window, services, count);
   });
   if (!completed) window.settings.Verifying = false;
+}
+
+std::string ShownAddress(const std::vector<std::string>& cells) {
+  std::string shown = Trim(cells[kColServerIp]);
+  if (shown.empty() && cells.size() > kColServerName) shown = cells[kColServerName];
+  return shown;
+}
+
+void WriteOutcome(ListWindow window, int row, const RowCheckOutcome& outcome,
+                  const std::string& now) {
+  ProxyList& list = window.list;
+  std::string col = Trim(list.Text(row, kColCol));
+  Color back = list.FailColor;
+  if (outcome.answered) back = AnsweredBackground(col);
+  list.SetCellPictureAt(row, kColServerIp, outcome.icon);
+  list.SetText(row, kColStatus, outcome.status);
+  list.SetText(row, kColSecure, outcome.secure);
+  list.SetText(row, kColPing, outcome.ping);
+  list.SetText(row, kColVerified, now);
+  ColorGridRow(list, row, TextColor(col), back);
 }
 
 }  // namespace quillet

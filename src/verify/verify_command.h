@@ -4,6 +4,7 @@
 // window title, and lets the user cancel with a click on the grid between and during rows.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "proxylist/list_window.h"
 #include "verify/row_check.h"
@@ -39,5 +40,12 @@ struct VerifyServices {
 std::string ScanCaption(int index, int count, const std::string& shown);
 
 void VerifyCommand(ListWindow window, VerifyServices& services);
+
+// What the title shows of a line's cells: the Server IP, else the Server Name as it stands.
+std::string ShownAddress(const std::vector<std::string>& cells);
+
+// Writes a checked row's Status, Secure, Ping and Verified, its picture and its colours.
+void WriteOutcome(ListWindow window, int row, const RowCheckOutcome& outcome,
+                  const std::string& now);
 
 }  // namespace quillet
