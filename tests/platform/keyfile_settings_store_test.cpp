@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "core/errors.h"
+#include "fakes/store_and_lock_contracts.h"
 #include "fakes/temp_dir.h"
 #include "platform/posix/lock_file_instance.h"
 
@@ -22,24 +23,8 @@ class KeyFileStoreTest : public ::testing::Test {
 };
 
 TEST_F(KeyFileStoreTest, valuesSurviveARestartExactly) {
-  const std::string odd = " lead; trail \\ \"quoted\" =x= [g] #c \xc3\xa9 ";
-  {
-    KeyFileSettingsStore store(path_);
-    EXPECT_FALSE(store.Contains("ping"));
-    EXPECT_EQ(store.Read("ping", "2500"), "2500");
-    store.Save("ping", "900");
-    store.Save("ComboURLs", odd);
-    store.Save("FindIP", "");
-    store.Save("GUID4ie", "{X}");
-    store.Delete("GUID4ie");
-  }
-  KeyFileSettingsStore again(path_);
-  EXPECT_EQ(again.OpenProblem(), "");
-  EXPECT_EQ(again.Read("ping", ""), "900");
-  EXPECT_EQ(again.Read("ComboURLs", ""), odd);
-  EXPECT_TRUE(again.Contains("FindIP"));  // an empty value still exists
-  EXPECT_EQ(again.Read("FindIP", "default"), "");
-  EXPECT_FALSE(again.Contains("GUID4ie"));
+  testing::ExpectSettingsSurviveARestart(
+      [&] { return std::make_unique<KeyFileSettingsStore>(path_); });
 }
 
 TEST_F(KeyFileStoreTest, anUnreadableFileIsKeptAsideAndExplained) {
@@ -66,16 +51,9 @@ TEST_F(KeyFileStoreTest, aSaveThatCannotBeWrittenRaisesARunTimeError) {
 }
 
 TEST_F(KeyFileStoreTest, onlyOneHolderOfTheInstanceLock) {
-  fs::create_directories(dir_);
   std::string lock_path = (dir_ / "quillet.lock").string();
-  {
-    LockFileInstance first(lock_path);
-    LockFileInstance second(lock_path);
-    EXPECT_TRUE(first.Acquire());
-    EXPECT_FALSE(second.Acquire());
-  }
-  LockFileInstance after(lock_path);
-  EXPECT_TRUE(after.Acquire());  // released when the holder went away
+  testing::ExpectOneHolderOfTheInstanceLock(
+      [&] { return std::make_unique<LockFileInstance>(lock_path); });
 }
 
 }  // namespace
