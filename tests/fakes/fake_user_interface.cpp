@@ -31,7 +31,6 @@ void FakeUserInterface::ProcessPendingEvents() {
 }
 
 void FakeUserInterface::SetClipboardText(const std::string& text) {
-  clipboard_cleared = true;
   clipboard = text;
 }
 

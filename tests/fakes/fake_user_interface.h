@@ -28,8 +28,8 @@ class FakeUserInterface : public UserInterface {
   std::vector<std::string> prompt_initials;
   std::vector<PointerShape> pointer_changes;
   int pending_event_calls = 0;
-  std::string clipboard;
-  bool clipboard_cleared = false;
+  // What another program left on the clipboard: a copy must replace it, even with empty text.
+  std::string clipboard = "text of another program";
 
   // Run at each ProcessPendingEvents call (a click arriving while the program yields).
   std::vector<std::function<void()>> on_pending_events;
