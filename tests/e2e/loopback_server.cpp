@@ -27,6 +27,28 @@ int Listen(const std::string& address, uint16_t& port, int backlog) {
   return fd;
 }
 
+// The request up to its blank line (at most 64 KiB; gives up after 5 s of silence).
+void ReadRequestHead(int fd) {
+  std::string head;
+  char buffer[1024];
+  pollfd wait{fd, POLLIN, 0};
+  while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 &&
+         poll(&wait, 1, 5000) > 0) {
+    ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+    if (got <= 0) break;
+    head.append(buffer, static_cast<size_t>(got));
+  }
+}
+
+bool SendAll(int fd, const std::string& data) {  // false once the peer is gone
+  for (size_t sent = 0; sent < data.size();) {
+    ssize_t n = send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    sent += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 LoopbackServer::LoopbackServer(const std::string& address, Behaviour behaviour,
@@ -70,36 +92,6 @@ uint16_t ClosedPort(const std::string& address) {
   return port;
 }
 
-std::string ReadRequestHead(int fd) {
-  std::string head;
-  char buffer[1024];
-  while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
-    pollfd wait{fd, POLLIN, 0};
-    if (poll(&wait, 1, 5000) <= 0) break;
-    ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-    if (got <= 0) break;
-    head.append(buffer, static_cast<size_t>(got));
-  }
-  return head;
-}
-
-bool SendAll(int fd, const std::string& data) {
-  size_t sent = 0;
-  while (sent < data.size()) {
-    ssize_t n = send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) return false;
-    sent += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-void Pause(int ms, const std::atomic<bool>& stopping) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!stopping && std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
-
 LoopbackServer::Behaviour AnswerWith(std::string response) {
   return [response](int fd, const std::atomic<bool>&) {
     ReadRequestHead(fd);
@@ -110,18 +102,22 @@ LoopbackServer::Behaviour AnswerWith(std::string response) {
 LoopbackServer::Behaviour EndlessBody() {
   return [](int fd, const std::atomic<bool>& stopping) {
     ReadRequestHead(fd);
-    if (!SendAll(fd, "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n")) return;
-    std::string block(16384, 'x');
-    while (!stopping && SendAll(fd, block)) {
-    }
+    bool open = SendAll(fd, "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n");
+    while (open && !stopping) open = SendAll(fd, std::string(16384, 'x'));
   };
 }
 
 LoopbackServer::Behaviour Trickle(int interval_ms) {
   return [interval_ms](int fd, const std::atomic<bool>& stopping) {
     ReadRequestHead(fd);
-    if (!SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n")) return;
-    while (!stopping && SendAll(fd, "t")) Pause(interval_ms, stopping);
+    bool open = SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n");
+    for (auto next = std::chrono::steady_clock::now(); open && !stopping;) {
+      if (std::chrono::steady_clock::now() >= next) {
+        open = SendAll(fd, "t");
+        next += std::chrono::milliseconds(interval_ms);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
   };
 }
 

@@ -43,11 +43,6 @@ class LoopbackServer {
 // A port on `address` on which nothing listens (connections are refused).
 uint16_t ClosedPort(const std::string& address);
 
-// Helpers for behaviours.
-std::string ReadRequestHead(int fd);                    // up to the blank line (or 64 KiB)
-bool SendAll(int fd, const std::string& data);          // false once the peer is gone
-void Pause(int ms, const std::atomic<bool>& stopping);  // returns early when stopping
-
 // Behaviours of misbehaving proxies.
 LoopbackServer::Behaviour AnswerWith(std::string response);  // reads the request, answers, closes
 LoopbackServer::Behaviour EndlessBody();                     // 200, then body bytes forever

@@ -34,9 +34,9 @@ class RealProxiesTest : public ::testing::Test {
     if (FindProgram("tinyproxy").empty() || FindProgram("squid").empty()) {
       GTEST_SKIP() << "tinyproxy and squid are needed (make test installs them)";
     }
-    judge_ = StartJudge(folder_, kJudgeAddress);
-    ASSERT_TRUE(judge_) << ReadFile(judge_.log);
-    app_.TestHost = judge_.proxy();
+    judge_ = StartJudge(kJudgeAddress);
+    ASSERT_TRUE(judge_);
+    app_.TestHost = kJudgeAddress + (":" + std::to_string(judge_->port()));
     app_.TestPath = "/";
     app_.TestTimeoutMs = 2000;
     app_.PingTimeoutMs = 1000;
@@ -70,12 +70,12 @@ class RealProxiesTest : public ::testing::Test {
 
   // The judge page fetched straight through the proxy, to see what the judge saw.
   std::string PageThrough(const std::string& proxy) {
-    HttpRequest request{proxy, kJudgeAddress, judge_.port, "/", 2000};
+    HttpRequest request{proxy, kJudgeAddress, judge_->port(), "/", 2000};
     return http_.Get(request).body;
   }
 
-  TempFolder folder_;
-  RunningServer judge_;
+  TempDir folder_;
+  std::unique_ptr<judge::JudgeServer> judge_;
   CurlHttpClient http_;
   IcmpPinger pinger_;
   GetAddrInfoResolver resolver_;

@@ -1,12 +1,17 @@
 #include "e2e/real_servers.h"
 
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <ctime>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "e2e/loopback_server.h"
@@ -14,92 +19,131 @@
 namespace quillet::testing {
 namespace {
 
-constexpr int kStartMs = 10000;
+using std::chrono::milliseconds;
+
+bool WaitForPort(const std::string& address, uint16_t port) {
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_port = htons(port);
+  inet_pton(AF_INET, address.c_str(), &where.sin_addr);
+  for (int i = 0; i < 200; ++i, std::this_thread::sleep_for(milliseconds(50))) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    bool up = connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0;
+    close(fd);
+    if (up) return true;
+  }
+  return false;
+}
 
 // Starts a server on a fresh free port, trying again on another port if it does not come up
 // (another test may have taken the port in between).
 template <class Launch>
 RunningServer StartOnFreePort(const std::string& address, Launch launch) {
   for (int attempt = 0; attempt < 3; ++attempt) {
-    RunningServer server;
-    server.address = address;
-    server.port = ClosedPort(address);
+    RunningServer server{nullptr, address, ClosedPort(address), ""};
     launch(server);
-    if (!server.process) return server;
-    if (WaitForPort(address, server.port, kStartMs)) return server;
-    server.process->Stop();
+    if (WaitForPort(address, server.port)) return server;
   }
   return {};
 }
 
 }  // namespace
 
-RunningServer StartJudge(const TempFolder& folder, const std::string& address) {
-  // The test page's port is a 16-bit signed number in the settings: the judge stays below 32768.
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& log_path) {
+  pid_t parent = getpid();
+  pid_ = fork();
+  if (pid_ != 0) return;
+  // The child: die with the test, write into the log, run the program.
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != parent) _exit(127);
+  int log = open(log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  dup2(log, STDOUT_FILENO);
+  dup2(log, STDERR_FILENO);
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  execv(args[0], args.data());
+  _exit(127);
+}
+
+ChildProcess::~ChildProcess() {
+  if (!running()) return;  // never kill(-1): that would reach every process
+  kill(pid_, SIGTERM);
+  for (int i = 0; i < 100 && running(); ++i) std::this_thread::sleep_for(milliseconds(50));
+  if (!running()) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+}
+
+bool ChildProcess::running() {
+  if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = -1;
+  return pid_ > 0;
+}
+
+std::string FindProgram(const std::string& name) {
+  std::stringstream folders(std::string(getenv("PATH") ? getenv("PATH") : "") +
+                            ":/usr/sbin:/sbin:/usr/local/sbin");
+  for (std::string folder; std::getline(folders, folder, ':');) {
+    std::string candidate = folder + "/" + name;
+    if (!folder.empty() && access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return "";
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::unique_ptr<judge::JudgeServer> StartJudge(const std::string& address) {
   std::mt19937 random(static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(time(nullptr)));
   std::uniform_int_distribution<int> ports(20000, 32767);
   for (int attempt = 0; attempt < 10; ++attempt) {
-    RunningServer judge;
-    judge.address = address;
-    judge.port = static_cast<uint16_t>(ports(random));
-    judge.log = folder.File("judge-" + address + ".log");
-    judge.process = std::make_unique<ChildProcess>(
-        std::vector<std::string>{QUILLET_JUDGE_PROGRAM, "--address", address, "--port",
-                                 std::to_string(judge.port)},
-        judge.log);
-    const std::string ready = "listening on " + judge.proxy() + "\n";
-    for (int i = 0; i < kStartMs / 20 && judge.process->running(); ++i) {
-      if (ReadFile(judge.log).find(ready) != std::string::npos) return judge;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    judge.process->Stop();
+    judge::ServerOptions options{address, static_cast<uint16_t>(ports(random))};
+    auto judge = std::make_unique<judge::JudgeServer>(options);
+    if (judge->running()) return judge;
   }
-  return {};
+  return nullptr;
 }
 
-RunningServer StartTinyproxy(const TempFolder& folder, const std::string& listen,
+RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
                              const std::string& bind, const std::string& extra) {
   std::string program = FindProgram("tinyproxy");
   if (program.empty()) return {};
   return StartOnFreePort(listen, [&](RunningServer& server) {
-    std::string name = "tinyproxy-" + listen + "-" + bind;
-    std::string config = folder.File(name + ".conf");
-    std::ofstream(config) << ("Port " + std::to_string(server.port) + "\nListen " + listen +
-                              "\nBind " + bind + "\nTimeout 30\nMaxClients 20\nLogLevel Info\n" +
-                              extra + "\n");
-    server.log = folder.File(name + ".log");
+    std::string name = folder / ("tinyproxy-" + listen + "-" + bind);
+    std::ofstream(name + ".conf") << "Port " << server.port << "\nListen " << listen << "\nBind "
+                                  << bind << "\nTimeout 30\nMaxClients 20\nLogLevel Info\n"
+                                  << extra << "\n";
+    server.log = name + ".log";
     server.process = std::make_unique<ChildProcess>(
-        std::vector<std::string>{program, "-d", "-c", config}, server.log);
+        std::vector<std::string>{program, "-d", "-c", name + ".conf"}, server.log);
   });
 }
 
-RunningServer StartSquid(const TempFolder& folder, const std::string& listen,
+RunningServer StartSquid(const TempDir& folder, const std::string& listen,
                          const std::string& extra) {
   std::string program = FindProgram("squid");
-  if (program.empty()) return {};
-  std::string user = "proxy";
-  if (geteuid() == 0) {
-    if (passwd* account = getpwnam(user.c_str())) {
-      if (chown(folder.path().c_str(), account->pw_uid, account->pw_gid) != 0) return {};
-    }
+  passwd* account = getpwnam("proxy");
+  if (program.empty() || !account) return {};
+  if (geteuid() == 0 && chown(folder.path().c_str(), account->pw_uid, account->pw_gid) != 0) {
+    return {};
   }
   return StartOnFreePort(listen, [&](RunningServer& server) {
-    std::string name = "squid-" + listen;
-    std::string config = folder.File(name + ".conf");
-    std::string files = folder.File(name);
-    std::ofstream(config) << ("http_port " + server.proxy() + "\nvisible_hostname quillet-test\n" +
-                              "pid_filename " + files + ".pid\ncache_log " + files +
-                              ".cache.log\n" +
-                              "access_log none\ncache_store_log none\ncache deny all\n" +
-                              "cache_mem 8 MB\ncoredump_dir " + folder.path() + "\n" +
-                              "netdb_filename none\npinger_enable off\n" +
-                              "dns_nameservers 127.0.0.1\nshutdown_lifetime 0 seconds\n" +
-                              "cache_effective_user " + user + "\nacl loopback src 127.0.0.0/8\n" +
-                              "http_access allow loopback\nhttp_access deny all\n" +
-                              "tcp_outgoing_address " + listen + "\n" + extra + "\n");
-    server.log = files + ".cache.log";
+    std::string name = folder / ("squid-" + listen);
+    std::ofstream(name + ".conf")
+        << "http_port " << server.proxy() << "\nvisible_hostname quillet-test\npid_filename "
+        << name << ".pid\ncache_log " << name << ".cache.log\ncoredump_dir " << folder.path()
+        << "\naccess_log none\ncache_store_log none\ncache deny all\ncache_mem 8 MB\n"
+           "netdb_filename none\npinger_enable off\ndns_nameservers 127.0.0.1\n"
+           "shutdown_lifetime 0 seconds\ncache_effective_user proxy\n"
+           "acl loopback src 127.0.0.0/8\nhttp_access allow loopback\nhttp_access deny all\n"
+           "tcp_outgoing_address "
+        << listen << "\n"
+        << extra << "\n";
+    server.log = name + ".cache.log";
     server.process = std::make_unique<ChildProcess>(
-        std::vector<std::string>{program, "-N", "-f", config}, folder.File(name + ".out"));
+        std::vector<std::string>{program, "-N", "-f", name + ".conf"}, name + ".out");
   });
 }
 

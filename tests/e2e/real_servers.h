@@ -1,14 +1,36 @@
 #pragma once
-// The judge and real proxy servers (tinyproxy, squid) for end-to-end tests, each on its own
-// loopback address and a port picked at run time, each with its own configuration and files in
-// a temporary folder.
+// Real servers for the end-to-end tests, each on its own loopback address and a port picked at
+// run time: the judge inside the test program, tinyproxy and squid as child processes with their
+// configuration and files in the test's temporary folder. A child dies with the test process and
+// is stopped (and waited for) when its object goes away.
+#include <sys/types.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "e2e/child_process.h"
+#include "fakes/temp_dir.h"
+#include "judge/judge_server.h"
 
 namespace quillet::testing {
+
+class ChildProcess {
+ public:
+  // Starts `argv` (argv[0] a full path) with stdout and stderr going to `log_path`.
+  ChildProcess(const std::vector<std::string>& argv, const std::string& log_path);
+  ~ChildProcess();  // SIGTERM, then SIGKILL after a few seconds; always waits for the child
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  bool running();
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// The full path of an installed program (on PATH or in the sbin folders, where proxies live).
+std::string FindProgram(const std::string& name);
+std::string ReadFile(const std::string& path);
 
 struct RunningServer {
   std::unique_ptr<ChildProcess> process;
@@ -19,16 +41,17 @@ struct RunningServer {
   explicit operator bool() const { return process != nullptr; }
 };
 
-// The quillet-judge program of this build, listening on address and any free port.
-RunningServer StartJudge(const TempFolder& folder, const std::string& address);
+// The judge on `address` and a free port below 32768: the settings keep the test page's port as
+// a 16-bit signed number. Null when it could not listen.
+std::unique_ptr<judge::JudgeServer> StartJudge(const std::string& address);
 
 // tinyproxy listening on `listen`, connecting out from `bind`. `extra` holds more configuration
 // lines (for example "XTinyproxy Yes"). Empty result when tinyproxy is missing or did not start.
-RunningServer StartTinyproxy(const TempFolder& folder, const std::string& listen,
+RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
                              const std::string& bind, const std::string& extra);
 
 // squid likewise (as root it drops to the "proxy" user, which gets the folder).
-RunningServer StartSquid(const TempFolder& folder, const std::string& listen,
+RunningServer StartSquid(const TempDir& folder, const std::string& listen,
                          const std::string& extra);
 
 }  // namespace quillet::testing
