@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "core/text.h"
-#include "e2e/loopback_server.h"
+#include "fakes/loopback_server.h"
 #include "platform/posix/curl_http_client.h"
 #include "platform/posix/icmp_pinger.h"
 #include "proxylist/grid_mouse.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/text.h"
-#include "e2e/loopback_server.h"
+#include "fakes/loopback_server.h"
 #include "e2e/real_servers.h"
 #include "fakes/fake_user_interface.h"
 #include "platform/posix/curl_http_client.h"

@@ -14,12 +14,19 @@
 #include <sstream>
 #include <thread>
 
-#include "e2e/loopback_server.h"
+#include "fakes/loopback_server.h"
 
 namespace quillet::testing {
 namespace {
 
 using std::chrono::milliseconds;
+
+// A squid that caches nothing, asks no name server, and serves loopback clients only.
+constexpr const char* kSquidSettings =
+    "visible_hostname quillet-test\naccess_log none\ncache_store_log none\ncache deny all\n"
+    "cache_mem 8 MB\nnetdb_filename none\npinger_enable off\ndns_nameservers 127.0.0.1\n"
+    "shutdown_lifetime 0 seconds\ncache_effective_user proxy\nacl loopback src 127.0.0.0/8\n"
+    "http_access allow loopback\nhttp_access deny all\n";
 
 bool WaitForPort(const std::string& address, uint16_t port) {
   sockaddr_in where{};
@@ -131,16 +138,10 @@ RunningServer StartSquid(const TempDir& folder, const std::string& listen,
   }
   return StartOnFreePort(listen, [&](RunningServer& server) {
     std::string name = folder / ("squid-" + listen);
-    std::ofstream(name + ".conf")
-        << "http_port " << server.proxy() << "\nvisible_hostname quillet-test\npid_filename "
-        << name << ".pid\ncache_log " << name << ".cache.log\ncoredump_dir " << folder.path()
-        << "\naccess_log none\ncache_store_log none\ncache deny all\ncache_mem 8 MB\n"
-           "netdb_filename none\npinger_enable off\ndns_nameservers 127.0.0.1\n"
-           "shutdown_lifetime 0 seconds\ncache_effective_user proxy\n"
-           "acl loopback src 127.0.0.0/8\nhttp_access allow loopback\nhttp_access deny all\n"
-           "tcp_outgoing_address "
-        << listen << "\n"
-        << extra << "\n";
+    std::ofstream(name + ".conf") << "http_port " << server.proxy() << "\ntcp_outgoing_address "
+                                  << listen << "\npid_filename " << name << ".pid\ncache_log "
+                                  << name << ".cache.log\ncoredump_dir " << folder.path() << "\n"
+                                  << kSquidSettings << extra << "\n";
     server.log = name + ".cache.log";
     server.process = std::make_unique<ChildProcess>(
         std::vector<std::string>{program, "-N", "-f", name + ".conf"}, name + ".out");

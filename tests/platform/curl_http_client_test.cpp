@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "e2e/loopback_server.h"
+#include "fakes/loopback_server.h"
 #include "judge/judge_server.h"
 
 namespace quillet {
