@@ -17,8 +17,8 @@ TEST(Paths, aBareNameGoesIntoTheFolderWithOneSeparator) {
 }
 
 TEST(Version, minorAndRevisionAreZeroPadded) {
-  EXPECT_EQ(VersionString(), "0.01.022");
   EXPECT_EQ(FormatVersion(1, 2, 3), "1.02.003");
+  EXPECT_EQ(FormatVersion(0, 12, 345), "0.12.345");
 }
 
 }  // namespace

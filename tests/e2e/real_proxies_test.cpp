@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "core/text.h"
-#include "fakes/loopback_server.h"
 #include "e2e/real_servers.h"
 #include "fakes/fake_user_interface.h"
+#include "fakes/loopback_server.h"
 #include "platform/posix/curl_http_client.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
@@ -85,7 +85,7 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
   RunningServer deny = Tinyproxy("127.0.1.14", "127.0.1.14", "Allow 127.0.0.2");
   RunningServer by_name = Tinyproxy("127.0.0.1", "127.0.1.18", "DisableViaHeader Yes");
   RunningServer squid = StartSquid(folder_, "127.0.1.21", "forwarded_for on");
-  ASSERT_TRUE(squid) << ReadFile(squid.log);
+  ASSERT_TRUE(squid) << "squid on 127.0.1.21 did not start";
   LoopbackServer black_hole("127.0.1.16", CloseAtOnce(), false);
   LoopbackServer not_a_judge(
       "127.0.1.17", AnswerWith("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<p>Hi</p>"));

@@ -47,7 +47,7 @@ bool WaitForPort(const std::string& address, uint16_t port) {
 template <class Launch>
 RunningServer StartOnFreePort(const std::string& address, Launch launch) {
   for (int attempt = 0; attempt < 3; ++attempt) {
-    RunningServer server{nullptr, address, ClosedPort(address), ""};
+    RunningServer server{nullptr, address, ClosedPort(address)};
     launch(server);
     if (WaitForPort(address, server.port)) return server;
   }
@@ -97,11 +97,6 @@ std::string FindProgram(const std::string& name) {
   return "";
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::unique_ptr<judge::JudgeServer> StartJudge(const std::string& address) {
   std::mt19937 random(static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(time(nullptr)));
   std::uniform_int_distribution<int> ports(20000, 32767);
@@ -122,9 +117,8 @@ RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
     std::ofstream(name + ".conf") << "Port " << server.port << "\nListen " << listen << "\nBind "
                                   << bind << "\nTimeout 30\nMaxClients 20\nLogLevel Info\n"
                                   << extra << "\n";
-    server.log = name + ".log";
     server.process = std::make_unique<ChildProcess>(
-        std::vector<std::string>{program, "-d", "-c", name + ".conf"}, server.log);
+        std::vector<std::string>{program, "-d", "-c", name + ".conf"}, name + ".log");
   });
 }
 
@@ -142,7 +136,6 @@ RunningServer StartSquid(const TempDir& folder, const std::string& listen,
                                   << listen << "\npid_filename " << name << ".pid\ncache_log "
                                   << name << ".cache.log\ncoredump_dir " << folder.path() << "\n"
                                   << kSquidSettings << extra << "\n";
-    server.log = name + ".cache.log";
     server.process = std::make_unique<ChildProcess>(
         std::vector<std::string>{program, "-N", "-f", name + ".conf"}, name + ".out");
   });

@@ -30,13 +30,11 @@ class ChildProcess {
 
 // The full path of an installed program (on PATH or in the sbin folders, where proxies live).
 std::string FindProgram(const std::string& name);
-std::string ReadFile(const std::string& path);
 
 struct RunningServer {
   std::unique_ptr<ChildProcess> process;
   std::string address;
   uint16_t port = 0;
-  std::string log;  // path of the server's output
   std::string proxy() const { return address + ":" + std::to_string(port); }
   explicit operator bool() const { return process != nullptr; }
 };

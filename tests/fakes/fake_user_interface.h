@@ -35,17 +35,38 @@ class FakeUserInterface : public UserInterface {
   std::vector<std::function<void()>> on_pending_events;
 
   MessageAnswer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
-                            const std::string& title) override;
+                            const std::string& title) override {
+    messages.push_back({text, icon, buttons, title});
+    MessageAnswer otherwise =
+        buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
+    return Next(message_answers, otherwise);
+  }
   std::string AskText(const std::string& prompt, const std::string& initial,
-                      const std::string& title) override;
+                      const std::string&) override {
+    prompts.push_back(prompt);
+    prompt_initials.push_back(initial);
+    return Next(text_answers, std::string());
+  }
   void SetPointer(PointerShape shape) override { pointer_changes.push_back(shape); }
-  void ProcessPendingEvents() override;
-  void SetClipboardText(const std::string& text) override;
+  void ProcessPendingEvents() override {
+    size_t call = static_cast<size_t>(pending_event_calls++);
+    if (call < on_pending_events.size() && on_pending_events[call]) on_pending_events[call]();
+  }
+  void SetClipboardText(const std::string& text) override { clipboard = text; }
 
   PointerShape pointer() const {
     return pointer_changes.empty() ? PointerShape::Default : pointer_changes.back();
   }
-  const std::string& last_message() const;
+  std::string last_message() const { return messages.empty() ? "" : messages.back().text; }
+
+ private:
+  template <class T>
+  static T Next(std::deque<T>& answers, T otherwise) {
+    if (answers.empty()) return otherwise;
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
 };
 
 }  // namespace quillet::testing
