@@ -100,7 +100,6 @@ for name in linux windows; do
   echo "Headers only the $name probe sent: $(grep -E "$own_headers" "$work/$name.out" | sort -u |
     tr '\n' ';')"
 done
-echo "[ WINE GAP ] compare_probes: User-Agent and Referer go out empty instead of not at all"
 # And both are what these proxies must give.
 expected=$(printf 'status OK\nsecure N\nstatus OK\nsecure Y\nstatus 403\nsecure \nstatus --\nsecure ')
 actual=$(grep -E '^(status|secure) ' "$work/linux.out")
