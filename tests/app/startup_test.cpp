@@ -50,13 +50,16 @@ TEST_F(StartupTest, firstRun_writesTheTestPageLastAndUsesTheSampleList) {
   EXPECT_EQ(std::count(urls.begin(), urls.end(), ';'), 8);
   EXPECT_EQ(store_.values["TestURL"] + ";", urls.substr(0, urls.find(';') + 1));
   EXPECT_EQ(settings_.ListFile, list);
+  EXPECT_EQ(settings_.UpgradeVersion, "");
   EXPECT_TRUE(ui_.messages.empty());
 
   store_.save_order.clear();
   store_.values["ping"] = "900";
-  Run();  // a later run keeps the user's values
+  browser_.cookies = "id=7; ver=0.09";
+  Run();  // a later run keeps the user's values and tells of the offered version
   EXPECT_TRUE(store_.save_order.empty());
   EXPECT_EQ(store_.values["ping"], "900");
+  EXPECT_EQ(settings_.UpgradeVersion, "0.09");
 }
 
 TEST_F(StartupTest, secondInstance_isRefusedBeforeAnythingIsWritten) {

@@ -20,12 +20,8 @@ class FakeBrowserInfo : public BrowserInfo {
  public:
   std::optional<ClientVersion> version = ClientVersion{1, 2};
   std::string cookies;
-  std::vector<std::string> cookie_urls;
   std::optional<ClientVersion> Version() override { return version; }
-  std::string Cookies(const std::string& url) override {
-    cookie_urls.push_back(url);
-    return cookies;
-  }
+  std::string Cookies(const std::string&) override { return cookies; }
 };
 
 class RecordingToolbarRemover : public ToolbarRemover {

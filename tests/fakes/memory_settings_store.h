@@ -12,7 +12,6 @@ class MemorySettingsStore : public SettingsStore {
  public:
   std::map<std::string, std::string> values;
   std::vector<std::string> save_order;
-  std::vector<std::string> deleted;
   std::string problem;
 
   bool Contains(const std::string& key) const override { return values.count(key) > 0; }
@@ -24,10 +23,7 @@ class MemorySettingsStore : public SettingsStore {
     values[key] = value;
     save_order.push_back(key);
   }
-  void Delete(const std::string& key) override {
-    values.erase(key);
-    deleted.push_back(key);
-  }
+  void Delete(const std::string& key) override { values.erase(key); }
   std::string OpenProblem() const override { return problem; }
 };
 
