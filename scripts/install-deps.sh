@@ -15,6 +15,7 @@ test_packages=(
   tinyproxy squid iproute2
   xvfb xauth libglib2.0-bin
   g++-mingw-w64-x86-64-posix wine64 python3
+  clang libclang-rt-14-dev
 )
 
 packages=("${run_packages[@]}")

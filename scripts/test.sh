@@ -12,3 +12,5 @@ export GSETTINGS_BACKEND=memory QT_QPA_PLATFORM=offscreen
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 600
 "$here/scripts/test-windows.sh"
+# Each fuzz target for 30 s. A local run may leave them out with QUILLET_SKIP_FUZZ=1.
+[ "${QUILLET_SKIP_FUZZ:-0}" = 1 ] || "$here/scripts/test-fuzz.sh"

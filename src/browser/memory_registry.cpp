@@ -21,6 +21,10 @@ std::string JoinPath(const std::string& path, const std::string& name) {
 
 }  // namespace
 
+size_t MemoryRegistry::PathDepth(const std::string& path) {
+  return PathParts(path).size();
+}
+
 bool MemoryRegistry::IsRoot(RegHandle handle) {
   return handle >= 0x80000000 && handle <= 0x80000006;
 }
@@ -34,7 +38,7 @@ bool MemoryRegistry::Locate(RegHandle base, const std::string& path, Location& w
     where = open->second;
   }
   for (const std::string& part : PathParts(path)) where.path = JoinPath(where.path, part);
-  return true;
+  return PathDepth(where.path) <= kMaxDepth;
 }
 
 const MemoryRegistry::Node* MemoryRegistry::Find(const Location& where) const {
@@ -208,10 +212,12 @@ std::vector<MemoryRegistry::KeyRecord> MemoryRegistry::Keys() const {
   return keys;
 }
 
-void MemoryRegistry::Add(const KeyRecord& record) {
+bool MemoryRegistry::Add(const KeyRecord& record) {
+  if (PathDepth(record.path) > kMaxDepth) return false;
   bool created = false;
   Node& node = Make({record.root, record.path}, created);
   for (const Value& value : record.values) node.values.push_back(value);
+  return true;
 }
 
 bool MemoryRegistry::KeyExists(RegHandle root, const std::string& path) const {

@@ -24,6 +24,10 @@ class MemoryRegistry : public RegistryApi {
     std::vector<Value> values;
   };
 
+  // Keys lie at most this many levels below their root; deeper paths are refused.
+  static constexpr size_t kMaxDepth = 512;
+  static size_t PathDepth(const std::string& path);
+
   long OpenKey(RegHandle root, const std::string& path, uint32_t access, RegHandle& key) override;
   long CreateKey(RegHandle root, const std::string& path, uint32_t access, RegHandle& key,
                  uint32_t& disposition) override;
@@ -39,8 +43,9 @@ class MemoryRegistry : public RegistryApi {
 
   // Every key below the roots, parents before children.
   std::vector<KeyRecord> Keys() const;
-  // Creates the key of the record (and its parents) and adds its values.
-  void Add(const KeyRecord& record);
+  // Creates the key of the record (and its parents) and adds its values; false (nothing added)
+  // when the key would lie too deep.
+  bool Add(const KeyRecord& record);
   bool KeyExists(RegHandle root, const std::string& path) const;
   size_t OpenHandles() const { return handles_.size(); }
 

@@ -4,13 +4,19 @@
 #include <iomanip>
 #include <nlohmann/json.hpp>
 
+#include "core/encoding.h"
+
 namespace quillet::check {
 namespace {
 
 constexpr const char* kTitles[] = {"row", "proxy", "status", "secure", "ping", "verified"};
 
+// The fields of a row for a terminal or a spreadsheet: control bytes escaped.
 std::vector<std::string> Fields(const CheckedRow& row) {
-  return {std::to_string(row.row), row.proxy, row.status, row.secure, row.ping, row.verified};
+  std::vector<std::string> fields = {row.proxy, row.status, row.secure, row.ping, row.verified};
+  for (std::string& field : fields) field = EscapeControls(field);
+  fields.insert(fields.begin(), std::to_string(row.row));
+  return fields;
 }
 
 // A CSV field, quoted when it holds a comma, a quote or a line break.

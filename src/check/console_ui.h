@@ -3,6 +3,7 @@
 // error (line breaks inside a message become "; "), and every box is answered as if its first
 // button had been pressed. It remembers whether an error was shown.
 #include <ostream>
+#include <streambuf>
 #include <string>
 
 #include "app/user_interface.h"
@@ -37,5 +38,23 @@ class ConsoleUserInterface : public UserInterface {
 
 // A message's text as one line.
 std::string OneLine(const std::string& text);
+
+// Passes text on to `out` a line at a time with its control bytes escaped, so that text from a
+// list file or a proxy cannot move the cursor, recolour or retitle the user's terminal. The line
+// feed that ends a line is kept.
+class EscapingBuffer : public std::streambuf {
+ public:
+  explicit EscapingBuffer(std::ostream& out) : out_(out) {}
+  ~EscapingBuffer() override { sync(); }
+
+ protected:
+  int overflow(int c) override;
+  std::streamsize xsputn(const char* text, std::streamsize count) override;
+  int sync() override;
+
+ private:
+  std::ostream& out_;
+  std::string line_;
+};
 
 }  // namespace quillet::check

@@ -1,5 +1,6 @@
 #include "proxylist/atomic_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -82,12 +83,17 @@ void ReplaceFileContent(const std::string& path, const std::function<void(std::o
   }
 }
 
-std::string ReadFileBytes(const std::string& path) {
+std::string ReadFileBytes(const std::string& path, size_t max_bytes) {
   std::error_code error;
   if (fs::is_directory(path, error)) throw RunTimeError(kErrFileIo, "Cannot read '" + path + "'");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw RunTimeError(kErrFileNotFound, "File not found '" + path + "'");
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  char block[1 << 16];
+  while (bytes.size() < max_bytes && in) {
+    in.read(block, static_cast<std::streamsize>(std::min(sizeof block, max_bytes - bytes.size())));
+    bytes.append(block, static_cast<size_t>(in.gcount()));
+  }
   if (in.bad()) throw RunTimeError(kErrFileIo, "Cannot read '" + path + "'");
   return bytes;
 }

@@ -12,7 +12,7 @@ namespace quillet {
 // the old file then stays.
 void ReplaceFileContent(const std::string& path, const std::function<void(std::ostream&)>& write);
 
-// The whole file as bytes. Throws RunTimeError when it cannot be read.
-std::string ReadFileBytes(const std::string& path);
+// The file's bytes, at most `max_bytes` of them. Throws RunTimeError when it cannot be read.
+std::string ReadFileBytes(const std::string& path, size_t max_bytes = std::string::npos);
 
 }  // namespace quillet

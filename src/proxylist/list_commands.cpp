@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "app/error_report.h"
+#include "core/encoding.h"
 #include "core/text.h"
+#include "proxylist/list_file.h"
 #include "proxylist/row_painting.h"
 #include "verify/socket_layer.h"
 
@@ -121,7 +123,7 @@ void AddNewCommand(ListWindow window, Resolver& resolver) {
   RunGuarded(window.ui, tags::kAddNew, [&] {
     std::string prompt =
         std::string("Add new proxy by\r\nname:port or IP:port\r\n(ex: ") + kAddNewExample + ")";
-    std::string entry = Left(Trim(window.ui.AskText(prompt, "")), kMaxTyped);
+    std::string entry = LeftCharacters(Trim(window.ui.AskText(prompt, "")), kMaxTyped);
     if (entry.empty()) return;
     if (entry.find(':') == std::string::npos) {
       window.ui.ShowMessage("Port number missing in " + entry, MessageIcon::Error);
@@ -132,7 +134,14 @@ void AddNewCommand(ListWindow window, Resolver& resolver) {
       window.ui.ShowMessage("Port not numeric in " + entry, MessageIcon::Error);
       return;
     }
-    window.list.AddRow(NewEntryCells(window, resolver, entry));
+    auto cells = NewEntryCells(window, resolver, entry);
+    // A row that a save would write unreadably is refused now rather than lost at the next load.
+    if (std::string problem = StoredLineProblem({cells.begin() + 1, cells.end()});
+        !problem.empty()) {
+      window.ui.ShowMessage("Cannot add " + entry + ": " + problem, MessageIcon::Error);
+      return;
+    }
+    window.list.AddRow(cells);
     window.settings.ListDirty = true;
   });
 }
@@ -144,10 +153,10 @@ void EditCommentCommand(ListWindow window) {
     window.list.SetCurrentRow(row);
     const std::string server = window.list.Text(row, kColServerIp);
     const std::string old_comment = window.list.Text(row, kColComment);
-    std::string answer =
-        Left(window.ui.AskText("Edit comment for " + server + "\r\n(delete by entering one space)",
-                               old_comment),
-             kMaxTyped);
+    std::string answer = LeftCharacters(
+        window.ui.AskText("Edit comment for " + server + "\r\n(delete by entering one space)",
+                          old_comment),
+        kMaxTyped);
     if (answer.empty() || EqualsNoCase(answer, old_comment)) continue;
     window.settings.ListDirty = true;
     window.list.SetText(row, kColComment, Trim(ReplaceAll(answer, "|", "/")));

@@ -1,6 +1,9 @@
 #include "proxylist/list_file.h"
 
+#include <filesystem>
+
 #include "app/error_report.h"
+#include "core/encoding.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "proxylist/atomic_file.h"
@@ -14,6 +17,44 @@ constexpr const char* kLineBreak = "\r\n";
 
 // The first ":" must stand at position 5 or later (1-based).
 constexpr size_t kFirstColonIndex = 4;
+
+constexpr const char* kFormatError = "Error in Proxy List file:\n";
+// An error message quotes at most this many characters of the bad line.
+constexpr size_t kQuotedCharacters = 200;
+
+std::string FormatError(const std::string& line, const std::string& reason = "") {
+  std::string quoted = LeftCharacters(line, kQuotedCharacters);
+  if (quoted.size() < line.size()) quoted += "...";
+  return kFormatError + quoted + (reason.empty() ? "" : "\n(" + reason + ")");
+}
+
+// A cell as the file stores it: no bar, tab or line break inside, no blanks around it.
+std::string StoredCell(const std::string& text) {
+  std::string cell = ReplaceAll(RemoveChar(text, '\t'), "|", "/");
+  return Trim(ReplaceAll(ReplaceAll(cell, "\r", " "), "\n", " "));
+}
+
+// The next line of the text from `at` on (a line ends at CR LF, LF or CR); false at the end.
+bool NextLine(std::string_view text, size_t& at, std::string_view& line) {
+  if (at >= text.size()) return false;
+  size_t end = text.find_first_of("\r\n", at);
+  if (end == std::string_view::npos) end = text.size();
+  line = text.substr(at, end - at);
+  at = end + ((end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ? 2 : 1);
+  return true;
+}
+
+// The list file's bytes as text: UTF-8 when they are UTF-8, else Windows-1252, which the list
+// remembers so that a save gives the same bytes back.
+std::string ListText(ProxyList& list, const std::string& path) {
+  std::error_code error;
+  auto size = std::filesystem::file_size(path, error);
+  if (!error && size > kMaxListFileBytes) throw ListTooLarge{};
+  std::string bytes = ReadFileBytes(path, kMaxListFileBytes + 1);
+  if (bytes.size() > kMaxListFileBytes) throw ListTooLarge{};
+  list.ListInWindows1252 = !IsValidUtf8(bytes);
+  return list.ListInWindows1252 ? DecodeWindows1252(bytes) : bytes;
+}
 
 bool HttpFieldHoldsAddress(const std::string& http) {
   return IsNumeric(ReplaceAll(ReplaceAll(http, ".", "0"), ":", "0"));
@@ -44,17 +85,17 @@ void ShowBrowserProxyRow(ProxyList& list) {
 }
 
 // Loads the lines into the list; answers the format error message, or empty text.
-std::string LoadLines(ListWindow window, const std::vector<std::string>& lines,
-                      const std::string& http) {
+std::string LoadLines(ListWindow window, std::string_view text, const std::string& http) {
   ProxyList& list = window.list;
   bool by_address = HttpFieldHoldsAddress(http);
-  for (const std::string& line : lines) {
+  std::string_view line;
+  for (size_t at = 0; NextLine(text, at, line);) {
     if (line.empty()) continue;
-    if (line[0] == '\'') {
-      list.ListHeader += line + kLineBreak;
+    if (line[0] == '\'' && line.size() <= kMaxListLineBytes) {
+      list.ListHeader.append(line).append(kLineBreak);
       continue;
     }
-    ParsedLine parsed = ParseProxyLine(line);
+    ParsedLine parsed = ParseProxyLine(std::string(line));
     if (!parsed.error.empty()) return parsed.error;
     AppendRow(list, parsed.fields);
     int row = list.LastRow();
@@ -83,26 +124,32 @@ class UpdateScope {
 
 std::vector<std::string> SplitLines(const std::string& bytes) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(bytes.substr(start));
-      break;
-    }
-    lines.push_back(bytes.substr(start, end - start));
-    start =
-        end + ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
-  }
+  std::string_view line;
+  for (size_t at = 0; NextLine(bytes, at, line);) lines.emplace_back(line);
   return lines;
+}
+
+std::string StoredLineProblem(const std::vector<std::string>& fields) {
+  std::string line;
+  for (size_t i = 0; i < fields.size(); ++i) line += (i ? "|" : "") + StoredCell(fields[i]);
+  if (!line.empty() && line[0] == '\'') return "a proxy line cannot begin with \"'\"";
+  size_t colon = line.find(':');
+  if (colon == std::string::npos || colon < kFirstColonIndex) {
+    return "the address needs four characters before its \":\"";
+  }
+  return "";
 }
 
 ParsedLine ParseProxyLine(const std::string& raw) {
   ParsedLine parsed;
+  if (raw.size() > kMaxListLineBytes) {
+    parsed.error = FormatError(raw, "the line is longer than 65536 characters");
+    return parsed;
+  }
   std::string line = RemoveChar(raw, '\t');
   size_t colon = line.find(':');
   if (colon == std::string::npos || colon < kFirstColonIndex) {
-    parsed.error = "Error in Proxy List file:\n" + line;
+    parsed.error = FormatError(line);
     return parsed;
   }
   if (line.find('|') == std::string::npos) {
@@ -111,10 +158,16 @@ ParsedLine ParseProxyLine(const std::string& raw) {
   parsed.fields = Split(line, "|");
   if (parsed.fields.size() < kFieldCount) {
     parsed.fields.clear();
-    parsed.error = "Error in Proxy List file:\n" + ReplaceAll(line, "|", "\t");
+    parsed.error = FormatError(ReplaceAll(line, "|", "\t"));
     return parsed;
   }
   parsed.fields.resize(kFieldCount);
+  // Cells are kept as a save writes them, so that what was loaded loads again the same.
+  for (std::string& field : parsed.fields) field = Trim(field);
+  if (std::string problem = StoredLineProblem(parsed.fields); !problem.empty()) {
+    parsed.fields.clear();
+    parsed.error = FormatError(line, problem);
+  }
   return parsed;
 }
 
@@ -133,9 +186,15 @@ void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields) {
   window.ui.SetPointer(PointerShape::Busy);
   std::string error;
   bool loaded = RunGuarded(window.ui, tags::kLoadList, [&] {
-    std::vector<std::string> lines = SplitLines(ReadFileBytes(window.settings.ListFile));
+    std::string text;
+    try {
+      text = ListText(list, window.settings.ListFile);
+    } catch (const ListTooLarge&) {
+      error = "The list file '" + window.settings.ListFile + "' is larger than 1 GiB.";
+      return;
+    }
     UpdateScope update(list);
-    error = LoadLines(window, lines, http);
+    error = LoadLines(window, text, http);
     if (error.empty()) ShowBrowserProxyRow(list);
   });
   if (!loaded) return;
@@ -144,15 +203,21 @@ void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields) {
 }
 
 void WriteListFile(const ProxyList& list, std::ostream& out) {
-  out << list.ListHeader << kLineBreak;
+  std::string text = list.ListHeader + kLineBreak;
   for (int row = 1; row <= list.LastRow(); ++row) {
     if (EqualsNoCase(Trim(list.Text(row, kColType)), "DEL")) continue;
     for (int col = 1; col < kColumnCount; ++col) {
-      if (col > 1) out << '|';
-      out << Trim(list.Text(row, col)) << '\t';
+      if (col > 1) text += '|';
+      text += StoredCell(list.Text(row, col)) + '\t';
     }
-    out << kLineBreak;
+    text += kLineBreak;
   }
+  // Back to the list's own code page, unless a character has no place there or the bytes
+  // would read back as UTF-8.
+  std::string bytes;
+  bool keep_code_page =
+      list.ListInWindows1252 && EncodeWindows1252(text, bytes) && !IsValidUtf8(bytes);
+  out << (keep_code_page ? bytes : text);
 }
 
 bool GridExport(ListWindow window) {

@@ -3,6 +3,7 @@
 // Save, Reload and Edit buttons.
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/app_settings.h"
@@ -15,6 +16,11 @@
 
 namespace quillet {
 
+// A list file above this size is not loaded; a proxy line above this length is a format error.
+constexpr size_t kMaxListFileBytes = size_t{1} << 30;
+constexpr size_t kMaxListLineBytes = 65536;
+struct ListTooLarge {};
+
 // The lines of a file's bytes; a line ends at CR LF, LF or CR.
 std::vector<std::string> SplitLines(const std::string& bytes);
 
@@ -24,7 +30,13 @@ struct ParsedLine {
   std::vector<std::string> fields;
   std::string error;
 };
+// Cells are trimmed; a line whose cells a save would write so that they no longer read back
+// (for example an address that is too short once trimmed) is refused.
 ParsedLine ParseProxyLine(const std::string& line);
+
+// Why the nine fields of a row (Server IP to Col) would not read back after a save, or empty
+// text when they would.
+std::string StoredLineProblem(const std::vector<std::string>& fields);
 
 // Rebuilds the list from ListFile. Rows that match the HTTP proxy field mark TopRow, whose row is
 // selected and scrolled into view. A bad line stops loading with its message; the rows before it

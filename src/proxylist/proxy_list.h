@@ -132,6 +132,7 @@ class ProxyList {
 
   // --- The main window's list fields ---
   std::string ListHeader;
+  bool ListInWindows1252 = false;  // the loaded file was not UTF-8: saves write that code page
   Color FailColor = kSystemInactiveCaptionText;
   int32_t TopRow = 0;  // a row number or index: lists grow past 32767 rows
   float MouseX = 0;

@@ -1,5 +1,6 @@
 #include "proxylist/row_painting.h"
 
+#include "core/encoding.h"
 #include "core/text.h"
 
 namespace quillet {
@@ -58,7 +59,7 @@ std::string RowType(const std::string& server_name, const std::string& loaded_ty
   std::string name = Trim(server_name);
   size_t colon = name.find(':');
   if (colon == std::string::npos || colon + 1 <= 3) return loaded_type;
-  std::string suffix = name.substr(colon - 3, 3);
+  std::string suffix = LastCharacters(std::string_view(name).substr(0, colon), 3);
   if (suffix[0] == '.') suffix = suffix.substr(1);
   if (IsNumeric(suffix)) return "";
   return ToUpper(suffix);

@@ -113,5 +113,16 @@ TEST_F(RegistryTest, DeleteKeyRemovesTheSubtreeAndStopsAtWhatCannotGo) {
   EXPECT_EQ(api.OpenHandles(), 0u);
 }
 
+// Keys deeper than the limit are refused, so nothing that walks the tree recurses without end.
+TEST_F(RegistryTest, KeysBelowTheDepthLimitAreRefused) {
+  std::string path = "k";
+  for (size_t level = 1; level < MemoryRegistry::kMaxDepth; ++level) path += "\\k";
+  RegHandle key = 0;
+  uint32_t disposition = 0;
+  EXPECT_EQ(api.CreateKey(kHkeyCurrentUser, path, 0x3F, key, disposition), reg::kOk);
+  EXPECT_EQ(api.CreateKey(key, "k", 0x3F, key, disposition), reg::kBadKey);
+  EXPECT_FALSE(api.Add({kHkeyCurrentUser, path + "\\k", {}}));
+}
+
 }  // namespace
 }  // namespace quillet

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -19,9 +20,10 @@ struct Result {
 };
 
 // Runs quillet-check with its own empty settings folder; standard error goes to `err_file`.
-Result RunCheck(const testing::TempDir& dir, const std::string& arguments) {
-  std::string command = "XDG_CONFIG_HOME=" + dir / "config" + " " + QUILLET_CHECK_PATH + " " +
-                        arguments + " 2>" + dir / "err.txt";
+Result RunCheck(const testing::TempDir& dir, const std::string& arguments,
+                const std::string& wrapper = "") {
+  std::string command = "XDG_CONFIG_HOME=" + dir / "config" + " " + wrapper + QUILLET_CHECK_PATH +
+                        " " + arguments + " 2>" + dir / "err.txt";
   Result result{-1, ""};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;
@@ -77,11 +79,27 @@ TEST(CheckProgram, csvMatchesTheGroundTruthAndWriteFillsTheFile) {
 
 TEST(CheckProgram, aBadListFileIsOneLineAndExitCodeTwo) {
   testing::TempDir dir;
-  std::ofstream(dir / "bad.txt") << "' fine\r\n12:80\r\n";
+  std::ofstream(dir / "bad.txt") << "' fine\r\n12:80\x1b]0;owned\x07\r\n";
   Result run = RunCheck(dir, dir / "bad.txt" + " --test-page 127.0.0.2/");
   EXPECT_EQ(run.exit_code, 2);
-  EXPECT_EQ(Read(dir / "err.txt"), "quillet-check: Error in Proxy List file: 12:80\n");
+  EXPECT_EQ(Read(dir / "err.txt"),
+            "quillet-check: Error in Proxy List file: 12:80\\x1b]0;owned\\x07\n");
   EXPECT_EQ(run.out, "");
+}
+
+TEST(CheckProgram, anInterruptEndsItWithinASecondEvenWhileLoading) {
+  testing::TempDir dir;
+  {
+    std::ofstream big(dir / "big.txt");
+    for (int i = 0; i < 1500000; ++i)
+      big << "127." << (i >> 16 & 255) << '.' << (i >> 8 & 255) << '.' << (i & 255) << ":80\r\n";
+  }
+  auto start = std::chrono::steady_clock::now();
+  Result run = RunCheck(dir, "--rows 2-2 --test-page 127.0.0.2/ " + dir / "big.txt",
+                        "timeout --preserve-status -s TERM 0.3 ");
+  auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(run.exit_code, 130) << Read(dir / "err.txt");
+  EXPECT_LT(seconds, 1.5);
 }
 
 }  // namespace

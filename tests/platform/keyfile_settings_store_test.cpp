@@ -8,6 +8,7 @@
 #include "core/errors.h"
 #include "fakes/store_and_lock_contracts.h"
 #include "fakes/temp_dir.h"
+#include "platform/posix/key_file_registry.h"
 #include "platform/posix/lock_file_instance.h"
 
 namespace quillet {
@@ -22,6 +23,13 @@ class KeyFileStoreTest : public ::testing::Test {
   std::string path_ = (dir_ / "Brasklet" / "Quillet.conf").string();
 };
 
+int KeptAside(const fs::path& folder) {
+  int kept = 0;
+  for (auto& entry : fs::directory_iterator(folder))
+    kept += entry.path().string().find(".unreadable-") != std::string::npos;
+  return kept;
+}
+
 TEST_F(KeyFileStoreTest, valuesSurviveARestartExactly) {
   testing::ExpectSettingsSurviveARestart(
       [&] { return std::make_unique<KeyFileSettingsStore>(path_); });
@@ -34,13 +42,36 @@ TEST_F(KeyFileStoreTest, anUnreadableFileIsKeptAsideAndExplained) {
   EXPECT_NE(store.OpenProblem().find("could not be read"), std::string::npos);
   EXPECT_NE(store.OpenProblem().find(".unreadable-"), std::string::npos);
   EXPECT_FALSE(store.Contains("ping"));
-  int kept = 0;
-  for (auto& entry : fs::directory_iterator(fs::path(path_).parent_path())) {
-    if (entry.path().string().find(".unreadable-") != std::string::npos) ++kept;
-  }
-  EXPECT_EQ(kept, 1);
+  EXPECT_EQ(KeptAside(fs::path(path_).parent_path()), 1);
   store.Save("ping", "1");  // the store still works
   EXPECT_EQ(KeyFileSettingsStore(path_).Read("ping", ""), "1");
+}
+
+// Damaged registry files must neither crash nor hang the start: each is moved aside and said.
+TEST_F(KeyFileStoreTest, aDamagedRegistryFileIsKeptAsideAndExplained) {
+  std::string deep = "[HKEY_CURRENT_USER";
+  for (int i = 0; i < 600; ++i) deep += "\\k";
+  const std::pair<const char*, std::string> kDamaged[] = {
+      {"odd hexadecimal", "[s]\nValues=2\nBytes1=t1\n"},
+      {"not hexadecimal", "[HKEY_CURRENT_USER\\a]\nValues=1\nBytes0=zz\n"},
+      {"far too many values", "[s]\nValues=2147483647\n"},
+      {"a count that is no number", "[s]\nValues=many\n"},
+      {"keys too deep", deep + "]\nValues=0\n"},
+      {"too large", "[s]\n#" + std::string(kMaxKeyFileBytes, 'x') + "\n"}};
+  std::string path = (dir_ / "Registry.conf").string();
+  for (const auto& [what, text] : kDamaged) {
+    std::ofstream(path) << text;
+    KeyFileRegistry registry(path);
+    EXPECT_NE(registry.OpenProblem().find("could not be read"), std::string::npos) << what;
+    EXPECT_TRUE(registry.Keys().empty()) << what;
+    EXPECT_FALSE(fs::exists(path)) << what;
+    for (auto& entry : fs::directory_iterator(dir_)) fs::remove(entry.path());
+  }
+  std::ofstream(path) << "[HKEY_CURRENT_USER\\a]\nValues=1\nName0=v\nType0=4\nBytes0=01000000\n";
+  KeyFileRegistry sound(path);
+  EXPECT_EQ(sound.OpenProblem(), "");
+  ASSERT_EQ(sound.Keys().size(), 1u);
+  EXPECT_EQ(sound.Keys()[0].values[0].data, std::string("\x01\0\0\0", 4));
 }
 
 TEST_F(KeyFileStoreTest, aSaveThatCannotBeWrittenRaisesARunTimeError) {

@@ -1,5 +1,6 @@
 #include "proxylist/list_file.h"
 
+#include "core/encoding.h"
 #include "fakes/memory_settings_store.h"
 #include "proxylist/list_test_support.h"
 
@@ -31,6 +32,23 @@ TEST(ParseProxyLine, acceptsBothFormsAndRejectsEarlyOrMissingColons) {
             "Error in Proxy List file:\n1.2.3.4:80\tx\ty");
 }
 
+// Lines whose raw text passes the colon check but whose cells, trimmed as a save writes them,
+// would be refused or read back as a comment on the next load.
+TEST(ParseProxyLine, refusesLinesThatASaveCouldNotWriteReadably) {
+  const char* kReason = "\n(the address needs four characters before its \":\")";
+  EXPECT_EQ(ParseProxyLine("|||||||||:").error,
+            std::string("Error in Proxy List file:\n|||||||||:") + kReason);
+  EXPECT_EQ(ParseProxyLine("    ab:1|||||||||").error,
+            std::string("Error in Proxy List file:\n    ab:1|||||||||") + kReason);
+  EXPECT_EQ(ParseProxyLine("    'x:1|||||||||").error,
+            "Error in Proxy List file:\n    'x:1|||||||||\n(a proxy line cannot begin with \"'\")");
+  std::string longest(kMaxListLineBytes - 5, 'a');
+  EXPECT_TRUE(ParseProxyLine("ab.c:" + longest).error.empty());
+  std::string error = ParseProxyLine("ab.c:" + longest + "a").error;
+  EXPECT_EQ(error, "Error in Proxy List file:\nab.c:" + std::string(195, 'a') +
+                       "...\n(the line is longer than 65536 characters)");
+}
+
 TEST_F(ListFileTest, loadsRowsCommentsTypesAndAcceptsAnyLineEnding) {
   WriteList(
       "' first\r\n1.2.3.4:80\n\r\nproxy.example.com:8080\r' second\r\n"
@@ -57,22 +75,38 @@ TEST_F(ListFileTest, aBadLineStopsLoadingButKeepsTheRowsBeforeIt) {
   Load();
   EXPECT_EQ(list.Rows(), 3);
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "Error in Proxy List file:\n" + junk);
+  EXPECT_EQ(ui.messages[0].text, "Error in Proxy List file:\n" + DecodeWindows1252(junk));
   EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
   EXPECT_FALSE(settings.ListDirty);
   EXPECT_EQ(ui.pointer(), PointerShape::Default);
 }
 
-TEST_F(ListFileTest, veryLongAndNonUtf8LinesSurviveARoundTripByteForByte) {
-  std::string comment(1 << 20, 'x');
+TEST_F(ListFileTest, longAndNonUtf8LinesSurviveARoundTripByteForByte) {
+  std::string comment(60000, 'x');
   comment[10] = '\xe9';
-  WriteList("' \xe4\xf6\xfc\r\n\t|name.example.com:80\t|" + comment + "\t|\t|\t|\t|\t|\t|\t\r\n");
+  WriteList("' \xe4\xf6\xfc\r\n\t|name.ex\xe9\xe9\xe9:80\t|" + comment +
+            "\t|\t|\t|\t|\t|\t|\t\r\n");
   Load();
   ASSERT_EQ(list.Rows(), 2);
-  EXPECT_EQ(list.Text(1, kColComment), comment);
+  EXPECT_EQ(list.Text(1, kColComment), DecodeWindows1252(comment)) << "shown as Windows-1252";
   ASSERT_TRUE(GridExport(Window()));
-  EXPECT_EQ(ReadList(), "' \xe4\xf6\xfc\r\n\r\n\t|name.example.com:80\t|" + comment +
-                            "\t|\t|COM\t|\t|\t|\t|\t\r\n");
+  EXPECT_EQ(ReadList(), "' \xe4\xf6\xfc\r\n\r\n\t|name.ex\xe9\xe9\xe9:80\t|" + comment +
+                            "\t|\t|\xe9\xe9\xe9\t|\t|\t|\t|\t\r\n");
+  // A character that code page has no byte for: the file becomes UTF-8 rather than lose it.
+  list.SetText(1, kColComment, "\xd0\xb6 \xe2\x82\xac");
+  ASSERT_TRUE(GridExport(Window()));
+  EXPECT_EQ(ReadList(),
+            "' \xc3\xa4\xc3\xb6\xc3\xbc\r\n\r\n\t|name.ex\xc3\xa9\xc3\xa9\xc3\xa9:80\t|\xd0\xb6 "
+            "\xe2\x82\xac\t|\t|\xc3\xa9\xc3\xa9\xc3\xa9\t|\t|\t|\t|\t\r\n");
+}
+
+TEST_F(ListFileTest, aListAbove1GiBIsRefusedInOneSentenceWithoutReadingIt) {
+  WriteList("1.2.3.4:80\r\n");
+  std::filesystem::resize_file(settings.ListFile, kMaxListFileBytes + 1);  // sparse: no disk
+  Load();
+  EXPECT_EQ(list.Rows(), 1);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "The list file '" + settings.ListFile + "' is larger than 1 GiB.");
 }
 
 TEST_F(ListFileTest, saveThenLoadGivesTheSameGridAndDropsDelRows) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/settings_store.h"
+#include "platform/posix/keyfile_settings_store.h"
 
 namespace quillet {
 namespace {
@@ -35,10 +36,20 @@ RegHandle RootHandle(const std::string& name) {
   return 0;
 }
 
+// More values than this in one key mean a damaged file.
+constexpr int kMaxValuesPerKey = 4096;
+
+struct Damaged {
+  std::string reason;
+};
+
 struct FreeKeyFile {
   void operator()(GKeyFile* file) const { g_key_file_free(file); }
 };
 using KeyFile = std::unique_ptr<GKeyFile, FreeKeyFile>;
+struct FreeStrings {
+  void operator()(gchar** strings) const { g_strfreev(strings); }
+};
 
 std::string Entry(const char* kind, size_t index) {
   return kind + std::to_string(index);
@@ -59,11 +70,28 @@ std::string Hex(const std::string& bytes) {
 }
 
 std::string FromHex(const std::string& text) {
+  if (text.size() % 2) throw Damaged{"hexadecimal data of odd length"};
   std::string bytes;
-  for (size_t i = 0; i + 1 < text.size(); i += 2) {
-    bytes.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+  for (size_t i = 0; i < text.size(); i += 2) {
+    int high = g_ascii_xdigit_value(text[i]), low = g_ascii_xdigit_value(text[i + 1]);
+    if (high < 0 || low < 0) throw Damaged{"hexadecimal data holds \"" + text.substr(i, 2) + "\""};
+    bytes.push_back(static_cast<char>(high * 16 + low));
   }
   return bytes;
+}
+
+int ReadCount(GKeyFile* file, const char* group) {
+  GError* error = nullptr;
+  gint64 count = g_key_file_get_int64(file, group, "Values", &error);
+  if (error) {
+    g_error_free(error);
+    throw Damaged{"the value count of a key is not a number"};
+  }
+  if (count < 0 || count > kMaxValuesPerKey) {
+    throw Damaged{"a key holds " + std::to_string(count) + " values, at most " +
+                  std::to_string(kMaxValuesPerKey) + " are allowed"};
+  }
+  return static_cast<int>(count);
 }
 
 void WriteValue(GKeyFile* file, const std::string& group, size_t index,
@@ -92,16 +120,20 @@ MemoryRegistry::KeyRecord ReadKey(GKeyFile* file, const char* group) {
   MemoryRegistry::KeyRecord record{RootHandle(name.substr(0, slash)),
                                    slash == std::string::npos ? "" : name.substr(slash + 1),
                                    {}};
-  int count = g_key_file_get_integer(file, group, "Values", nullptr);
-  for (size_t i = 0; i < static_cast<size_t>(std::max(count, 0)); ++i) {
+  if (MemoryRegistry::PathDepth(record.path) > MemoryRegistry::kMaxDepth) {
+    throw Damaged{"a key lies deeper than " + std::to_string(MemoryRegistry::kMaxDepth) +
+                  " levels"};
+  }
+  int count = ReadCount(file, group);
+  for (int i = 0; i < count; ++i) {
     MemoryRegistry::Value value;
-    value.name = ReadString(file, group, Entry("Name", i));
-    value.type = static_cast<uint32_t>(
-        g_key_file_get_integer(file, group, Entry("Type", i).c_str(), nullptr));
-    if (g_key_file_has_key(file, group, Entry("Text", i).c_str(), nullptr)) {
-      value.data = ReadString(file, group, Entry("Text", i)) + '\0';
+    value.name = ReadString(file, group, Entry("Name", static_cast<size_t>(i)));
+    value.type = static_cast<uint32_t>(g_key_file_get_integer(
+        file, group, Entry("Type", static_cast<size_t>(i)).c_str(), nullptr));
+    if (g_key_file_has_key(file, group, Entry("Text", static_cast<size_t>(i)).c_str(), nullptr)) {
+      value.data = ReadString(file, group, Entry("Text", static_cast<size_t>(i))) + '\0';
     } else {
-      value.data = FromHex(ReadString(file, group, Entry("Bytes", i)));
+      value.data = FromHex(ReadString(file, group, Entry("Bytes", static_cast<size_t>(i))));
     }
     record.values.push_back(value);
   }
@@ -119,19 +151,26 @@ std::string KeyFileRegistry::DefaultPath() {
 }
 
 void KeyFileRegistry::Load() {
+  if (!g_file_test(path_.c_str(), G_FILE_TEST_EXISTS)) return;
   KeyFile file(g_key_file_new());
-  if (!g_key_file_load_from_file(file.get(), path_.c_str(), G_KEY_FILE_NONE, nullptr)) {
-    // An unreadable file is kept aside rather than overwritten by the next change.
-    if (g_file_test(path_.c_str(), G_FILE_TEST_EXISTS))
-      g_rename(path_.c_str(), (path_ + ".unreadable").c_str());
-    return;
+  std::string reason;
+  if (LoadKeyFile(file.get(), path_, G_KEY_FILE_NONE, reason)) {
+    std::unique_ptr<gchar*, FreeStrings> groups(g_key_file_get_groups(file.get(), nullptr));
+    std::vector<KeyRecord> records;
+    try {
+      for (gchar** group = groups.get(); *group; ++group) {
+        KeyRecord record = ReadKey(file.get(), *group);
+        if (record.root != 0 && !record.path.empty()) records.push_back(std::move(record));
+      }
+      for (const KeyRecord& record : records) Add(record);
+      return;
+    } catch (const Damaged& damage) {
+      reason = damage.reason;
+    }
   }
-  gchar** groups = g_key_file_get_groups(file.get(), nullptr);
-  for (gchar** group = groups; *group; ++group) {
-    KeyRecord record = ReadKey(file.get(), *group);
-    if (record.root != 0 && !record.path.empty()) Add(record);
-  }
-  g_strfreev(groups);
+  // A damaged file is kept aside rather than overwritten by the next change.
+  problem_ = KeepUnreadableFile(path_, "registry file", reason,
+                                "Quillet starts without the entries it kept there.");
 }
 
 bool KeyFileRegistry::Changed() {

@@ -12,6 +12,10 @@ class KeyFileRegistry : public MemoryRegistry {
  public:
   explicit KeyFileRegistry(std::string path);
   static std::string DefaultPath();
+  // Why the file could not be read and where it was kept, or empty text. A damaged file (bad
+  // numbers, too many values, keys too deep, too large) is moved aside and the registry starts
+  // empty.
+  std::string OpenProblem() const { return problem_; }
 
  protected:
   bool Changed() override;
@@ -19,6 +23,7 @@ class KeyFileRegistry : public MemoryRegistry {
  private:
   void Load();
   std::string path_;
+  std::string problem_;
 };
 
 }  // namespace quillet

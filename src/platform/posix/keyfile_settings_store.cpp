@@ -22,25 +22,50 @@ KeyFileSettingsStore::KeyFileSettingsStore(std::string path)
   Load();
 }
 
-KeyFileSettingsStore::~KeyFileSettingsStore() { g_key_file_free(file_); }
+KeyFileSettingsStore::~KeyFileSettingsStore() {
+  g_key_file_free(file_);
+}
 
 std::string KeyFileSettingsStore::DefaultPath() {
   return std::string(g_get_user_config_dir()) + "/" + kSettingsApplication + "/Quillet.conf";
 }
 
+std::string KeepUnreadableFile(const std::string& path, const std::string& what,
+                               const std::string& reason, const std::string& consequence) {
+  std::string kept = path + ".unreadable-" + std::to_string(std::time(nullptr));
+  bool moved = g_rename(path.c_str(), kept.c_str()) == 0;
+  std::string problem =
+      "The " + what + " '" + path + "' could not be read (" + reason + "). " + consequence;
+  return problem + (moved ? " The unreadable file was kept as '" + kept + "'."
+                          : " The unreadable file could not be moved aside and will be replaced.");
+}
+
+bool LoadKeyFile(GKeyFile* file, const std::string& path, GKeyFileFlags flags,
+                 std::string& reason) {
+  GStatBuf status;
+  if (g_stat(path.c_str(), &status) == 0 && status.st_size > kMaxKeyFileBytes) {
+    reason = "larger than " + std::to_string(kMaxKeyFileBytes >> 20) + " MiB";
+    return false;
+  }
+  GError* error = nullptr;
+  if (g_key_file_load_from_file(file, path.c_str(), flags, &error)) return true;
+  reason = TakeMessage(error);
+  return false;
+}
+
 void KeyFileSettingsStore::Load() {
   if (!g_file_test(path_.c_str(), G_FILE_TEST_EXISTS)) return;
-  GError* error = nullptr;
-  if (g_key_file_load_from_file(file_, path_.c_str(), G_KEY_FILE_KEEP_COMMENTS, &error)) return;
-  std::string reason = TakeMessage(error);
-  std::string kept = path_ + ".unreadable-" + std::to_string(std::time(nullptr));
-  bool moved = g_rename(path_.c_str(), kept.c_str()) == 0;
+  std::string reason;
+  if (LoadKeyFile(file_, path_, G_KEY_FILE_KEEP_COMMENTS, reason)) return;
   g_key_file_free(file_);
   file_ = g_key_file_new();
-  problem_ = "The settings file '" + path_ + "' could not be read (" + reason +
-             "). Quillet starts with its first-run settings.";
-  problem_ += moved ? " The unreadable file was kept as '" + kept + "'."
-                    : " The unreadable file could not be moved aside and will be replaced.";
+  problem_ = KeepUnreadableFile(path_, "settings file", reason,
+                                "Quillet starts with its first-run settings.");
+}
+
+void KeyFileSettingsStore::NoteOpenProblem(const std::string& problem) {
+  if (problem.empty()) return;
+  problem_ += (problem_.empty() ? "" : "\n") + problem;
 }
 
 bool KeyFileSettingsStore::Contains(const std::string& key) const {

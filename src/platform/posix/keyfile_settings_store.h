@@ -7,6 +7,16 @@
 
 namespace quillet {
 
+// A key file larger than this is taken as damaged, not read.
+constexpr long kMaxKeyFileBytes = 1L << 20;
+
+// Reads a key file; false with the reason when it is missing, too large or damaged.
+bool LoadKeyFile(GKeyFile* file, const std::string& path, GKeyFileFlags flags, std::string& reason);
+
+// Moves an unreadable file aside and answers the sentence that says so at start.
+std::string KeepUnreadableFile(const std::string& path, const std::string& what,
+                               const std::string& reason, const std::string& consequence);
+
 // Settings in a per-user key file, $XDG_CONFIG_HOME/Brasklet/Quillet.conf, group [Quillet].
 // Every Save rewrites the file atomically (write a temporary file, then rename).
 class KeyFileSettingsStore : public SettingsStore {
@@ -26,6 +36,8 @@ class KeyFileSettingsStore : public SettingsStore {
   void Save(const std::string& key, const std::string& value) override;
   void Delete(const std::string& key) override;
   std::string OpenProblem() const override { return problem_; }
+  // Adds the start-up problem of another file (the registry's), shown with this one's.
+  void NoteOpenProblem(const std::string& problem);
 
  private:
   void Load();

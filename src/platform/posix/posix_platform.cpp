@@ -34,11 +34,14 @@ std::string ProgramDirectory() {
 std::unique_ptr<Platform> MakePlatform() {
   auto platform = std::make_unique<Platform>();
   platform->program_dir = ProgramDirectory();
-  platform->settings = std::make_unique<KeyFileSettingsStore>(KeyFileSettingsStore::DefaultPath());
+  auto settings = std::make_unique<KeyFileSettingsStore>(KeyFileSettingsStore::DefaultPath());
+  auto registry = std::make_unique<KeyFileRegistry>(KeyFileRegistry::DefaultPath());
+  settings->NoteOpenProblem(registry->OpenProblem());
+  platform->settings = std::move(settings);
+  platform->registry = std::move(registry);
   platform->instance_lock = std::make_unique<LockFileInstance>(LockFileInstance::DefaultPath());
   platform->browser_info = std::make_unique<GSettingsBrowserInfo>();
   platform->resolver = std::make_unique<GetAddrInfoResolver>();
-  platform->registry = std::make_unique<KeyFileRegistry>(KeyFileRegistry::DefaultPath());
   platform->connection_proxy = std::make_unique<GSettingsConnectionProxy>();
   platform->browser_pickup = std::make_unique<DesktopBrowserPickup>();
   platform->phonebook = std::make_unique<EmptyPhonebook>();
