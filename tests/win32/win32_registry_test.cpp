@@ -44,8 +44,10 @@ TEST_F(Win32RegistryTest, valuesAreStoredAsWindowsTypesAndReadBackThroughTheRegi
   CRegistry& writer = Open(branch_);  // created by assigning the path
   EXPECT_TRUE(Exists(branch_));
   EXPECT_TRUE(writer.SetValue(std::string("Version"), "5.50"));
+  EXPECT_TRUE(writer.SetValue(std::string("Empty"), ""));
   EXPECT_TRUE(writer.SetValue(std::string("One"), std::string("\1\0\0", 3), reg::kTypeDword));
   EXPECT_EQ(writer.Create("Child"), -1);
+  EXPECT_EQ(writer.GetValue("Version"), "");  // the table shows the key as it was read
   // Windows holds a REG_SZ with its terminating zero.
   char text[16] = {};
   DWORD size = sizeof text;
@@ -56,11 +58,13 @@ TEST_F(Win32RegistryTest, valuesAreStoredAsWindowsTypesAndReadBackThroughTheRegi
   EXPECT_EQ(size, 5u);
 
   CRegistry& reader = Open(branch_);
-  EXPECT_EQ(reader.ValueCount(), 2);
+  EXPECT_EQ(reader.ValueCount(), 3);
+  EXPECT_EQ(reader.GetValue("Empty"), "");
   EXPECT_EQ(reader.GetValue("version"), "5.50");
   EXPECT_EQ(reader.GetValue("One"), std::string("\1\0\0", 3));  // a DWORD reads as 3 bytes
   EXPECT_EQ(reader.SubKeyCount(), 1);
   EXPECT_EQ(reader.GetSubKey(0), "Child");
+  EXPECT_EQ(reader.GetSubKey(1), "");
   EXPECT_TRUE(reader.DeleteValue("Version"));
   EXPECT_FALSE(reader.DeleteValue("Version"));
   EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
