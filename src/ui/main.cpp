@@ -12,7 +12,9 @@
 namespace {
 
 #ifdef _WIN32
-bool HasDisplay() { return true; }  // a Windows session always has its desktop
+bool HasDisplay() {
+  return true;
+}  // a Windows session always has its desktop
 #else
 bool HasDisplay() {
   auto set = [](const char* name) {
@@ -55,7 +57,9 @@ int main(int argc, char** argv) {
                                     *platform->browser_info,
                                     toolbar,
                                     platform->program_dir,
-                                    CommandLine(argc, argv)};
+                                    CommandLine(argc, argv),
+                                    platform->shared_data_dir,
+                                    platform->user_data_dir};
   if (quillet::RunStartup(services, settings) == quillet::StartupResult::Exit) return 0;
 
   quillet::Qucolor loading(settings.MyIP.empty());

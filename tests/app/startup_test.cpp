@@ -27,7 +27,8 @@ class StartupTest : public ::testing::Test {
   void Touch(const std::string& name) { std::ofstream(dir_ / name) << "127.0.0.1:8080\r\n"; }
 
   StartupResult Run(const std::string& command_line = "") {
-    StartupServices services{ui_, store_, lock_, browser_, toolbar_, dir_.string(), command_line};
+    StartupServices services{ui_,           store_,       lock_,   browser_, toolbar_,
+                             dir_.string(), command_line, shared_, user_};
     return RunStartup(services, settings_);
   }
 
@@ -39,6 +40,7 @@ class StartupTest : public ::testing::Test {
   FakeBrowserInfo browser_;
   RecordingToolbarRemover toolbar_;
   AppSettings settings_;
+  std::string shared_, user_;
 };
 
 TEST_F(StartupTest, firstRun_writesEveryValueInOrderAndUsesTheSampleList) {
@@ -59,6 +61,28 @@ TEST_F(StartupTest, firstRun_writesEveryValueInOrderAndUsesTheSampleList) {
   EXPECT_EQ(store_.values["TestURL"] + ";", urls.substr(0, urls.find(';') + 1));
   EXPECT_EQ(settings_.ListFile, list);
   EXPECT_TRUE(ui_.messages.empty());
+}
+
+// Installed, no sample lies beside the program: the user's data folder gets a copy once.
+TEST_F(StartupTest, firstRunAfterInstall_copiesTheSharedSampleOnceAndKeepsTheUsersCopy) {
+  fs::create_directories(dir_ / "share");
+  std::ofstream(dir_ / "share" / "QuilletD.txt") << "' sample\r\n";
+  shared_ = (dir_ / "share").string();
+  user_ = (dir_ / "data" / "quillet").string();
+  Run();
+  std::string copy = user_ + "/QuilletD.txt";
+  EXPECT_EQ(settings_.ListFile, copy);
+  EXPECT_EQ(store_.values["ComboFiles"], copy + ";");
+  std::ofstream(copy) << "edited";
+  store_.values.clear();
+  Run();
+  EXPECT_EQ(std::ifstream(copy).rdbuf()->sgetc(), 'e');
+  EXPECT_TRUE(ui_.messages.empty());
+
+  user_ = copy + "/quillet";  // a folder that cannot be made: the shared sample is opened
+  store_.values.clear();
+  Run();
+  EXPECT_EQ(settings_.ListFile, shared_ + "/QuilletD.txt");
 }
 
 TEST_F(StartupTest, laterRuns_keepTheUsersValues) {
