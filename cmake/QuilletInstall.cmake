@@ -3,6 +3,17 @@
 # judge's service unit. The test and benchmark programs are not installed.
 include(GNUInstallDirs)
 
+# Installs a file of the build folder compressed, as Debian keeps manual pages and changelogs.
+function(quillet_install_gzipped file destination)
+  get_filename_component(name ${file} NAME)
+  add_custom_command(
+    OUTPUT ${file}.gz
+    COMMAND gzip -9nkf ${file}
+    DEPENDS ${file})
+  add_custom_target(gzip-${name} ALL DEPENDS ${file}.gz)
+  install(FILES ${file}.gz DESTINATION ${destination})
+endfunction()
+
 set(QUILLET_APP_ID example.brasklet.Quillet)
 set(QUILLET_RELEASE_DATE 2026-12-06)  # the day the version in project() was released
 
@@ -14,12 +25,7 @@ install(FILES data/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillet)
 execute_process(COMMAND date -uR -d ${QUILLET_RELEASE_DATE} OUTPUT_VARIABLE changelog_date
                 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 configure_file(data/changelog.in ${CMAKE_BINARY_DIR}/data/changelog @ONLY)
-add_custom_command(
-  OUTPUT ${CMAKE_BINARY_DIR}/data/changelog.gz
-  COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/data/changelog
-  DEPENDS ${CMAKE_BINARY_DIR}/data/changelog)
-add_custom_target(quillet-changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/data/changelog.gz)
-install(FILES ${CMAKE_BINARY_DIR}/data/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillet)
+quillet_install_gzipped(${CMAKE_BINARY_DIR}/data/changelog ${CMAKE_INSTALL_DATADIR}/doc/quillet)
 
 # Manual pages made from the programs' own --help, so that they never drift from it.
 find_program(QUILLET_HELP2MAN help2man)
@@ -30,16 +36,16 @@ set(man_names "check the proxies of a Quillet list file" "a judge page for Quill
 foreach(program quillet-check quillet-judge)
   list(POP_FRONT man_names name)
   set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
+  # What --help does not say (exit status, files) comes from data/man/<program>.h2m.
+  set(more ${PROJECT_SOURCE_DIR}/data/man/${program}.h2m)
   add_custom_command(
-    OUTPUT ${page}.gz
+    OUTPUT ${page}
     COMMAND ${QUILLET_HELP2MAN} --no-info --version-string=${PROJECT_VERSION} "--name=${name}"
-            --output=${page} $<TARGET_FILE:${program}>
-    COMMAND gzip -9nf ${page}
-    DEPENDS ${program}
+            --include=${more} --output=${page} $<TARGET_FILE:${program}>
+    DEPENDS ${program} ${more}
     COMMENT "Manual page of ${program}"
     VERBATIM)
-  add_custom_target(${program}-man ALL DEPENDS ${page}.gz)
-  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  quillet_install_gzipped(${page} ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
 # The judge's service unit names the installed program and its environment file, whose places
@@ -55,6 +61,9 @@ if(NOT QUILLET_WITH_QT)
 endif()
 
 install(TARGETS quillet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Quillet's own page is written by hand: the window program has no --help.
+configure_file(data/man/quillet.1.in ${CMAKE_BINARY_DIR}/man/quillet.1 @ONLY)
+quillet_install_gzipped(${CMAKE_BINARY_DIR}/man/quillet.1 ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES data/${QUILLET_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 configure_file(data/${QUILLET_APP_ID}.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/data/${QUILLET_APP_ID}.metainfo.xml @ONLY)

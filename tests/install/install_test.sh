@@ -28,6 +28,7 @@ usr/share/doc/quillet/changelog.gz
 usr/share/doc/quillet/copyright
 $(for size in 16 22 24 32 48 64 128 256; do echo "usr/share/icons/hicolor/${size}x${size}/apps/$id.png"; done)
 usr/share/icons/hicolor/scalable/apps/$id.svg
+usr/share/man/man1/quillet.1.gz
 usr/share/man/man1/quillet-check.1.gz
 usr/share/man/man1/quillet-judge.1.gz
 usr/share/metainfo/$id.metainfo.xml
