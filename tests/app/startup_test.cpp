@@ -7,6 +7,7 @@
 
 #include "app/first_run.h"
 #include "core/errors.h"
+#include "core/paths.h"
 #include "fakes/fake_startup_services.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_settings_store.h"
@@ -70,7 +71,7 @@ TEST_F(StartupTest, firstRunAfterInstall_copiesTheSharedSampleOnceAndKeepsTheUse
   shared_ = (dir_ / "share").string();
   user_ = (dir_ / "data" / "quillet").string();
   Run();
-  std::string copy = user_ + "/QuilletD.txt";
+  std::string copy = InFolder(user_, "QuilletD.txt");
   EXPECT_EQ(settings_.ListFile, copy);
   EXPECT_EQ(store_.values["ComboFiles"], copy + ";");
   std::ofstream(copy) << "edited";
@@ -82,7 +83,7 @@ TEST_F(StartupTest, firstRunAfterInstall_copiesTheSharedSampleOnceAndKeepsTheUse
   user_ = copy + "/quillet";  // a folder that cannot be made: the shared sample is opened
   store_.values.clear();
   Run();
-  EXPECT_EQ(settings_.ListFile, shared_ + "/QuilletD.txt");
+  EXPECT_EQ(settings_.ListFile, InFolder(shared_, "QuilletD.txt"));
 }
 
 TEST_F(StartupTest, laterRuns_keepTheUsersValues) {
