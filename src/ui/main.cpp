@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Quillet");
+  // Ties the window to the installed menu entry and icon (the desktop shows that icon for it).
+  QApplication::setDesktopFileName("example.brasklet.Quillet");
+  QApplication::setWindowIcon(QIcon::fromTheme("example.brasklet.Quillet"));
 
   auto platform = quillet::MakePlatform();
   quillet::QtUserInterface ui;
