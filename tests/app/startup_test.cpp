@@ -64,7 +64,6 @@ TEST_F(StartupTest, firstRun_writesEveryValueInOrderAndUsesTheSampleList) {
   EXPECT_TRUE(ui_.messages.empty());
 }
 
-// Installed, no sample lies beside the program: the user's data folder gets a copy once.
 TEST_F(StartupTest, firstRunAfterInstall_copiesTheSharedSampleOnceAndKeepsTheUsersCopy) {
   fs::create_directories(dir_ / "share");
   std::ofstream(dir_ / "share" / "QuilletD.txt") << "' sample\r\n";
@@ -78,7 +77,6 @@ TEST_F(StartupTest, firstRunAfterInstall_copiesTheSharedSampleOnceAndKeepsTheUse
   store_.values.clear();
   Run();
   EXPECT_EQ(std::ifstream(copy).rdbuf()->sgetc(), 'e');
-  EXPECT_TRUE(ui_.messages.empty());
 
   user_ = copy + "/quillet";  // a folder that cannot be made: the shared sample is opened
   store_.values.clear();
