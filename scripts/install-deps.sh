@@ -9,6 +9,7 @@ run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libglib2.0-dev gsettings-desktop-schemas
   libcurl4-openssl-dev libmicrohttpd-dev libcli11-dev nlohmann-json3-dev
+  help2man librsvg2-bin
 )
 test_packages=(
   googletest libgtest-dev
@@ -16,6 +17,7 @@ test_packages=(
   xvfb xauth libglib2.0-bin
   g++-mingw-w64-x86-64-posix wine64 python3
   clang libclang-rt-14-dev
+  desktop-file-utils appstream lintian file
 )
 
 packages=("${run_packages[@]}")

@@ -1,5 +1,8 @@
 #include "app/first_run.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "app/app_settings.h"
 #include "core/paths.h"
 
@@ -20,10 +23,29 @@ const std::vector<std::string>& FirstRunTestPages() {
 }
 
 // "TestURL" is the last first-run value written, so its presence marks a finished first run.
-bool NeedsFirstRun(const SettingsStore& store) { return !store.Contains(keys::kTestUrl); }
+bool NeedsFirstRun(const SettingsStore& store) {
+  return !store.Contains(keys::kTestUrl);
+}
 
-void WriteFirstRunValues(SettingsStore& store, const std::string& program_dir) {
-  std::string list_file = InFolder(program_dir, kFirstRunListName);
+std::string FirstRunListFile(const SampleListFolders& folders) {
+  namespace fs = std::filesystem;
+  std::string beside_program = InFolder(folders.program_dir, kFirstRunListName);
+  std::string shared = folders.shared_data_dir.empty()
+                           ? std::string()
+                           : InFolder(folders.shared_data_dir, kFirstRunListName);
+  if (FileExists(beside_program) || !FileExists(shared)) return beside_program;
+  if (folders.user_data_dir.empty()) return shared;
+  std::string copy = InFolder(folders.user_data_dir, kFirstRunListName);
+  if (FileExists(copy)) return copy;  // a list the user already has is never replaced
+  std::error_code error;
+  fs::create_directories(folders.user_data_dir, error);
+  if (!fs::copy_file(shared, copy, error)) return shared;
+  fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                  error);
+  return copy;
+}
+
+void WriteFirstRunValues(SettingsStore& store, const std::string& list_file) {
   std::string combo_urls;
   for (const std::string& page : FirstRunTestPages()) combo_urls += page + ";";
 

@@ -51,7 +51,11 @@ StartupResult RunSteps(StartupServices& services, AppSettings& settings) {
 
   DetectBrowser(services, settings);
   if (HandleToolbarCommand(services, settings)) return StartupResult::Exit;
-  if (NeedsFirstRun(services.store)) WriteFirstRunValues(services.store, services.program_dir);
+  if (NeedsFirstRun(services.store)) {
+    WriteFirstRunValues(
+        services.store,
+        FirstRunListFile({services.program_dir, services.shared_data_dir, services.user_data_dir}));
+  }
   ResolveListFile(services, settings);
   settings.UpgradeVersion =
       UpgradeVersionFromCookies(services.browser.Cookies(links::kProductPage), VersionString());

@@ -5,6 +5,7 @@
 
 #include "app/app_settings.h"
 #include "app/browser_info.h"
+#include "app/first_run.h"
 #include "app/instance_lock.h"
 #include "app/settings_store.h"
 #include "app/toolbar_remover.h"
@@ -20,6 +21,8 @@ struct StartupServices {
   ToolbarRemover& toolbar;
   std::string program_dir;
   std::string command_line;
+  std::string shared_data_dir{};  // where an installed program finds its sample list
+  std::string user_data_dir{};    // where an installed program keeps the user's copy
 };
 
 enum class StartupResult { ShowMainWindow, Exit };

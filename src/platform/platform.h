@@ -22,6 +22,8 @@ namespace quillet {
 
 struct Platform {
   std::string program_dir;
+  std::string shared_data_dir;  // an installed program's read-only data; empty where none
+  std::string user_data_dir;    // the user's own data folder for the program; empty where none
   std::unique_ptr<SettingsStore> settings;
   std::unique_ptr<InstanceLock> instance_lock;
   std::unique_ptr<BrowserInfo> browser_info;

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,7 +13,9 @@
 namespace {
 
 #ifdef _WIN32
-bool HasDisplay() { return true; }  // a Windows session always has its desktop
+bool HasDisplay() {
+  return true;
+}  // a Windows session always has its desktop
 #else
 bool HasDisplay() {
   auto set = [](const char* name) {
@@ -42,6 +45,9 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Quillet");
+  // Ties the window to the installed menu entry and icon (the desktop shows that icon for it).
+  QApplication::setDesktopFileName("example.brasklet.Quillet");
+  QApplication::setWindowIcon(QIcon::fromTheme("example.brasklet.Quillet"));
 
   auto platform = quillet::MakePlatform();
   quillet::QtUserInterface ui;
@@ -55,7 +61,9 @@ int main(int argc, char** argv) {
                                     *platform->browser_info,
                                     toolbar,
                                     platform->program_dir,
-                                    CommandLine(argc, argv)};
+                                    CommandLine(argc, argv),
+                                    platform->shared_data_dir,
+                                    platform->user_data_dir};
   if (quillet::RunStartup(services, settings) == quillet::StartupResult::Exit) return 0;
 
   quillet::Qucolor loading(settings.MyIP.empty());

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "core/errors.h"
+#include "core/paths.h"
 #include "fakes/fake_startup_services.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_settings_store.h"
@@ -21,8 +23,11 @@ class StartupTest : public ::testing::Test {
   void Touch(const std::string& name) { std::ofstream(dir_ / name) << "127.0.0.1:8080\r\n"; }
 
   StartupResult Run(const std::string& command_line = "", SettingsStore* store = nullptr) {
-    StartupServices services{ui_,      store ? *store : store_, lock_,       browser_,
-                             toolbar_, dir_.path().string(),    command_line};
+    StartupServices services{ui_,          store ? *store : store_,
+                             lock_,        browser_,
+                             toolbar_,     dir_.path().string(),
+                             command_line, shared_,
+                             user_};
     return RunStartup(services, settings_);
   }
 
@@ -33,6 +38,7 @@ class StartupTest : public ::testing::Test {
   testing::FakeBrowserInfo browser_;
   testing::RecordingToolbarRemover toolbar_;
   AppSettings settings_;
+  std::string shared_, user_;
 };
 
 TEST_F(StartupTest, firstRun_writesTheTestPageLastAndUsesTheSampleList) {
@@ -60,6 +66,26 @@ TEST_F(StartupTest, firstRun_writesTheTestPageLastAndUsesTheSampleList) {
   EXPECT_TRUE(store_.save_order.empty());
   EXPECT_EQ(store_.values["ping"], "900");
   EXPECT_EQ(settings_.UpgradeVersion, "0.09");
+}
+
+TEST_F(StartupTest, firstRunAfterInstall_copiesTheSharedSampleOnceAndKeepsTheUsersCopy) {
+  shared_ = dir_ / "share";
+  user_ = dir_ / "data/quillet";
+  std::filesystem::create_directories(shared_);
+  std::ofstream(InFolder(shared_, "QuilletD.txt")) << "' sample\r\n";
+  Run();
+  std::string copy = InFolder(user_, "QuilletD.txt");
+  EXPECT_EQ(settings_.ListFile, copy);
+  EXPECT_EQ(store_.values["ComboFiles"], copy + ";");
+  std::ofstream(copy) << "edited";
+  store_.values.clear();
+  Run();
+  EXPECT_EQ(std::ifstream(copy).rdbuf()->sgetc(), 'e');
+
+  user_ = copy + "/quillet";  // a folder that cannot be made: the shared sample is opened
+  store_.values.clear();
+  Run();
+  EXPECT_EQ(settings_.ListFile, InFolder(shared_, "QuilletD.txt"));
 }
 
 TEST_F(StartupTest, secondInstance_isRefusedBeforeAnythingIsWritten) {

@@ -1,6 +1,8 @@
+#include <glib.h>
 #include <unistd.h>
 
 #include <climits>
+#include <string_view>
 
 #include "platform/platform.h"
 #include "platform/posix/curl_http_client.h"
@@ -29,11 +31,22 @@ std::string ProgramDirectory() {
   return slash == 0 ? "/" : exe.substr(0, slash);
 }
 
+// An installed program lives in <prefix>/bin and finds its data in <prefix>/share/quillet.
+// Found from the program's own place, an install moved elsewhere (or into a staging folder)
+// still finds its data.
+std::string SharedDataDirectory(const std::string& program_dir) {
+  std::string_view bin = "/bin";
+  if (!std::string_view(program_dir).ends_with(bin)) return "";
+  return program_dir.substr(0, program_dir.size() - bin.size()) + "/share/quillet";
+}
+
 }  // namespace
 
 std::unique_ptr<Platform> MakePlatform() {
   auto platform = std::make_unique<Platform>();
   platform->program_dir = ProgramDirectory();
+  platform->shared_data_dir = SharedDataDirectory(platform->program_dir);
+  platform->user_data_dir = std::string(g_get_user_data_dir()) + "/quillet";
   auto settings = std::make_unique<KeyFileSettingsStore>(KeyFileSettingsStore::DefaultPath());
   auto registry = std::make_unique<KeyFileRegistry>(KeyFileRegistry::DefaultPath());
   settings->NoteOpenProblem(registry->OpenProblem());
