@@ -44,6 +44,14 @@ DesktopProxyChoice ChooseDesktopProxy() {
   return choice;
 }
 
+std::string DesktopBrowserInfo::MissingReason() const {
+  return "Quillet found no desktop proxy settings to write here: the session names neither a "
+         "GNOME-family desktop nor KDE Plasma (XDG_CURRENT_DESKTOP), and GNOME's proxy settings "
+         "(the gsettings-desktop-schemas package), which browsers such as Chromium follow on other "
+         "desktops, are not installed.\r\nYou can still use Quillet to keep and check lists of "
+         "proxy servers, and set the proxy in each program by hand.";
+}
+
 std::optional<ClientVersion> DesktopBrowserInfo::Version() {
   if (!available_) return std::nullopt;
   return ClientVersion{1, 2};

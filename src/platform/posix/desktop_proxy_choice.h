@@ -23,6 +23,7 @@ class DesktopBrowserInfo : public BrowserInfo {
   explicit DesktopBrowserInfo(bool available) : available_(available) {}
   std::optional<ClientVersion> Version() override;
   std::string Cookies(const std::string&) override { return ""; }
+  std::string MissingReason() const override;
 
  private:
   bool available_;
