@@ -12,8 +12,6 @@ namespace {
 using testing::FakeUserInterface;
 using testing::MemoryConnectionProxy;
 using Servers = std::array<std::string, 4>;
-constexpr uint32_t kOn = kActiveFieldColour;
-constexpr uint32_t kOff = kInactiveFieldColour;
 
 ProxyFields Read(MemoryConnectionProxy& component, const std::string& connection = kLanConnection) {
   ProxyFields fields;
@@ -31,24 +29,38 @@ ProxyFields Fields(Servers servers, bool same = false) {
   return fields;
 }
 
-TEST(ReadProxySettings, ProxyTextsFillTheFields) {
+// A proxy text read into the fields, and what the fields then build again.
+TEST(ProxyString, ReadIntoTheFieldsAndBuiltBack) {
   struct Case {
     std::string proxy;
     Servers servers;
     bool same;
+    std::string built;
   };
-  for (const Case& c : std::vector<Case>{
-           {"h:1", {"h:1", "", "", ""}, true},
-           {"http=a:1;https=b:2;ftp=e:3;gopher=d:4;", {"a:1", "b:2", "e:3", "d:4"}, false},
-           {"http=a:1;;ftp=e:3", {"a:1", "", "", ""}, false},
-           {"socks=s:1080;HTTP=a:1;FTP=f:2;HTTPS=s:3;http=b:2", {"b:2", "s:3", "f:2", ""}, false},
-           {"http=" + std::string(300, 'x'), {std::string(255, 'x'), "", "", ""}, false}}) {
+  for (const Case& c :
+       std::vector<Case>{{"h:1", {"h:1", "", "", ""}, true, "h:1"},
+                         {"http=a:1;https=b:2;ftp=e:3;gopher=d:4;",
+                          {"a:1", "b:2", "e:3", "d:4"},
+                          false,
+                          "http=a:1;https=b:2;ftp=e:3;gopher=d:4;"},
+                         {"http=;https=s:3;", {"", "s:3", "", ""}, false, "http=;https=s:3;"},
+                         {"http=a:1;;ftp=e:3", {"a:1", "", "", ""}, false, "a:1"},
+                         {"socks=s:1;HTTP=a:1;FTP=f:2;HTTPS=s:3;http=b:2",
+                          {"b:2", "s:3", "f:2", ""},
+                          false,
+                          "http=b:2;https=s:3;ftp=f:2;"},
+                         {"http=" + std::string(300, 'x'),
+                          {std::string(255, 'x'), "", "", ""},
+                          false,
+                          std::string(255, 'x')}}) {
     MemoryConnectionProxy component;
     component.Put("", c.proxy, 2);
     ProxyFields fields = Read(component);
     EXPECT_EQ(fields.servers, c.servers) << c.proxy;
     EXPECT_EQ(fields.same, c.same) << c.proxy;
+    EXPECT_EQ(BuildProxyString(fields), c.built) << c.proxy;
   }
+  EXPECT_EQ(BuildProxyString(Fields({"h:1", "s:2", "f:3", "g:4"}, true)), "h:1");
 }
 
 TEST(ReadProxySettings, FlagsBypassColoursConnectionsAndFailure) {
@@ -58,15 +70,6 @@ TEST(ReadProxySettings, FlagsBypassColoursConnectionsAndFailure) {
   EXPECT_EQ(fields.proxy, CheckState::Unchecked);  // direct, yet the servers show
   EXPECT_EQ(fields.servers[1], "b:2");
   EXPECT_EQ(fields.bypass + (fields.bypass_local ? "+local" : ""), "a.example;+local");
-  EXPECT_EQ(ProxyFieldColours(fields), (std::array<uint32_t, 4>{kOff, kOff, kOff, kOff}));
-  fields.proxy = CheckState::Grey;
-  EXPECT_EQ(ProxyFieldColours(fields), (std::array<uint32_t, 4>{kOff, kOn, kOn, kOn}));
-  fields.same = true;
-  fields.proxy = CheckState::Checked;
-  EXPECT_EQ(ProxyFieldColours(fields), (std::array<uint32_t, 4>{kOn, kOff, kOff, kOff}));
-
-  component.Put("Dial", "dial:2", 2);
-  EXPECT_EQ(Read(component, "Dial").servers[0], "dial:2");
 
   component.fail_after_reads = component.reads;  // a failure is reported, fields stay emptied
   MemoryProxyFields view;
@@ -78,9 +81,6 @@ TEST(ReadProxySettings, FlagsBypassColoursConnectionsAndFailure) {
 }
 
 TEST(WriteProxySettings, ProxyStringFlagsAndBypass) {
-  EXPECT_EQ(BuildProxyString(Fields({"", "s:3", "", ""})), "http=;https=s:3;");
-  EXPECT_EQ(BuildProxyString(Fields({"a", "b", "c", "d"})), "http=a;https=b;ftp=c;gopher=d;");
-  EXPECT_EQ(BuildProxyString(Fields({"h:1", "s:2", "f:3", "g:4"}, true)), "h:1");
   MemoryConnectionProxy component;
   ProxyFields fields = Fields({"h:1", "", "", ""});
   fields.bypass = " a.example; ";
@@ -104,7 +104,7 @@ TEST(WriteProxySettings, ProxyStringFlagsAndBypass) {
   EXPECT_EQ(ProxyFlags(CheckState::Grey, "h:1"), 2);
 }
 
-TEST(ApplyProxySettings, ModesStartAndCloseTheBrowserTellWhetherToExitAndNoticeOnce) {
+TEST(ApplyProxySettings, ModesStartAndCloseTheBrowserTellWhetherToExitNoticeOnceAndRefusalsReport) {
   struct Case {
     int mode;
     std::string address;
@@ -129,24 +129,15 @@ TEST(ApplyProxySettings, ModesStartAndCloseTheBrowserTellWhetherToExitAndNoticeO
     EXPECT_EQ(shell.opened, c.opened);
     EXPECT_EQ(browser.closed, c.closed);
   }
-  EXPECT_EQ(component.writes.size(), 4u);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "Chromium follows; others do not.");
-}
-
-TEST(ApplyProxySettings, RefusedSettingsAreReportedAndStartNothing) {
-  struct Refusing : MemoryConnectionProxy {
-    void CheckValues(const std::string&, const std::string&) override {
-      throw RunTimeError(5, "The proxy server text is not valid UTF-8 text");
-    }
-  } refusing;
+  // Settings the desktop refuses: reported, nothing written, no browser started.
+  component.refusal = "The proxy server text is not valid UTF-8 text";
   MemoryProxyFields view;
-  view.fields = Fields({"h:1", "", "", ""});
   testing::IndicatorPickup browser;
   testing::RecordingShell shell;
-  FakeUserInterface ui;
-  EXPECT_EQ(ApplyProxySettings(view, {refusing, browser, shell, ui}, 1, ""), ApplyOutcome::Failed);
-  EXPECT_TRUE(shell.opened.empty() && refusing.writes.empty());
+  EXPECT_EQ(ApplyProxySettings(view, {component, browser, shell, ui}, 1, ""), ApplyOutcome::Failed);
+  EXPECT_TRUE(shell.opened.empty() && component.writes.size() == 4u);
   EXPECT_NE(ui.last_message().find("F8"), std::string::npos);
   EXPECT_NE(ui.last_message().find("UTF-8"), std::string::npos);
 }

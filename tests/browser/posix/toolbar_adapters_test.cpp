@@ -21,20 +21,16 @@ TEST(DesktopToolbarShortcut, EntryStartsTheProgramEvenFromAnOddFolder) {
   EXPECT_EQ(std::filesystem::path(path).parent_path(),
             DesktopSandbox::DataHome() + "/applications");
   // Read the way the desktop reads it: key file, then field codes, then shell-like quoting.
-  GKeyFile* entry = g_key_file_new();
+  g_autoptr(GKeyFile) entry = g_key_file_new();
   ASSERT_TRUE(g_key_file_load_from_file(entry, path.c_str(), G_KEY_FILE_NONE, nullptr));
-  gchar* name = g_key_file_get_string(entry, "Desktop Entry", "Name", nullptr);
-  gchar* exec = g_key_file_get_string(entry, "Desktop Entry", "Exec", nullptr);
+  g_autofree gchar* name = g_key_file_get_string(entry, "Desktop Entry", "Name", nullptr);
+  g_autofree gchar* exec = g_key_file_get_string(entry, "Desktop Entry", "Exec", nullptr);
   EXPECT_STREQ(name, "Set Proxy");
   std::string command = ReplaceAll(exec ? exec : "", "%%", "%");
-  gchar** argv = nullptr;
+  g_auto(GStrv) argv = nullptr;
   ASSERT_TRUE(g_shell_parse_argv(command.c_str(), nullptr, &argv, nullptr)) << command;
   EXPECT_EQ(std::string(argv[0]), folder + "/quillet");
   EXPECT_EQ(argv[1], nullptr);
-  g_strfreev(argv);
-  g_free(exec);
-  g_free(name);
-  g_key_file_free(entry);
   shortcut.Remove(id);
   EXPECT_FALSE(std::filesystem::exists(path));
 }
