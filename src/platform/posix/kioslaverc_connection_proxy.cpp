@@ -68,8 +68,10 @@ std::string KdeServerText(const DesktopServer& server) {
 
 std::map<std::string, std::string> ServerValues(const std::string& value, int32_t flags) {
   std::array<DesktopServer, 3> servers = DesktopServers(value);
+  // A reversed bypass list (only the listed hosts use the proxy) is not Quillet's meaning.
   std::map<std::string, std::string> values{{"ProxyType", flags == kProxyFlagsDirect ? "0" : "1"},
-                                            {"socksProxy", ""}};
+                                            {"socksProxy", ""},
+                                            {"ReversedException", "false"}};
   for (size_t i = 0; i < servers.size(); ++i) values[kServerKeys[i]] = KdeServerText(servers[i]);
   return values;
 }
@@ -78,7 +80,7 @@ std::map<std::string, std::string> BypassValues(const std::string& value) {
   std::string list;
   for (const std::string& host : DesktopBypassHosts(value))
     list += (list.empty() ? "" : ",") + host;
-  return {{"NoProxyFor", list}, {"ReversedException", "false"}};
+  return {{"NoProxyFor", list}};
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ using testing::WriteTextFile;
 
 const std::string kOthers =
     "[$Version]\nupdate_info=kioslave.upd:change-proxy-key\n\n"
-    "[Proxy Settings]\nAuthMode=0\nProxyType=4\n\n"
+    "[Proxy Settings]\nAuthMode=0\nProxyType=4\nReversedException=true\n\n"
     "[Other]\nodd=a\\sb;c\nlist[de]=x\n";
 
 std::string KioslavercPath() {
@@ -37,6 +37,7 @@ TEST(KioslavercConnectionProxy, WritesKdeFormsKeepsTheRestAndReadsBack) {
   EXPECT_EQ(text.substr(0, text.find("[Proxy Settings]")), kOthers.substr(0, kOthers.find("[P")));
   EXPECT_NE(text.find("\n[Other]\nodd=a\\sb;c\nlist[de]=x\n"), std::string::npos) << text;
   for (const char* line : {"\nAuthMode=0\n", "\nftpProxy=http://f 80\n", "\nsocksProxy=\n",
+                           "\nReversedException=false\n",
                            "\nNoProxyFor=a.example,10.0.0.0/8,localhost,127.0.0.0/8,::1\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
   }
