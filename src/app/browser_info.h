@@ -18,6 +18,8 @@ class BrowserInfo {
   virtual std::optional<ClientVersion> Version() = 0;
   // The cookies the browser holds for a web address, as "name=value; name=value" text, or empty.
   virtual std::string Cookies(const std::string& url) = 0;
+  // Why there are no proxy settings to write, in the user's words; empty for the usual notice.
+  virtual std::string MissingReason() const { return ""; }
 };
 
 }  // namespace quillet

@@ -8,7 +8,10 @@
 namespace quillet {
 
 std::string BaseCaption(const std::string& my_ip) {
-  return std::string(kAppTitle) + "            your public IP: " + my_ip;
+  // A machine with nothing but loopback has no address that the world could see.
+  bool loopback = my_ip.rfind("127.", 0) == 0;
+  return std::string(kAppTitle) + "            " +
+         (loopback ? "no network, only loopback: " : "your public IP: ") + my_ip;
 }
 
 std::string VersionLabel() {

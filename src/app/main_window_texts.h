@@ -4,7 +4,8 @@
 
 namespace quillet {
 
-// "Quillet", twelve blanks, "your public IP: " and the own address.
+// "Quillet", twelve blanks, "your public IP: " and the own address ("no network, only
+// loopback: " instead for a loopback address).
 std::string BaseCaption(const std::string& my_ip);
 
 // "v." + the first four characters of the version + " beta".

@@ -64,6 +64,26 @@ StartupResult RunSteps(StartupServices& services, AppSettings& settings) {
 
 }  // namespace
 
+DesktopFamily DesktopFamilyOf(const std::string& current_desktop,
+                              const std::string& session_desktop,
+                              const std::string& desktop_session, std::string& name) {
+  static const char* const kGnomeFamily[] = {
+      "gnome",    "unity",           "cinnamon",      "x-cinnamon", "budgie", "budgie-desktop",
+      "pantheon", "gnome-flashback", "gnome-classic", "ubuntu",     "pop",    "zorin"};
+  std::string names = !current_desktop.empty()   ? current_desktop
+                      : !session_desktop.empty() ? session_desktop
+                                                 : desktop_session;
+  name = Trim(Before(names, ":"));
+  for (const std::string& raw : Split(names, ":")) {
+    std::string entry = ToLower(Trim(raw));
+    if (entry == "kde" || entry == "plasma" || entry == "plasmawayland") return DesktopFamily::Kde;
+    for (const char* gnome : kGnomeFamily) {
+      if (entry == gnome) return DesktopFamily::Gnome;
+    }
+  }
+  return DesktopFamily::Other;
+}
+
 std::string UpgradeVersionFromCookies(const std::string& cookies, const std::string& own_version) {
   if (cookies.find(';') == std::string::npos) return "";
   std::string text = Trim(ReplaceAll(cookies, std::string(1, '\0'), " "));

@@ -29,6 +29,15 @@ enum class StartupResult { ShowMainWindow, Exit };
 
 StartupResult RunStartup(StartupServices& services, AppSettings& settings);
 
+// The desktop families whose proxy settings Quillet knows how to write.
+enum class DesktopFamily { Gnome, Kde, Other };
+
+// The family named by XDG_CURRENT_DESKTOP, else XDG_SESSION_DESKTOP, else DESKTOP_SESSION (the
+// first that is set; ":"-separated names, the first known one wins). `name` gets the first name.
+DesktopFamily DesktopFamilyOf(const std::string& current_desktop,
+                              const std::string& session_desktop,
+                              const std::string& desktop_session, std::string& name);
+
 // The version offered by the maker's cookie text ("...;ver=0.02;..."), or empty when the cookie
 // offers none or offers the program's own version.
 std::string UpgradeVersionFromCookies(const std::string& cookies, const std::string& own_version);

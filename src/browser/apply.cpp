@@ -41,8 +41,10 @@ void WriteProxySettings(ConnectionProxyComponent& component, ProxyFields& fields
   std::string bypass = BuildBypassList(fields);
   std::string connection = ConnectionName(fields.connection);
   int32_t flags = ProxyFlags(proxy, server);
+  bool write_bypass = !bypass.empty() && flags == kProxyFlagsManual;
+  component.CheckValues(server, write_bypass ? bypass : "");
   component.SetConnectionOption(kProxyOptionServer, connection, server, flags);
-  if (!bypass.empty() && flags == kProxyFlagsManual) {
+  if (write_bypass) {
     component.SetConnectionOption(kProxyOptionBypass, connection, bypass, kProxyFlagsBypass);
   }
 }
@@ -54,6 +56,9 @@ ApplyOutcome ApplyProxySettings(ProxyFieldsView& view, const ApplyServices& serv
   RunGuarded(services.ui, tags::kApply, [&] {
     WriteProxySettings(services.component, fields);
     view.SetFields(fields);
+    if (std::string notice = services.component.TakeFollowersNotice(); !notice.empty()) {
+      services.ui.ShowMessage(notice, MessageIcon::Information);
+    }
     std::string address = services.browser.StartAddress(apply_mode, test_page);
     if (!address.empty()) {
       int show = apply_mode == 2 ? kShowNormal : kShowMinimised;

@@ -140,6 +140,9 @@ void ProxyPanel::Load() {
   cboConn_->clear();
   for (const std::string& name : names) cboConn_->addItem(ToQt(name));
   cboConn_->setCurrentIndex(0);
+  if (std::string problem = services_.component.OpenProblem(); !problem.empty()) {
+    services_.ui.ShowMessage(problem, MessageIcon::Exclamation);
+  }
   ReadCurrentSettings(*this, services_.component, services_.ui);
 }
 

@@ -114,7 +114,8 @@ void QuilletForm::Load() {
 void QuilletForm::ShowListOnlyView() {
   proxy_panel_->hide();
   edge_panel_->HideBrowserControls();
-  lblNotIE_->setText(ToQt(NotIENotice()));
+  std::string reason = platform_.browser_info->MissingReason();
+  lblNotIE_->setText(ToQt(reason.empty() ? NotIENotice() : reason));
   lblNotIE_->show();
 }
 

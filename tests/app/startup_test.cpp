@@ -164,3 +164,29 @@ TEST(UpgradeNotice, onlyADifferentVersionInItemThreeCounts) {
 
 }  // namespace
 }  // namespace quillet
+
+namespace quillet {
+namespace {
+
+TEST(DesktopFamilyOf, FirstSetVariableAndFirstKnownNameDecide) {
+  struct Case {
+    std::string current, session, desktop_session;
+    DesktopFamily family;
+    std::string name;
+  };
+  for (const Case& c :
+       std::vector<Case>{{"ubuntu:GNOME", "kde", "", DesktopFamily::Gnome, "ubuntu"},
+                         {"", "KDE", "gnome", DesktopFamily::Kde, "KDE"},
+                         {"", "", "plasma", DesktopFamily::Kde, "plasma"},
+                         {"X-Cinnamon", "", "", DesktopFamily::Gnome, "X-Cinnamon"},
+                         {"XFCE", "gnome", "", DesktopFamily::Other, "XFCE"},
+                         {"", "", "", DesktopFamily::Other, ""}}) {
+    std::string name;
+    EXPECT_EQ(DesktopFamilyOf(c.current, c.session, c.desktop_session, name), c.family)
+        << c.current;
+    EXPECT_EQ(name, c.name);
+  }
+}
+
+}  // namespace
+}  // namespace quillet

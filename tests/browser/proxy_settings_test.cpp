@@ -2,6 +2,7 @@
 
 #include "browser/apply.h"
 #include "browser/current_settings.h"
+#include "fakes/fake_browser_pickup.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_connection_proxy.h"
 
@@ -11,8 +12,6 @@ namespace {
 using testing::FakeUserInterface;
 using testing::MemoryConnectionProxy;
 using Servers = std::array<std::string, 4>;
-constexpr uint32_t kOn = kActiveFieldColour;
-constexpr uint32_t kOff = kInactiveFieldColour;
 
 ProxyFields Read(MemoryConnectionProxy& component, const std::string& connection = kLanConnection) {
   ProxyFields fields;
@@ -30,56 +29,49 @@ ProxyFields Fields(Servers servers, bool same = false) {
   return fields;
 }
 
-TEST(ReadProxySettings, ProxyTextsFillTheFields) {
+// A proxy text read into the fields, and what the fields then build again.
+TEST(ProxyString, ReadIntoTheFieldsAndBuiltBack) {
   struct Case {
     std::string proxy;
     Servers servers;
     bool same;
+    std::string built;
   };
-  for (const Case& c : std::vector<Case>{
-           {"h:1", {"h:1", "", "", ""}, true},
-           {"http=a:1;https=b:2;ftp=e:3;gopher=d:4;", {"a:1", "b:2", "e:3", "d:4"}, false},
-           {"http=a:1;;ftp=e:3", {"a:1", "", "", ""}, false},
-           {"socks=s:1080;http=a:1", {"a:1", "", "", ""}, false},
-           {"HTTP=a:1;FTP=f:2;HTTPS=s:3;http=b:2", {"b:2", "s:3", "f:2", ""}, false},
-           {"http=" + std::string(300, 'x'), {std::string(255, 'x'), "", "", ""}, false},
-       }) {
+  for (const Case& c :
+       std::vector<Case>{{"h:1", {"h:1", "", "", ""}, true, "h:1"},
+                         {"http=a:1;https=b:2;ftp=e:3;gopher=d:4;",
+                          {"a:1", "b:2", "e:3", "d:4"},
+                          false,
+                          "http=a:1;https=b:2;ftp=e:3;gopher=d:4;"},
+                         {"http=;https=s:3;", {"", "s:3", "", ""}, false, "http=;https=s:3;"},
+                         {"http=a:1;;ftp=e:3", {"a:1", "", "", ""}, false, "a:1"},
+                         {"socks=s:1;HTTP=a:1;FTP=f:2;HTTPS=s:3;http=b:2",
+                          {"b:2", "s:3", "f:2", ""},
+                          false,
+                          "http=b:2;https=s:3;ftp=f:2;"},
+                         {"http=" + std::string(300, 'x'),
+                          {std::string(255, 'x'), "", "", ""},
+                          false,
+                          std::string(255, 'x')}}) {
     MemoryConnectionProxy component;
     component.Put("", c.proxy, 2);
     ProxyFields fields = Read(component);
     EXPECT_EQ(fields.servers, c.servers) << c.proxy;
     EXPECT_EQ(fields.same, c.same) << c.proxy;
-    EXPECT_EQ(fields.proxy, CheckState::Checked);
+    EXPECT_EQ(BuildProxyString(fields), c.built) << c.proxy;
   }
+  EXPECT_EQ(BuildProxyString(Fields({"h:1", "s:2", "f:3", "g:4"}, true)), "h:1");
 }
 
-TEST(ReadProxySettings, FlagsBypassAndColours) {
+TEST(ReadProxySettings, FlagsBypassColoursConnectionsAndFailure) {
   MemoryConnectionProxy component;
-  component.Put("", "h:1", 2, "a.example;<LOCAL>");
+  component.Put("", "http=a:1;https=b:2;", 1, "a.example;<LOCAL>");
   ProxyFields fields = Read(component);
-  EXPECT_TRUE(fields.bypass_local);
-  EXPECT_EQ(fields.bypass, "a.example;");
-  EXPECT_EQ(ProxyFieldColours(fields), (std::array<uint32_t, 4>{kOn, kOff, kOff, kOff}));
-
-  component.Put("", "http=a:1;https=b:2;", 1, "a.example;b");
-  fields = Read(component);
   EXPECT_EQ(fields.proxy, CheckState::Unchecked);  // direct, yet the servers show
   EXPECT_EQ(fields.servers[1], "b:2");
-  EXPECT_FALSE(fields.bypass_local);
-  EXPECT_EQ(fields.bypass, "a.example;b");
-  EXPECT_EQ(ProxyFieldColours(fields), (std::array<uint32_t, 4>{kOff, kOff, kOff, kOff}));
-  fields.proxy = CheckState::Grey;
-  EXPECT_EQ(ProxyFieldColours(fields), (std::array<uint32_t, 4>{kOff, kOn, kOn, kOn}));
+  EXPECT_EQ(fields.bypass + (fields.bypass_local ? "+local" : ""), "a.example;+local");
 
-  component.Put("Dial", "dial:2", 2);
-  EXPECT_EQ(Read(component, "Dial").servers[0], "dial:2");
-  EXPECT_EQ(Read(component, "Lanline").servers[0], "a:1");  // "LAN..." is the local network
-  EXPECT_EQ(Read(component, "Never configured").proxy, CheckState::Unchecked);
-}
-
-TEST(ReadCurrentSettings, FailureIsReportedAndKeepsEmptiedFields) {
-  MemoryConnectionProxy component;
-  component.fail_after_reads = 0;
+  component.fail_after_reads = component.reads;  // a failure is reported, fields stay emptied
   MemoryProxyFields view;
   view.fields.servers = {"old", "old", "old", "old"};
   FakeUserInterface ui;
@@ -88,61 +80,31 @@ TEST(ReadCurrentSettings, FailureIsReportedAndKeepsEmptiedFields) {
   EXPECT_EQ(view.fields.servers, Servers{});
 }
 
-TEST(BuildProxyString, BareAndPerProtocolForms) {
-  EXPECT_EQ(BuildProxyString(Fields({"h:1", "", "", ""})), "h:1");
-  EXPECT_EQ(BuildProxyString(Fields({"h:1", "", "f:2", ""})), "http=h:1;ftp=f:2;");
-  EXPECT_EQ(BuildProxyString(Fields({"", "s:3", "", ""})), "http=;https=s:3;");
-  EXPECT_EQ(BuildProxyString(Fields({"a", "b", "c", "d"})), "http=a;https=b;ftp=c;gopher=d;");
-  EXPECT_EQ(BuildProxyString(Fields({"", "", "", ""})), "");
-  EXPECT_EQ(BuildProxyString(Fields({"h:1", "s:2", "f:3", "g:4"}, true)), "h:1");
-}
-
-TEST(WriteProxySettings, ServerFlagsAndBypass) {
+TEST(WriteProxySettings, ProxyStringFlagsAndBypass) {
   MemoryConnectionProxy component;
-  ProxyFields fields = Fields({"h:1", "", "f:2", ""});
+  ProxyFields fields = Fields({"h:1", "", "", ""});
   fields.bypass = " a.example; ";
   fields.bypass_local = true;
   fields.connection = "Lanline";
   WriteProxySettings(component, fields);
   ASSERT_EQ(component.writes.size(), 2u);
   EXPECT_EQ(component.writes[0].connection, "");
-  EXPECT_EQ(component.writes[0].value, "http=h:1;ftp=f:2;");
-  EXPECT_EQ(component.writes[0].flags, 2);
-  EXPECT_EQ(component.writes[1].value, "a.example;<local>");
-  EXPECT_EQ(component.writes[1].flags, 3);
-
+  EXPECT_EQ(component.writes[0].value + "|" + component.writes[1].value, "h:1|a.example;<local>");
+  EXPECT_EQ(component.writes[0].flags * 10 + component.writes[1].flags, 23);
   // Proxy off, or no server at all: direct, and the stored bypass list stays.
   ProxyFields off = Fields({"h:1", "", "", ""});
   off.proxy = CheckState::Unchecked;
   for (ProxyFields direct : {off, Fields({"", "", "", ""})}) {
     MemoryConnectionProxy written;
     direct.bypass_local = true;
-    direct.connection = "Dial";
     WriteProxySettings(written, direct);
     ASSERT_EQ(written.writes.size(), 1u);
-    EXPECT_EQ(written.writes[0].connection, "Dial");
     EXPECT_EQ(written.writes[0].flags, 1);
   }
   EXPECT_EQ(ProxyFlags(CheckState::Grey, "h:1"), 2);
 }
 
-// Starts the browser at the indicator page in every mode, or at nothing when `address` is empty.
-struct IndicatorPickup : BrowserPickup {
-  std::string address = "about:quillet";
-  int closed = 0;
-  std::string StartAddress(int, const std::string&) const override { return address; }
-  void CloseStartedBrowser(const std::string&, UserInterface&) override { ++closed; }
-};
-
-struct RecordingShell : Shell {
-  std::vector<std::string> opened;
-  int Open(const std::string& file, const std::string& parameters, int show, bool) override {
-    opened.push_back(file + " " + parameters + " " + std::to_string(show));
-    return 33;
-  }
-};
-
-TEST(ApplyProxySettings, ModesStartAndCloseTheBrowserAndTellWhetherToExit) {
+TEST(ApplyProxySettings, ModesStartAndCloseTheBrowserTellWhetherToExitNoticeOnceAndRefusalsReport) {
   struct Case {
     int mode;
     std::string address;
@@ -150,39 +112,34 @@ TEST(ApplyProxySettings, ModesStartAndCloseTheBrowserAndTellWhetherToExit) {
     std::vector<std::string> opened;
     int closed;
   };
+  MemoryConnectionProxy component;
+  component.notice = "Chromium follows; others do not.";
+  FakeUserInterface ui;
   for (const Case& c : std::vector<Case>{
            {0, "about:quillet", ApplyOutcome::Stay, {"IEXPLORE.EXE about:quillet 2"}, 1},
            {1, "about:quillet", ApplyOutcome::Exit, {"IEXPLORE.EXE about:quillet 2"}, 1},
            {2, "about:quillet", ApplyOutcome::Exit, {"IEXPLORE.EXE about:quillet 1"}, 0},
            {0, "", ApplyOutcome::Stay, {}, 0}}) {
-    MemoryConnectionProxy component;
     MemoryProxyFields view;
     view.fields = Fields({"h:1", "", "", ""});
-    IndicatorPickup browser;
+    testing::IndicatorPickup browser;
     browser.address = c.address;
-    RecordingShell shell;
-    FakeUserInterface ui;
+    testing::RecordingShell shell;
     EXPECT_EQ(ApplyProxySettings(view, {component, browser, shell, ui}, c.mode, "t/p"), c.outcome);
     EXPECT_EQ(shell.opened, c.opened);
     EXPECT_EQ(browser.closed, c.closed);
-    EXPECT_EQ(component.writes.size(), 1u);
   }
-}
-
-TEST(ApplyProxySettings, FailureIsReportedAndStartsNothing) {
-  struct Failing : MemoryConnectionProxy {
-    void SetConnectionOption(int32_t, const std::string&, const std::string&, int32_t) override {
-      throw RunTimeError(429, "ActiveX component can't create object");
-    }
-  } failing;
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "Chromium follows; others do not.");
+  // Settings the desktop refuses: reported, nothing written, no browser started.
+  component.refusal = "The proxy server text is not valid UTF-8 text";
   MemoryProxyFields view;
-  view.fields = Fields({"h:1", "", "", ""});
-  IndicatorPickup browser;
-  RecordingShell shell;
-  FakeUserInterface ui;
-  EXPECT_EQ(ApplyProxySettings(view, {failing, browser, shell, ui}, 1, ""), ApplyOutcome::Failed);
-  EXPECT_TRUE(shell.opened.empty());
+  testing::IndicatorPickup browser;
+  testing::RecordingShell shell;
+  EXPECT_EQ(ApplyProxySettings(view, {component, browser, shell, ui}, 1, ""), ApplyOutcome::Failed);
+  EXPECT_TRUE(shell.opened.empty() && component.writes.size() == 4u);
   EXPECT_NE(ui.last_message().find("F8"), std::string::npos);
+  EXPECT_NE(ui.last_message().find("UTF-8"), std::string::npos);
 }
 
 }  // namespace

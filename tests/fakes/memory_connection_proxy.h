@@ -23,6 +23,9 @@ class MemoryConnectionProxy : public ConnectionProxyComponent {
   std::vector<Write> writes;
   int reads = 0;
   int fail_after_reads = -1;  // throws on the read after this many
+  std::string notice;         // which programs follow, said once
+  std::string problem;        // met while opening the settings
+  std::string refusal;        // CheckValues refuses every value with this reason
 
   void SetConnectionOption(int32_t option, const std::string& connection, const std::string& value,
                            int32_t flags) override {
@@ -36,6 +39,11 @@ class MemoryConnectionProxy : public ConnectionProxyComponent {
     value = found == options.end() ? "" : found->second.first;
     flags = found == options.end() ? 1 : found->second.second;
   }
+  std::string OpenProblem() const override { return problem; }
+  void CheckValues(const std::string&, const std::string&) override {
+    if (!refusal.empty()) throw RunTimeError(kErrInvalidCall, refusal);
+  }
+  std::string TakeFollowersNotice() override { return std::exchange(notice, ""); }
   void Put(const std::string& connection, const std::string& server, int32_t flags,
            const std::string& bypass = "") {
     options[{kProxyOptionServer, connection}] = {server, flags};

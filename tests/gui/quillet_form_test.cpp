@@ -104,7 +104,11 @@ TEST_F(QuilletFormTest, withoutBrowserSettings_onlyTheListPartShows) {
        {"MSFlexGrid1", "bSaveList", "bExit", "bSettings", "lblBrask", "lblNotIE", "chkJava"}) {
     EXPECT_TRUE(Find<QWidget>(name)->isVisible()) << name;
   }
-  EXPECT_EQ(Find<QLabel>("lblNotIE")->text().toStdString().rfind("Quillet did not detect", 0), 0u);
+  EXPECT_EQ(Find<QLabel>("lblNotIE")
+                ->text()
+                .toStdString()
+                .rfind("Quillet found no desktop proxy settings", 0),
+            0u);
   EXPECT_EQ(form_->list().Rows(), 4);
 }
 

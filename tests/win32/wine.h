@@ -17,6 +17,7 @@ enum class WineGap {
   kRefreshRefused,
   kConnectionNameIgnored,
   kEmptyReplacingHeaderSentEmpty,
+  kAutoDetectNotStored,
 };
 
 inline const char* WineGapText(WineGap gap) {
@@ -27,6 +28,7 @@ inline const char* WineGapText(WineGap gap) {
       "INTERNET_OPTION_REFRESH is refused",
       "the connection name is ignored: a dial-up entry's write lands on the local network",
       "a header added empty with the replace flag is sent empty",
+      "the per-connection flags keep no auto-detect bit",
   };
   return texts[static_cast<int>(gap)];
 }

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/own_address.h"
+
 namespace quillet {
 
 SocketStartup GetAddrInfoResolver::Startup() {
@@ -31,6 +33,11 @@ std::optional<std::string> GetAddrInfoResolver::LocalHostName(int& error) {
 std::optional<std::vector<std::string>> GetAddrInfoResolver::HostAddresses(
     const std::string& name) {
   if (name.empty() || name.find('\0') != std::string::npos) return std::nullopt;
+  // The local host's own name: the address of its network, not what the name maps to.
+  int error = 0;
+  if (name == LocalHostName(error).value_or("")) {
+    if (std::string own = OwnAddress(); !own.empty()) return std::vector<std::string>{own};
+  }
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;  // one entry per address instead of one per socket type

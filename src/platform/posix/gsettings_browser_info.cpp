@@ -13,9 +13,4 @@ bool GnomeProxySchemaInstalled() {
   return true;
 }
 
-std::optional<ClientVersion> GSettingsBrowserInfo::Version() {
-  if (!GnomeProxySchemaInstalled()) return std::nullopt;
-  return ClientVersion{1, 2};
-}
-
 }  // namespace quillet

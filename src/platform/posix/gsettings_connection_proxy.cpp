@@ -1,165 +1,205 @@
 #include "platform/posix/gsettings_connection_proxy.h"
 
+#define G_SETTINGS_ENABLE_BACKEND
 #include <gio/gio.h>
+#include <gio/gsettingsbackend.h>
 
-#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
 
+#include "browser/desktop_proxy_text.h"
 #include "core/errors.h"
-#include "core/text.h"
 #include "platform/posix/gsettings_browser_info.h"
 
 namespace quillet {
 namespace {
 
-constexpr std::array<const char*, 3> kProtocols = {"http", "https", "ftp"};
-constexpr std::array<const char*, 3> kLocalHosts = {"localhost", "127.0.0.0/8", "::1"};
-constexpr const char* kLocal = "<local>";
+constexpr std::array<const char*, 4> kServerChildren = {"http", "https", "ftp", "socks"};
 
 struct Unref {
-  void operator()(GSettings* settings) const { g_object_unref(settings); }
+  void operator()(gpointer object) const { g_object_unref(object); }
 };
 using Settings = std::unique_ptr<GSettings, Unref>;
 
-Settings OpenProxySettings() {
+[[noreturn]] void Fail(const std::string& reason) {
+  throw RunTimeError(kErrPermission, "The desktop's proxy settings were not written: " + reason);
+}
+
+Settings OpenProxySettings(GSettingsBackend* backend) {
   // Opening a schema that is not installed would end the process.
   if (!GnomeProxySchemaInstalled()) {
     throw RunTimeError(kErrFileNotFound, std::string("The desktop's proxy settings (") +
                                              kGnomeProxySchema + ") are not installed.");
   }
+  if (backend) return Settings(g_settings_new_with_backend(kGnomeProxySchema, backend));
   return Settings(g_settings_new(kGnomeProxySchema));
 }
 
-struct Server {
-  std::string host;
-  int port = 0;
-};
-
-Server ParseServer(const std::string& text) {
-  size_t colon = text.rfind(':');
-  if (colon == std::string::npos) return {text, 0};
-  long long port = LeadingWholeNumber(text.substr(colon + 1));
-  return {text.substr(0, colon), port > 0 && port <= 65535 ? static_cast<int>(port) : 0};
+Settings Child(GSettings* proxy, const char* name) {
+  return Settings(g_settings_get_child(proxy, name));
 }
 
-std::string ServerText(const Server& server) {
-  if (server.host.empty()) return "";  // the desktop keeps a default port without a host
-  return server.port > 0 ? server.host + ":" + std::to_string(server.port) : server.host;
-}
-
-Server ReadServer(GSettings* proxy, const char* protocol) {
-  Settings child(g_settings_get_child(proxy, protocol));
-  gchar* host = g_settings_get_string(child.get(), "host");
-  Server server{host, g_settings_get_int(child.get(), "port")};
-  g_free(host);
-  return server;
-}
-
-void WriteServer(GSettings* proxy, const char* protocol, const Server& server) {
-  Settings child(g_settings_get_child(proxy, protocol));
-  g_settings_set_string(child.get(), "host", server.host.c_str());
-  g_settings_set_int(child.get(), "port", server.port);
-}
-
-// The servers per protocol of a ProxyString; `same` for the bare form.
-std::array<Server, 3> ParseProxyString(const std::string& text, bool& same) {
-  std::array<Server, 3> servers;
-  same = !text.empty() && text.find('=') == std::string::npos;
-  if (same) {
-    servers.fill(ParseServer(Trim(text)));
-    return servers;
+// Settings on GSettings' memory backend reach no other program.
+void RequireLastingBackend(GSettings* proxy) {
+  GSettingsBackend* backend = nullptr;
+  g_object_get(proxy, "backend", &backend, nullptr);
+  bool memory = backend && std::string(G_OBJECT_TYPE_NAME(backend)) == "GMemorySettingsBackend";
+  if (backend) g_object_unref(backend);
+  if (memory) {
+    Fail(
+        "GSettings keeps them in memory only here (GSETTINGS_BACKEND=memory), so no other "
+        "program would see them.");
   }
-  for (const std::string& entry : Split(text, ";")) {
-    std::string name = Trim(Before(entry, "="));
-    for (size_t i = 0; i < kProtocols.size(); ++i) {
-      if (EqualsNoCase(name, kProtocols[i])) servers[i] = ParseServer(Trim(After(entry, "=")));
+}
+
+void RequireWritable(GSettings* settings, const char* key, const std::string& name) {
+  if (!g_settings_is_writable(settings, key)) Fail("'" + name + "' is locked (not writable).");
+}
+
+// Every key that writing `option` touches must be writable before anything is written.
+void RequireWritableKeys(GSettings* proxy, int32_t option) {
+  if (option == kProxyOptionBypass) return RequireWritable(proxy, "ignore-hosts", "ignore-hosts");
+  RequireWritable(proxy, "mode", "mode");
+  RequireWritable(proxy, "use-same-proxy", "use-same-proxy");
+  for (const char* child : kServerChildren) {
+    Settings settings = Child(proxy, child);
+    RequireWritable(settings.get(), "host", std::string(child) + " host");
+    RequireWritable(settings.get(), "port", std::string(child) + " port");
+  }
+}
+
+void Check(gboolean done, const std::string& key) {
+  if (!done) Fail("the desktop refused the value of '" + key + "'.");
+}
+
+std::string ReadString(GSettings* settings, const char* key) {
+  gchar* text = g_settings_get_string(settings, key);
+  std::string value = text ? text : "";
+  g_free(text);
+  return value;
+}
+
+DesktopServer ReadServer(GSettings* proxy, const char* protocol) {
+  Settings child = Child(proxy, protocol);
+  return {ReadString(child.get(), "host"), g_settings_get_int(child.get(), "port")};
+}
+
+void WriteServer(GSettings* proxy, const char* protocol, const DesktopServer& server) {
+  Settings child = Child(proxy, protocol);
+  Check(g_settings_set_string(child.get(), "host", server.host.c_str()), protocol);
+  Check(g_settings_set_int(child.get(), "port", server.port), protocol);
+}
+
+std::array<DesktopServer, 3> ReadServers(GSettings* proxy) {
+  std::array<DesktopServer, 3> servers;
+  for (size_t i = 0; i < servers.size(); ++i) servers[i] = ReadServer(proxy, kDesktopProtocols[i]);
+  // With use-same-proxy the HTTP server serves the protocols that have none of their own.
+  if (g_settings_get_boolean(proxy, "use-same-proxy")) {
+    for (DesktopServer& server : servers) {
+      if (server.host.empty()) server = servers[0];
     }
   }
   return servers;
 }
 
-std::string ReadProxyString(GSettings* proxy) {
-  Server http = ReadServer(proxy, "http");
-  if (g_settings_get_boolean(proxy, "use-same-proxy")) return ServerText(http);
-  std::string text;
-  for (const char* protocol : kProtocols) {
-    Server server = ReadServer(proxy, protocol);
-    if (!server.host.empty()) text += std::string(protocol) + "=" + ServerText(server) + ";";
-  }
-  return text;
-}
-
-std::vector<std::string> IgnoreHosts(const std::string& bypass) {
-  std::vector<std::string> hosts;
-  for (const std::string& raw : Split(bypass, ";")) {
-    std::string entry = Trim(raw);
-    if (entry.empty()) continue;
-    if (EqualsNoCase(entry, kLocal)) {
-      hosts.insert(hosts.end(), kLocalHosts.begin(), kLocalHosts.end());
-    } else {
-      hosts.push_back(entry);
-    }
-  }
-  return hosts;
-}
-
-std::string BypassList(GSettings* proxy) {
+std::vector<std::string> ReadHosts(GSettings* proxy) {
   gchar** hosts = g_settings_get_strv(proxy, "ignore-hosts");
   std::vector<std::string> entries;
   for (gchar** host = hosts; *host; ++host) entries.emplace_back(*host);
   g_strfreev(hosts);
-  auto listed = [&](const char* host) {
-    return std::find(entries.begin(), entries.end(), host) != entries.end();
-  };
-  bool local = std::all_of(kLocalHosts.begin(), kLocalHosts.end(), listed);
-  std::string list;
-  for (const std::string& entry : entries) {
-    bool is_local = std::find(kLocalHosts.begin(), kLocalHosts.end(), entry) != kLocalHosts.end();
-    if (local && is_local) continue;
-    list += (list.empty() ? "" : ";") + entry;
+  return entries;
+}
+
+std::string ModeFor(int32_t flags) {
+  return flags == kProxyFlagsDirect ? "none" : "manual";
+}
+
+// Read-back goes through a fresh object on the same backend, as another program would read.
+Settings Reopen(GSettings* proxy) {
+  GSettingsBackend* backend = nullptr;
+  g_object_get(proxy, "backend", &backend, nullptr);
+  Settings fresh = OpenProxySettings(backend);
+  if (backend) g_object_unref(backend);
+  return fresh;
+}
+
+void WriteServers(GSettings* proxy, const std::string& value, int32_t flags) {
+  std::array<DesktopServer, 3> servers = DesktopServers(value);
+  bool same = servers[1] == servers[0] && servers[2] == servers[0] && !servers[0].host.empty();
+  for (size_t i = 0; i < servers.size(); ++i) WriteServer(proxy, kDesktopProtocols[i], servers[i]);
+  WriteServer(proxy, "socks", {});
+  Check(g_settings_set_boolean(proxy, "use-same-proxy", same), "use-same-proxy");
+  Check(g_settings_set_string(proxy, "mode", ModeFor(flags).c_str()), "mode");
+  g_settings_apply(proxy);
+  g_settings_sync();
+
+  Settings fresh = Reopen(proxy);
+  for (size_t i = 0; i < servers.size(); ++i) {
+    if (!(ReadServer(fresh.get(), kDesktopProtocols[i]) == servers[i])) {
+      Fail(std::string("the ") + kDesktopProtocols[i] + " server did not take.");
+    }
   }
-  if (local) list += list.empty() ? kLocal : std::string(";") + kLocal;
-  return list;
+  if (!ReadServer(fresh.get(), "socks").host.empty()) Fail("the SOCKS server was not cleared.");
+  if (ReadString(fresh.get(), "mode") != ModeFor(flags)) Fail("the mode did not take.");
+}
+
+void WriteHosts(GSettings* proxy, const std::string& value) {
+  std::vector<std::string> hosts = DesktopBypassHosts(value);
+  std::vector<const gchar*> list;
+  for (const std::string& host : hosts) list.push_back(host.c_str());
+  list.push_back(nullptr);
+  Check(g_settings_set_strv(proxy, "ignore-hosts", list.data()), "ignore-hosts");
+  g_settings_apply(proxy);
+  g_settings_sync();
+  Settings fresh = Reopen(proxy);
+  if (ReadHosts(fresh.get()) != hosts) Fail("the bypass list did not take.");
 }
 
 }  // namespace
 
+GSettingsConnectionProxy::GSettingsConnectionProxy(std::string followers_notice,
+                                                   GSettingsBackend* backend)
+    : notice_(std::move(followers_notice)),
+      backend_(backend ? G_SETTINGS_BACKEND(g_object_ref(backend)) : nullptr) {}
+
+GSettingsConnectionProxy::~GSettingsConnectionProxy() {
+  if (backend_) g_object_unref(backend_);
+}
+
+void GSettingsConnectionProxy::CheckValues(const std::string& server, const std::string& bypass) {
+  DesktopServers(server);
+  if (!bypass.empty()) DesktopBypassHosts(bypass);
+  Settings proxy = OpenProxySettings(backend_);
+  RequireLastingBackend(proxy.get());
+  RequireWritableKeys(proxy.get(), kProxyOptionServer);
+  if (!bypass.empty()) RequireWritableKeys(proxy.get(), kProxyOptionBypass);
+}
+
 void GSettingsConnectionProxy::SetConnectionOption(int32_t option, const std::string&,
                                                    const std::string& value, int32_t flags) {
-  Settings proxy = OpenProxySettings();
+  if (option != kProxyOptionServer && option != kProxyOptionBypass) return;
+  Settings proxy = OpenProxySettings(backend_);
+  RequireLastingBackend(proxy.get());
+  RequireWritableKeys(proxy.get(), option);
   g_settings_delay(proxy.get());
   if (option == kProxyOptionServer) {
-    bool same = false;
-    std::array<Server, 3> servers = ParseProxyString(value, same);
-    for (size_t i = 0; i < kProtocols.size(); ++i)
-      WriteServer(proxy.get(), kProtocols[i], servers[i]);
-    g_settings_set_boolean(proxy.get(), "use-same-proxy", same);
-    g_settings_set_string(proxy.get(), "mode", flags == kProxyFlagsDirect ? "none" : "manual");
-  } else if (option == kProxyOptionBypass) {
-    std::vector<std::string> hosts = IgnoreHosts(value);
-    std::vector<const gchar*> list;
-    for (const std::string& host : hosts) list.push_back(host.c_str());
-    list.push_back(nullptr);
-    g_settings_set_strv(proxy.get(), "ignore-hosts", list.data());
+    WriteServers(proxy.get(), value, flags);
+  } else {
+    WriteHosts(proxy.get(), value);
   }
-  g_settings_apply(proxy.get());
-  g_settings_sync();
 }
 
 void GSettingsConnectionProxy::GetConnectionOption(int32_t option, const std::string&,
                                                    std::string& value, int32_t& flags) {
-  Settings proxy = OpenProxySettings();
+  Settings proxy = OpenProxySettings(backend_);
   value.clear();
   flags = kProxyFlagsDirect;
   if (option == kProxyOptionServer) {
-    gchar* mode = g_settings_get_string(proxy.get(), "mode");
-    flags = std::string(mode) == "none" ? kProxyFlagsDirect : kProxyFlagsManual;
-    g_free(mode);
-    value = ReadProxyString(proxy.get());
+    flags = ReadString(proxy.get(), "mode") == "none" ? kProxyFlagsDirect : kProxyFlagsManual;
+    value = ProxyStringOf(ReadServers(proxy.get()));
   } else if (option == kProxyOptionBypass) {
-    value = BypassList(proxy.get());
+    value = BypassListOf(ReadHosts(proxy.get()));
   }
 }
 

@@ -1,20 +1,41 @@
 #pragma once
-// The desktop's proxy settings (GNOME's org.gnome.system.proxy) as the connection-options
-// component. The desktop has one proxy setting, so every connection name addresses it.
+// The desktop's proxy settings of the GNOME family (GNOME's org.gnome.system.proxy through
+// GSettings) as the connection-options component. The desktop has one proxy setting, so every
+// connection name addresses it.
+#include <string>
+#include <utility>
+
 #include "browser/connection_proxy.h"
+
+typedef struct _GSettingsBackend GSettingsBackend;
 
 namespace quillet {
 
 class GSettingsConnectionProxy : public ConnectionProxyComponent {
  public:
-  // The bare form host:port goes into http, https and ftp alike with use-same-proxy set (some
-  // browsers read only the per-protocol keys); flags 1 is mode 'none', 2 mode 'manual'. A
-  // Gopher server is not kept: the desktop has no such setting. "<local>" in the bypass list
-  // stands for localhost, 127.0.0.0/8 and ::1. Throws when the schema is not installed.
+  // `followers_notice`: said once after the first Apply (on desktops that do not follow these
+  // settings themselves); empty on the GNOME family. `backend`: where the settings live, null
+  // for the session's own (the component keeps a reference).
+  explicit GSettingsConnectionProxy(std::string followers_notice = "",
+                                    GSettingsBackend* backend = nullptr);
+  ~GSettingsConnectionProxy() override;
+  GSettingsConnectionProxy(const GSettingsConnectionProxy&) = delete;
+  GSettingsConnectionProxy& operator=(const GSettingsConnectionProxy&) = delete;
+
+  // The bare form host:port goes into http, https and ftp alike with use-same-proxy set; flags 1
+  // is mode 'none', 2 mode 'manual'; a SOCKS server is cleared. Every write is checked: the keys
+  // must be writable, each set must succeed and read back after the sync, and settings kept in
+  // memory only count as not written. Failures throw RunTimeError with the reason.
   void SetConnectionOption(int32_t option, const std::string& connection, const std::string& value,
                            int32_t flags) override;
   void GetConnectionOption(int32_t option, const std::string& connection, std::string& value,
                            int32_t& flags) override;
+  void CheckValues(const std::string& server, const std::string& bypass) override;
+  std::string TakeFollowersNotice() override { return std::exchange(notice_, ""); }
+
+ private:
+  std::string notice_;
+  GSettingsBackend* backend_;
 };
 
 }  // namespace quillet

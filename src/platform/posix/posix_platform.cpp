@@ -6,12 +6,11 @@
 
 #include "platform/platform.h"
 #include "platform/posix/curl_http_client.h"
+#include "platform/posix/desktop_proxy_choice.h"
 #include "platform/posix/desktop_services.h"
 #include "platform/posix/desktop_toolbar_shortcut.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/gio_shell.h"
-#include "platform/posix/gsettings_browser_info.h"
-#include "platform/posix/gsettings_connection_proxy.h"
 #include "platform/posix/icmp_pinger.h"
 #include "platform/posix/key_file_registry.h"
 #include "platform/posix/keyfile_settings_store.h"
@@ -53,9 +52,10 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->settings = std::move(settings);
   platform->registry = std::move(registry);
   platform->instance_lock = std::make_unique<LockFileInstance>(LockFileInstance::DefaultPath());
-  platform->browser_info = std::make_unique<GSettingsBrowserInfo>();
+  DesktopProxyChoice desktop = ChooseDesktopProxy();
+  platform->browser_info = std::make_unique<DesktopBrowserInfo>(desktop.available);
   platform->resolver = std::make_unique<GetAddrInfoResolver>();
-  platform->connection_proxy = std::make_unique<GSettingsConnectionProxy>();
+  platform->connection_proxy = std::move(desktop.component);
   platform->browser_pickup = std::make_unique<DesktopBrowserPickup>();
   platform->phonebook = std::make_unique<EmptyPhonebook>();
   platform->shell = std::make_unique<GioShell>();

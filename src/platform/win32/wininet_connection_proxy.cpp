@@ -61,6 +61,16 @@ void CheckOption(int32_t option, const std::string& connection) {
   }
 }
 
+// The connection's flags with the proxy switched on or off; "automatically detect" and the
+// auto-config script stay as the user set them.
+DWORD SwitchedProxyFlags(const std::string& connection, bool proxy_on) {
+  std::vector<INTERNET_PER_CONN_OPTIONA> current = {NumberOption(INTERNET_PER_CONN_FLAGS, 0)};
+  if (!PerConnection(false, connection, current)) Fail("read", kProxyOptionServer, connection);
+  DWORD kept = current[0].Value.dwValue & (PROXY_TYPE_AUTO_DETECT | PROXY_TYPE_AUTO_PROXY_URL);
+  // Through a proxy the bypass entries still go direct, so both kinds are allowed.
+  return kept | PROXY_TYPE_DIRECT | (proxy_on ? PROXY_TYPE_PROXY : 0);
+}
+
 }  // namespace
 
 void WinInetConnectionProxy::SetConnectionOption(int32_t option, const std::string& connection,
@@ -68,9 +78,7 @@ void WinInetConnectionProxy::SetConnectionOption(int32_t option, const std::stri
   CheckOption(option, connection);
   std::vector<INTERNET_PER_CONN_OPTIONA> options;
   if (option == kProxyOptionServer) {
-    // Through a proxy the bypass entries still go direct, so both kinds are allowed.
-    DWORD kind =
-        flags == kProxyFlagsDirect ? PROXY_TYPE_DIRECT : PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY;
+    DWORD kind = SwitchedProxyFlags(connection, flags != kProxyFlagsDirect);
     options = {NumberOption(INTERNET_PER_CONN_FLAGS, kind),
                TextOption(INTERNET_PER_CONN_PROXY_SERVER, value)};
   } else {

@@ -17,10 +17,6 @@ class DesktopSandbox : public ::testing::Environment {
   static std::string DataHome() { return Root() + "/data"; }
 };
 
-// Runs a program (no shell) and gives its standard output without the final line break;
-// nothing when it cannot be started or fails.
-bool RunProgram(const std::vector<std::string>& argv, std::string& output);
-
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
 

@@ -5,8 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace quillet::testing {
 namespace {
@@ -47,30 +45,18 @@ void DesktopSandbox::TearDown() {
   if (!root_folder.empty()) std::filesystem::remove_all(root_folder);
 }
 
-bool RunProgram(const std::vector<std::string>& argv, std::string& output) {
-  std::vector<gchar*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<gchar*>(arg.c_str()));
-  args.push_back(nullptr);
-  gchar* out = nullptr;
-  gint status = 0;
-  bool ran = g_spawn_sync(nullptr, args.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
-                          &out, nullptr, &status, nullptr);
-  output = out ? out : "";
-  g_free(out);
-  while (!output.empty() && output.back() == '\n') output.pop_back();
-  return ran && g_spawn_check_wait_status(status, nullptr);
-}
-
 void WriteTextFile(const std::string& path, const std::string& text) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream(path) << text;
+  g_file_set_contents(path.c_str(), text.data(), static_cast<gssize>(text.size()), nullptr);
 }
 
 std::string ReadTextFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  gchar* text = nullptr;
+  gsize size = 0;
+  std::string result =
+      g_file_get_contents(path.c_str(), &text, &size, nullptr) ? std::string(text, size) : "";
+  g_free(text);
+  return result;
 }
 
 }  // namespace quillet::testing

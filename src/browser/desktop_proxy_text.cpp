@@ -1,0 +1,179 @@
+#include "browser/desktop_proxy_text.h"
+
+#include <algorithm>
+
+#include "core/errors.h"
+#include "core/text.h"
+
+namespace quillet {
+namespace {
+
+void RequireUtf8(const std::string& text, const char* what) {
+  if (!IsValidUtf8(text)) {
+    throw RunTimeError(kErrInvalidCall, std::string("The ") + what +
+                                            " is not valid UTF-8 text; nothing was written.");
+  }
+}
+
+bool AllDigits(const std::string& text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+DesktopServer ParseServer(const std::string& raw) {
+  std::string text = Trim(raw);
+  if (text.empty()) return {};
+  size_t colon = text.rfind(':');
+  if (colon == std::string::npos) return {text, kDefaultProxyPort};
+  std::string port = text.substr(colon + 1);
+  long long number = AllDigits(port) && port.size() <= 5 ? std::stoll(port) : 0;
+  if (colon == 0 || number < 1 || number > 65535) {
+    throw RunTimeError(kErrInvalidCall, "The proxy server '" + text +
+                                            "' needs a host and a port from 1 to 65535; "
+                                            "nothing was written.");
+  }
+  return {text.substr(0, colon), static_cast<int>(number)};
+}
+
+std::string ServerText(const DesktopServer& server) {
+  return server.port > 0 ? server.host + ":" + std::to_string(server.port) : server.host;
+}
+
+// "192.168.*" as the range "192.168.0.0/16"; empty when the entry is no such address prefix.
+std::string RangeOfPrefix(const std::string& entry) {
+  std::vector<std::string> parts = Split(entry, ".");
+  if (parts.size() < 2 || parts.size() > 4 || parts.back() != "*") return "";
+  parts.pop_back();
+  for (const std::string& part : parts) {
+    if (!AllDigits(part) || part.size() > 3 || std::stoi(part) > 255) return "";
+  }
+  std::string range;
+  for (size_t i = 0; i < 4; ++i) {
+    range += (i ? "." : "") + (i < parts.size() ? std::to_string(std::stoi(parts[i])) : "0");
+  }
+  return range + "/" + std::to_string(8 * parts.size());
+}
+
+// The reverse: "10.0.0.0/8" as "10.*"; empty for any other host.
+std::string PrefixOfRange(const std::string& host) {
+  std::string mask = After(host, "/");
+  if (mask != "8" && mask != "16" && mask != "24") return "";
+  std::vector<std::string> parts = Split(Before(host, "/"), ".");
+  size_t kept = static_cast<size_t>(std::stoi(mask) / 8);
+  if (parts.size() != 4) return "";
+  for (size_t i = kept; i < 4; ++i) {
+    if (parts[i] != "0") return "";
+  }
+  parts.resize(kept);
+  std::string prefix;
+  for (const std::string& part : parts) prefix += part + ".";
+  return prefix + "*";
+}
+
+bool IsLocalHost(const std::string& host) {
+  return std::find(kDesktopLocalHosts.begin(), kDesktopLocalHosts.end(), host) !=
+         kDesktopLocalHosts.end();
+}
+
+}  // namespace
+
+bool IsValidUtf8(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    size_t length = byte < 0x80         ? 1
+                    : (byte >> 5) == 6  ? 2
+                    : (byte >> 4) == 14 ? 3
+                    : (byte >> 3) == 30 ? 4
+                                        : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    unsigned code = length == 1 ? byte : byte & (0x7f >> length);
+    for (size_t k = 1; k < length; ++k) {
+      auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xc0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3f);
+    }
+    static constexpr unsigned kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff) ||
+        code == 0) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+std::array<DesktopServer, 3> DesktopServers(const std::string& proxy_string) {
+  RequireUtf8(proxy_string, "proxy server text");
+  std::array<DesktopServer, 3> servers;
+  if (!proxy_string.empty() && proxy_string.find('=') == std::string::npos) {
+    servers.fill(ParseServer(proxy_string));
+    return servers;
+  }
+  for (const std::string& entry : Split(proxy_string, ";")) {
+    std::string name = Trim(Before(entry, "="));
+    for (size_t i = 0; i < kDesktopProtocols.size(); ++i) {
+      if (EqualsNoCase(name, kDesktopProtocols[i])) servers[i] = ParseServer(After(entry, "="));
+    }
+  }
+  return servers;
+}
+
+std::string ProxyStringOf(const std::array<DesktopServer, 3>& servers) {
+  if (!servers[0].host.empty() && servers[1] == servers[0] && servers[2] == servers[0]) {
+    return ServerText(servers[0]);
+  }
+  std::string text;
+  for (size_t i = 0; i < servers.size(); ++i) {
+    if (!servers[i].host.empty())
+      text += std::string(kDesktopProtocols[i]) + "=" + ServerText(servers[i]) + ";";
+  }
+  return text;
+}
+
+std::vector<std::string> DesktopBypassHosts(const std::string& bypass_list) {
+  RequireUtf8(bypass_list, "bypass list");
+  std::vector<std::string> hosts;
+  std::vector<std::string> refused;
+  for (const std::string& raw : Split(bypass_list, ";")) {
+    std::string entry = Trim(raw);
+    if (entry.empty()) continue;
+    if (EqualsNoCase(entry, "<local>")) {
+      hosts.insert(hosts.end(), kDesktopLocalHosts.begin(), kDesktopLocalHosts.end());
+    } else if (entry.find_first_of(", \t\r\n") != std::string::npos) {
+      refused.push_back(entry);
+    } else if (entry.find('*') == std::string::npos) {
+      hosts.push_back(entry);
+    } else if (entry.size() > 2 && entry.compare(0, 2, "*.") == 0 &&
+               entry.find('*', 1) == std::string::npos) {
+      hosts.push_back(entry);
+    } else if (std::string range = RangeOfPrefix(entry); !range.empty()) {
+      hosts.push_back(range);
+    } else {
+      refused.push_back(entry);
+    }
+  }
+  if (!refused.empty()) {
+    std::string names;
+    for (const std::string& entry : refused) names += (names.empty() ? "'" : ", '") + entry + "'";
+    throw RunTimeError(kErrInvalidCall, "The desktop cannot express these bypass entries: " +
+                                            names + ". Nothing was written.");
+  }
+  return hosts;
+}
+
+std::string BypassListOf(const std::vector<std::string>& hosts) {
+  bool local = std::all_of(kDesktopLocalHosts.begin(), kDesktopLocalHosts.end(), [&](auto host) {
+    return std::find(hosts.begin(), hosts.end(), host) != hosts.end();
+  });
+  std::string list;
+  for (const std::string& host : hosts) {
+    if (local && IsLocalHost(host)) continue;
+    std::string prefix = PrefixOfRange(host);
+    list += (list.empty() ? "" : ";") + (prefix.empty() ? host : prefix);
+  }
+  if (local) list += list.empty() ? "<local>" : ";<local>";
+  return list;
+}
+
+}  // namespace quillet

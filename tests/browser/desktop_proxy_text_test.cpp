@@ -1,0 +1,51 @@
+#include "browser/desktop_proxy_text.h"
+
+#include <gtest/gtest.h>
+
+#include "core/errors.h"
+
+namespace quillet {
+namespace {
+
+// The bypass list as typed, as the desktop stores it, and as it reads back.
+TEST(DesktopBypass, TranslatesBothWaysAndRefusesWhatCannotBeExpressed) {
+  struct Case {
+    std::string typed;
+    std::vector<std::string> hosts;
+    std::string read_back;
+  };
+  for (const Case& c : std::vector<Case>{
+           {" 192.168.*; 172.16.5.*;", {"192.168.0.0/16", "172.16.5.0/24"}, "192.168.*;172.16.5.*"},
+           {"*.example.com;10.1.0.0/16;10.0.0.0/8",
+            {"*.example.com", "10.1.0.0/16", "10.0.0.0/8"},
+            "*.example.com;10.1.*;10.*"},
+           {"x;<LOCAL>;<-loopback>",
+            {"x", "localhost", "127.0.0.0/8", "::1", "<-loopback>"},
+            "x;<-loopback>;<local>"},
+           {"x;localhost;::1", {"x", "localhost", "::1"}, "x;localhost;::1"}}) {
+    EXPECT_EQ(DesktopBypassHosts(c.typed), c.hosts) << c.typed;
+    EXPECT_EQ(BypassListOf(c.hosts), c.read_back) << c.typed;
+  }
+  try {
+    DesktopBypassHosts("ok;www.*.com;*;300.*;a b;a,b");
+    ADD_FAILURE() << "taken";
+  } catch (const RunTimeError& refused) {
+    EXPECT_STREQ(refused.what(),
+                 "The desktop cannot express these bypass entries: 'www.*.com', '*', '300.*', "
+                 "'a b', 'a,b'. Nothing was written.");
+  }
+}
+
+TEST(DesktopServers, PortsFormsReadBackAndRefusals) {
+  EXPECT_EQ(ProxyStringOf(DesktopServers("h")), "h:80");  // no port: 80, as on Windows
+  EXPECT_EQ(ProxyStringOf(DesktopServers("http=a:1;ftp=f:21;gopher=g:70;")), "http=a:1;ftp=f:21;");
+  EXPECT_EQ(ProxyStringOf({{{"a", 1}, {"a", 2}, {"a", 1}}}), "http=a:1;https=a:2;ftp=a:1;");
+  for (const char* bad : {"h:0", "h:65536", "h:8o", ":80", "http=h:x;", "h\xc3", "\xc0\xaf",
+                          "\xed\xa0\x80", "\xf4\x90\x80\x80"}) {
+    EXPECT_THROW(DesktopServers(bad), RunTimeError) << bad;
+  }
+  EXPECT_TRUE(IsValidUtf8("caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"));
+}
+
+}  // namespace
+}  // namespace quillet
