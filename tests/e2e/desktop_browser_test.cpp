@@ -6,7 +6,9 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "browser/apply.h"
 #include "e2e/real_servers.h"
@@ -19,19 +21,21 @@ namespace {
 
 // REMOTE_ADDR as the judge reports it to Chromium started with `env` (its desktop) in `home`.
 // Chromium reaches nothing but loopback: no background traffic, and names resolve nowhere.
-std::string SeenByTheJudge(const TempFolder& home, std::vector<std::string> env,
+std::string SeenByTheJudge(const std::string& home, std::vector<std::string> env,
                            const std::string& url) {
   env.insert(env.begin(),
-             {"/usr/bin/env", "HOME=" + home.path(), "XDG_CONFIG_HOME=" + home.File(".config")});
+             {"/usr/bin/env", "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config"});
   env.insert(env.end(),
              {FindProgram("chromium"), "--headless", "--no-sandbox", "--disable-gpu",
               "--no-first-run", "--disable-background-networking", "--disable-component-update",
               "--disable-sync", "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.7.*",
-              "--user-data-dir=" + home.File("profile"), "--dump-dom", url});
-  ChildProcess chromium(env, home.File("dom"));
-  for (int i = 0; i < 300 && chromium.running(); ++i) usleep(100000);
-  chromium.Stop();
-  std::string dom = ReadFile(home.File("dom"));
+              "--user-data-dir=" + home + "/profile", "--dump-dom", url});
+  {
+    ChildProcess chromium(env, home + "/dom");
+    for (int i = 0; i < 300 && chromium.running(); ++i) usleep(100000);
+  }
+  std::ifstream file(home + "/dom");
+  std::string dom((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   size_t at = dom.find("REMOTE_ADDR = ");
   return at == std::string::npos ? "" : dom.substr(at + 14, dom.find('\n', at) - at - 14);
 }
@@ -40,20 +44,21 @@ TEST(RealBrowser, FollowsApplyOnGnomeAndKde) {
   if (FindProgram("chromium").empty() || !GnomeProxySchemaInstalled()) {
     GTEST_SKIP() << "chromium and gsettings-desktop-schemas are needed (make test installs them)";
   }
-  TempFolder folder;
-  RunningServer judge = StartJudge(folder, "127.0.7.41");
-  std::ofstream(folder.File("judge-only")) << "^127\\.0\\.7\\.41$\n";  // all the proxy may reach
+  TempDir folder;
+  std::unique_ptr<judge::JudgeServer> judge = StartJudge("127.0.7.41");
+  std::ofstream(folder / "judge-only") << "^127\\.0\\.7\\.41$\n";  // all the proxy may reach
   RunningServer proxy = StartTinyproxy(
       folder, "127.0.7.42", "127.0.7.43",
-      "Filter \"" + folder.File("judge-only") + "\"\nFilterDefaultDeny Yes\nFilterExtended Yes");
-  ASSERT_TRUE(judge && proxy) << ReadFile(judge.log) << ReadFile(proxy.log);
+      "Filter \"" + (folder / "judge-only") + "\"\nFilterDefaultDeny Yes\nFilterExtended Yes");
+  ASSERT_TRUE(judge && proxy);
   for (const char* desktop : {"GNOME", "KDE"}) {
-    TempFolder home;
-    std::string keyfile = home.File(".config/glib-2.0/settings/keyfile");
+    std::string home = folder / desktop;
+    std::filesystem::create_directories(home);
+    std::string keyfile = home + "/.config/glib-2.0/settings/keyfile";
     GSettingsBackend* backend = g_keyfile_settings_backend_new(keyfile.c_str(), "/", nullptr);
     GSettingsConnectionProxy gnome("", backend);
     g_object_unref(backend);
-    KioslavercConnectionProxy kde(home.File(".config/kioslaverc"));  // where Chromium reads it
+    KioslavercConnectionProxy kde(home + "/.config/kioslaverc");  // where Chromium reads it
     ConnectionProxyComponent& settings =
         std::string(desktop) == "KDE" ? static_cast<ConnectionProxyComponent&>(kde) : gnome;
     std::vector<std::string> env = {std::string("XDG_CURRENT_DESKTOP=") + desktop,
@@ -64,7 +69,7 @@ TEST(RealBrowser, FollowsApplyOnGnomeAndKde) {
     fields.bypass = "<-loopback>";  // Chromium would otherwise go straight to loopback
     for (std::string seen_as : {"127.0.7.43", "127.0.0.1"}) {  // through the proxy, then direct
       WriteProxySettings(settings, fields);
-      EXPECT_EQ(SeenByTheJudge(home, env, "http://" + judge.proxy() + "/"), seen_as) << desktop;
+      EXPECT_EQ(SeenByTheJudge(home, env, "http://127.0.7.41:" + std::to_string(judge->port()) + "/"), seen_as) << desktop;
       fields.proxy = CheckState::Unchecked;
     }
   }
