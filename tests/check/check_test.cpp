@@ -12,7 +12,6 @@
 #include "fakes/fake_resolver.h"
 #include "fakes/memory_settings_store.h"
 #include "fakes/temp_dir.h"
-#include "platform/posix/ucontext_fibers.h"
 #include "proxylist/atomic_file.h"
 
 namespace quillet::check {
@@ -93,7 +92,7 @@ class CheckRunTest : public ::testing::Test {
   testing::FakeHttpClient http_;
   testing::FakePinger pinger_;
   testing::ScriptedCheckIo io_{http_, pinger_};
-  testing::ScriptedParallelBackend backend_{io_, [] { return std::make_unique<UcontextFibers>(); }};
+  testing::ScriptedParallelBackend backend_{io_};
   CheckOptions options_;
   std::ostringstream err_;
 };

@@ -9,6 +9,7 @@
 #include "platform/posix/curl_http_client.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
+#include "platform/posix/posix_parallel_backend.h"
 #include "verify/socket_layer.h"
 #include "verify/verify_command.h"
 
@@ -62,10 +63,9 @@ class RealProxiesTest : public ::testing::Test {
     list_.SetSelectionEndRow(list_.LastRow());
     list_.SetSelectionEndCol(kColCol);
     app_.SelectedLines = Split(Trim(list_.SelectedText()), "\r");
-    InPlaceRowRunner runner;
-    VerifyServices services{services_, runner, [](const std::string&) {}, "Quillet",
+    VerifyServices services{backend_, [](const std::string&) {}, "Quillet",
                             [] { return std::string("now"); }};
-    VerifyCommand({list_, app_, ui_}, services);
+    VerifyToEnd({list_, app_, ui_}, services, 1);
   }
 
   // The judge page fetched straight through the proxy, to see what the judge saw.
@@ -77,10 +77,8 @@ class RealProxiesTest : public ::testing::Test {
   TempFolder folder_;
   RunningServer judge_;
   CurlHttpClient http_;
-  IcmpPinger pinger_;
   GetAddrInfoResolver resolver_;
-  RowCheckServices services_{
-      http_, pinger_, [this](const std::string& name) { return NameToAddress(resolver_, name); }};
+  PosixParallelBackend backend_{resolver_};
   ProxyList list_;
   AppSettings app_;
   FakeUserInterface ui_;

@@ -84,17 +84,15 @@ class ScriptedCheckIo : public CheckIo {
   std::vector<End> pending_;
 };
 
-// A backend whose I/O is a ScriptedCheckIo owned by the test, with the test's fibers and an
-// open-files limit of its choosing.
+// A backend whose I/O is a ScriptedCheckIo owned by the test, with an open-files limit of its
+// choosing.
 class ScriptedParallelBackend : public ParallelBackend {
  public:
-  ScriptedParallelBackend(CheckIo& io, std::function<std::unique_ptr<FiberFactory>()> fibers)
-      : io_(io), fibers_(std::move(fibers)) {}
+  explicit ScriptedParallelBackend(CheckIo& io) : io_(io) {}
 
   uint64_t files_limit = 1 << 20;
 
   std::unique_ptr<CheckIo> MakeIo() override { return std::make_unique<Forward>(io_); }
-  std::unique_ptr<FiberFactory> MakeFibers() override { return fibers_(); }
   uint64_t RaiseOpenFiles(uint64_t wanted) override { return std::min(wanted, files_limit); }
 
  private:
@@ -116,7 +114,6 @@ class ScriptedParallelBackend : public ParallelBackend {
   };
 
   CheckIo& io_;
-  std::function<std::unique_ptr<FiberFactory>()> fibers_;
 };
 
 }  // namespace quillet::testing
