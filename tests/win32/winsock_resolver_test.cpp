@@ -12,21 +12,6 @@ namespace {
 // asking anyone (a label may hold at most 63 characters): no query leaves the machine.
 const std::string kUnaskableName = std::string(70, 'q') + ".invalid";
 
-TEST(WinsockResolver, grantsVersionOneOneAndReleasesOncePerStartUp) {
-  WinsockResolver resolver;
-  testing::FakeUserInterface ui;
-  SocketStartup granted = resolver.Startup();
-  EXPECT_EQ(granted.result, 0);
-  EXPECT_EQ(granted.major, 1);
-  EXPECT_EQ(granted.minor, 1);
-  ASSERT_TRUE(StartSockets(resolver, ui)) << ui.last_message();  // a second, nested start-up
-  StopSockets(resolver, ui);
-  StopSockets(resolver, ui);
-  EXPECT_TRUE(ui.messages.empty()) << ui.last_message();
-  StopSockets(resolver, ui);  // one release too many
-  EXPECT_EQ(ui.last_message(), "Socket error -1 occurred in Cleanup ");
-}
-
 TEST(WinsockResolver, namesAndAddressesOfTheLoopbackHost) {
   WinsockResolver resolver;
   testing::FakeUserInterface ui;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 namespace quillet {
 namespace {
@@ -118,7 +119,11 @@ bool IcmpMultiplexer::Open() {
       raw_ = true;
     }
   }
-  for (int fd : sockets_) loop_.Watch(fd, EPOLLIN, this);
+  for (int fd : sockets_) {
+    if (!loop_.Watch(fd, EPOLLIN, this)) {
+      throw std::system_error(errno, std::generic_category(), "epoll_ctl (ICMP socket)");
+    }
+  }
   return !sockets_.empty();
 }
 

@@ -14,7 +14,11 @@ namespace quillet {
 LookupPool::LookupPool(EpollLoop& loop, Resolver& resolver, size_t threads)
     : loop_(loop), resolver_(resolver), wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   if (wake_fd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
-  loop_.Watch(wake_fd_, EPOLLIN, this);
+  if (!loop_.Watch(wake_fd_, EPOLLIN, this)) {
+    int error = errno;
+    close(wake_fd_);
+    throw std::system_error(error, std::generic_category(), "epoll_ctl (look-up answers)");
+  }
   pool_ = std::make_unique<BlockingPool>(threads, [fd = wake_fd_] {
     uint64_t one = 1;
     if (write(fd, &one, sizeof one) < 0) {
