@@ -54,22 +54,30 @@ void EpollLoop::Unwatch(int fd) {
   epoll_ctl(epoll_, EPOLL_CTL_DEL, fd, nullptr);
 }
 
+// Everything that is ready is handled before the wait returns, not only the first batch: the
+// callers expire their deadlines right after, and a reply that is already here must count.
 void EpollLoop::Wait(int timeout_ms) {
-  epoll_event events[256];
-  int ready = epoll_wait(epoll_, events, 256, timeout_ms);
-  if (ready < 0 && errno != EINTR) {
-    throw std::system_error(errno, std::generic_category(), "epoll_wait");
+  constexpr int kBatch = 256;
+  epoll_event events[kBatch];
+  int ready = epoll_wait(epoll_, events, kBatch, timeout_ms);
+  for (;;) {
+    if (ready < 0 && errno != EINTR) {
+      throw std::system_error(errno, std::generic_category(), "epoll_wait");
+    }
+    for (int i = 0; i < ready; ++i) Dispatch(events[i]);
+    if (ready < kBatch) return;
+    ready = epoll_wait(epoll_, events, kBatch, 0);
   }
-  for (int i = 0; i < ready; ++i) {
-    int fd = static_cast<int>(events[i].data.u64 & 0xFFFFFFFFu);
-    auto registration = static_cast<uint32_t>(events[i].data.u64 >> 32);
-    // An earlier handler of this round may have stopped watching it, or closed it and let the
-    // number be watched again for another socket.
-    if (static_cast<size_t>(fd) >= entries_.size()) continue;
-    Entry& entry = entries_[static_cast<size_t>(fd)];
-    if (entry.watcher && entry.registration == registration)
-      entry.watcher->OnReady(fd, events[i].events);
-  }
+}
+
+void EpollLoop::Dispatch(const epoll_event& event) {
+  int fd = static_cast<int>(event.data.u64 & 0xFFFFFFFFu);
+  auto registration = static_cast<uint32_t>(event.data.u64 >> 32);
+  // An earlier handler of this round may have stopped watching it, or closed it and let the
+  // number be watched again for another socket.
+  if (static_cast<size_t>(fd) >= entries_.size()) return;
+  Entry& entry = entries_[static_cast<size_t>(fd)];
+  if (entry.watcher && entry.registration == registration) entry.watcher->OnReady(fd, event.events);
 }
 
 }  // namespace quillet

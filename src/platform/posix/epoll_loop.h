@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+struct epoll_event;
+
 namespace quillet {
 
 class EpollLoop {
@@ -32,6 +34,8 @@ class EpollLoop {
     Watcher* watcher = nullptr;
     uint32_t registration = 0;
   };
+
+  void Dispatch(const epoll_event& event);
 
   int epoll_ = -1;
   uint32_t next_registration_ = 0;
