@@ -26,20 +26,5 @@ TEST(WinsockResolver, namesAndAddressesOfTheLoopbackHost) {
   EXPECT_EQ(resolver.HostName("127.0.0.1.5"), std::nullopt);
 }
 
-TEST(WinsockResolver, localAddressIsTheLastOfTheHostsAddresses) {
-  WinsockResolver resolver;
-  testing::FakeUserInterface ui;
-  int error = -1;
-  std::optional<std::string> name = resolver.LocalHostName(error);
-  ASSERT_TRUE(name.has_value()) << "gethostname failed with " << error;
-  EXPECT_EQ(error, 0);
-  auto addresses = resolver.HostAddresses(*name);
-  ASSERT_TRUE(addresses.has_value() && !addresses->empty()) << *name;
-  std::string own = LocalAddress(resolver, ui);
-  EXPECT_TRUE(ui.messages.empty()) << ui.last_message();
-  EXPECT_EQ(own, addresses->back());
-  EXPECT_TRUE(ParseAddress(own).has_value()) << own;
-}
-
 }  // namespace
 }  // namespace quillet
