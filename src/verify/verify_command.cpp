@@ -1,6 +1,7 @@
 #include "verify/verify_command.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "app/error_report.h"
 #include "core/text.h"
@@ -12,6 +13,10 @@ namespace quillet {
 namespace {
 
 constexpr Color kBlack = Rgb(0, 0, 0);
+
+// The most one turn of the run keeps the window busy; what is left waits for the next turn, so
+// the window answers a click soon even while a thousand rows end at once.
+constexpr auto kTurnBudget = std::chrono::milliseconds(8);
 
 void SelectWholeRow(ProxyList& list, int row) {
   list.SetCurrentRow(row);
@@ -94,13 +99,19 @@ bool VerifyRun::Pump(int wait_ms) {
   if (pumping_) return true;
   pumping_ = true;
   bool completed = RunGuarded(window_.ui, tags::kVerify, [&] {
-    for (RowEvent& event : run_->Take(wait_ms)) {
-      if (!window_.settings.Verifying) break;
+    for (RowEvent& event : run_->Take(to_show_.empty() ? wait_ms : 0)) {
+      to_show_.push_back(std::move(event));
+    }
+    auto turn_ends = std::chrono::steady_clock::now() + kTurnBudget;
+    while (!to_show_.empty() && window_.settings.Verifying &&
+           std::chrono::steady_clock::now() < turn_ends) {
+      RowEvent event = std::move(to_show_.front());
+      to_show_.pop_front();
       Show(event);
     }
     if (!window_.settings.Verifying) return Cancel();
     if (std::exception_ptr failure = run_->Failure()) std::rethrow_exception(failure);
-    if (finished_ < queued_) return;
+    if (finished_ < queued_ || !to_show_.empty()) return;
     if (failure_) std::rethrow_exception(failure_);
     Finish();
   });

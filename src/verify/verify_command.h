@@ -3,6 +3,7 @@
 // Secure, Ping and Verified, paints each row, shows the progress in the window title, and lets
 // the user cancel with a click on the grid. The checks run on the engine, away from the window;
 // the window hands the run its turn (Pump) from its own event loop and never waits in between.
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -67,6 +68,7 @@ class VerifyRun {
   size_t finished_ = 0;
   std::exception_ptr failure_;  // of the last queued line, raised once the others have ended
   std::unique_ptr<BackgroundRun> run_;
+  std::deque<RowEvent> to_show_;  // taken from the engine, not yet shown
   bool pumping_ = false;
   bool over_ = false;
 };
