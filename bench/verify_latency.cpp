@@ -19,14 +19,11 @@
 #include "app/proxy_fields.h"
 #include "bench_child.h"
 #include "core/text.h"
-#include "platform/posix/curl_http_client.h"
 #include "platform/posix/getaddrinfo_resolver.h"
-#include "platform/posix/icmp_pinger.h"
 #include "platform/posix/posix_parallel_backend.h"
 #include "proxylist/grid_mouse.h"
 #include "proxylist/list_file.h"
-#include "verify/parallel_verify.h"
-#include "verify/socket_layer.h"
+#include "verify/verify_command.h"
 
 namespace {
 
@@ -109,17 +106,9 @@ int main(int argc, char** argv) {
 
   quillet::GetAddrInfoResolver resolver;
   quillet::PosixParallelBackend backend(resolver);
-  quillet::InPlaceRowRunner runner;
-  quillet::CurlHttpClient http;
-  quillet::IcmpPinger pinger;
-  // Used only when the run is one row at a time.
-  quillet::RowCheckServices one_at_a_time{http, pinger, [&](const std::string& name) {
-                                            return quillet::NameToAddress(resolver, name);
-                                          }};
   std::string caption;
-  quillet::VerifyServices services{one_at_a_time, runner,
-                                   [&](const std::string& text) { caption = text; }, "Quillet",
-                                   [] { return std::string("now"); }};
+  quillet::VerifyServices services{backend, [&](const std::string& text) { caption = text; },
+                                   "Quillet", [] { return std::string("now"); }};
   std::thread clicker([&] {
     std::mt19937 random(1);
     std::uniform_int_distribution<int> pause(100, 400);
@@ -132,7 +121,12 @@ int main(int argc, char** argv) {
     }
   });
   auto start = Clock::now();
-  quillet::VerifyRows(window, services, &backend, parallel);
+  {
+    // The window's event loop: the run's turn, then the window's events, as the timer of the
+    // main window gives them.
+    quillet::VerifyRun run(window, services, parallel);
+    while (run.Pump(10)) ui.ProcessPendingEvents();
+  }
   double run_ms = Ms(Clock::now() - start);
   clicker.join();
   int checked = 0;

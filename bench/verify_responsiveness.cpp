@@ -17,12 +17,12 @@
 
 #include "core/text.h"
 #include "fakes/loopback_server.h"
-#include "platform/posix/curl_http_client.h"
+#include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
+#include "platform/posix/posix_parallel_backend.h"
 #include "proxylist/grid_mouse.h"
 #include "ui/list_grid_view.h"
 #include "ui/proxy_table_model.h"
-#include "ui/qt_row_runner.h"
 #include "ui/qt_user_interface.h"
 #include "verify/verify_command.h"
 
@@ -116,18 +116,17 @@ int main(int argc, char** argv) {
   clicker.start(kClickEveryMs);
   watcher.start(1);
 
-  CurlHttpClient http;
-  IcmpPinger pinger;
-  RowCheckServices checks{http, pinger, [](const std::string&) { return std::string(); }};
-  QtRowRunner runner;
+  GetAddrInfoResolver resolver;
+  PosixParallelBackend backend(resolver);
   VerifyServices services{
-      checks, runner,
-      [&](const std::string& text) { grid.setWindowTitle(QString::fromStdString(text)); },
+      backend, [&](const std::string& text) { grid.setWindowTitle(QString::fromStdString(text)); },
       "Quillet", [] { return std::string("now"); }};
-  QTimer::singleShot(0, [&] {
-    VerifyCommand(window, services);
-    app.quit();
+  VerifyRun run(window, services, 1);
+  QTimer pump;
+  QObject::connect(&pump, &QTimer::timeout, [&] {
+    if (!run.Pump(0)) app.quit();
   });
+  pump.start(10);
   app.exec();
 
   qint64 worst = 0, worst_hole = 0;

@@ -10,9 +10,9 @@
 #include "core/text.h"
 #include "proxylist/list_file.h"
 #include "verify/http_probe.h"
-#include "verify/parallel_engine.h"
 #include "verify/probe_settings.h"
 #include "verify/socket_layer.h"
+#include "verify/verify_engine.h"
 
 namespace quillet::check {
 namespace {
@@ -100,8 +100,7 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
     if (!limit_message.empty()) err << "quillet-check: " << limit_message << "\n";
 
     auto io = env.backend.MakeIo();
-    auto fibers = env.backend.MakeFibers();
-    ParallelEngine engine(*io, *fibers, ProbeSettings::From(settings), jobs);
+    VerifyEngine engine(*io, ProbeSettings::From(settings), jobs);
     for (int row = first; row <= last; ++row) {
       const auto& cells = list.Row(row).cells;
       engine.Add(static_cast<size_t>(row), std::vector<std::string>(cells.begin(), cells.end()));
@@ -112,7 +111,8 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
         engine.Cancel();
         throw Failure{kExitInterrupted, "interrupted; the list file is unchanged"};
       }
-      for (RowDone& done : engine.Step(kStepMs)) {
+      for (RowEvent& done : engine.Step(kStepMs)) {
+        if (done.started) continue;
         ++finished;
         int row = static_cast<int>(done.index);
         RowCheckOutcome& outcome = done.outcome;
@@ -123,7 +123,6 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
           report.exit_code = kExitFailed;
           continue;
         }
-        if (outcome.skipped) continue;
         list.SetText(row, kColStatus, outcome.status);
         list.SetText(row, kColSecure, outcome.secure);
         list.SetText(row, kColPing, outcome.ping);

@@ -37,7 +37,7 @@ struct Platform {
   std::unique_ptr<ToolbarShortcut> toolbar_shortcut;
   std::unique_ptr<HttpClient> http;
   std::unique_ptr<Pinger> pinger;
-  std::unique_ptr<ParallelBackend> parallel;  // null where many checks at once are not available
+  std::unique_ptr<ParallelBackend> parallel;  // the proxy checks of every Verify run
 };
 
 std::unique_ptr<Platform> MakePlatform();

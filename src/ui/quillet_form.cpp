@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 
 #include "app/error_report.h"
 #include "app/main_window_texts.h"
@@ -20,15 +21,16 @@
 #include "ui/edge_panel.h"
 #include "ui/list_panel.h"
 #include "ui/proxy_panel.h"
-#include "ui/qt_row_runner.h"
 #include "ui/qu_settings.h"
 #include "ui/shell_document_launcher.h"
 #include "verify/http_probe.h"
-#include "verify/parallel_verify.h"
 #include "verify/socket_layer.h"
 
 namespace quillet {
 namespace {
+
+// How often a verification run is given its turn on the window's thread.
+constexpr int kVerifyPumpMs = 10;
 
 // Size and position of the window between runs, beside the program's settings.
 QSettings WindowSettings() {
@@ -119,20 +121,33 @@ void QuilletForm::ShowListOnlyView() {
   lblNotIE_->show();
 }
 
+// One run at a time: a run that the grid's cancel handler has stopped ends here before the next
+// one starts; a run still going refuses the second.
 void QuilletForm::Verify() {
-  Resolver& resolver = *platform_.resolver;
-  RowCheckServices checks{*platform_.http, *platform_.pinger, [&resolver](const std::string& name) {
-                            return NameToAddress(resolver, name);
-                          }};
-  QtRowRunner runner;
-  VerifyServices services{checks, runner,
+  if (verify_run_) {
+    if (verify_run_->Pump(0)) return;
+    verify_run_.reset();
+  }
+  VerifyServices services{*platform_.parallel,
                           [this](const std::string& text) { setWindowTitle(ToQt(text)); },
                           base_caption_,
                           [] {
                             return FromQt(QLocale::system().toString(QDateTime::currentDateTime(),
                                                                      QLocale::ShortFormat));
                           }};
-  VerifyRows({list_, settings_, ui_}, services, platform_.parallel.get(), settings_.Parallel);
+  verify_run_ = std::make_unique<VerifyRun>(ListWindow{list_, settings_, ui_}, std::move(services),
+                                            settings_.Parallel);
+  if (!verify_pump_) {
+    verify_pump_ = new QTimer(this);
+    connect(verify_pump_, &QTimer::timeout, this, &QuilletForm::PumpVerifyRun);
+  }
+  verify_pump_->start(kVerifyPumpMs);
+}
+
+void QuilletForm::PumpVerifyRun() {
+  if (verify_run_ && verify_run_->Pump(0)) return;
+  verify_pump_->stop();
+  verify_run_.reset();
 }
 
 void QuilletForm::OnExit() {

@@ -7,9 +7,11 @@
 #include "proxylist/document_launcher.h"
 #include "proxylist/proxy_list.h"
 #include "ui/qt_user_interface.h"
+#include "verify/verify_command.h"
 #include "verify/yielding_resolver.h"
 
 class QLabel;
+class QTimer;
 
 namespace quillet {
 
@@ -36,6 +38,7 @@ class QuilletForm : public QMainWindow {
   void Load();
   void ShowListOnlyView();
   void Verify();
+  void PumpVerifyRun();
   void OnExit();
   void OnSettings();
   void OpenWebPage(const char* address, const char* tag);
@@ -54,6 +57,8 @@ class QuilletForm : public QMainWindow {
   ListPanel* list_panel_ = nullptr;
   QLabel* lblNotIE_ = nullptr;
   std::string base_caption_;
+  std::unique_ptr<VerifyRun> verify_run_;
+  QTimer* verify_pump_ = nullptr;
   bool ending_ = false;
 };
 

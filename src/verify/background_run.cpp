@@ -4,7 +4,7 @@ namespace quillet {
 namespace {
 
 // How long the engine's thread waits on its loop before it looks for a cancel again.
-constexpr int kStepMs = 20;
+constexpr int kStepMs = 10;
 
 }  // namespace
 
@@ -18,30 +18,38 @@ BackgroundRun::~BackgroundRun() {
   Cancel();
 }
 
+void BackgroundRun::Hand(std::vector<RowEvent> events) {
+  if (events.empty()) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (RowEvent& event : events) ready_.push_back(std::move(event));
+  handed_.notify_one();
+}
+
 void BackgroundRun::Run(ParallelBackend& backend, ProbeSettings settings, int jobs, Rows rows) {
-  auto io = backend.MakeIo();
-  auto fibers = backend.MakeFibers();
-  ParallelEngine engine(*io, *fibers, settings, jobs);
-  for (auto& [index, cells] : rows) engine.Add(index, std::move(cells));
-  while (!engine.Done()) {
-    if (cancel_) {
-      engine.Cancel();
-      break;
-    }
-    std::vector<RowDone> done = engine.Step(kStepMs);
-    if (done.empty()) continue;
+  try {
+    auto io = backend.MakeIo();
+    VerifyEngine engine(*io, settings, jobs);
+    for (auto& [index, cells] : rows) engine.Add(index, std::move(cells));
+    while (!engine.Done() && !cancel_) Hand(engine.Step(kStepMs));
+  } catch (...) {
     std::lock_guard<std::mutex> lock(mutex_);
-    for (RowDone& row : done) ready_.push_back(std::move(row));
-    finished_.notify_one();
+    failure_ = std::current_exception();
+    handed_.notify_one();
   }
 }
 
-std::vector<RowDone> BackgroundRun::Take(int wait_ms) {
+std::vector<RowEvent> BackgroundRun::Take(int wait_ms) {
   std::unique_lock<std::mutex> lock(mutex_);
-  finished_.wait_for(lock, std::chrono::milliseconds(wait_ms), [this] { return !ready_.empty(); });
-  std::vector<RowDone> rows;
-  rows.swap(ready_);
-  return rows;
+  handed_.wait_for(lock, std::chrono::milliseconds(wait_ms),
+                   [this] { return !ready_.empty() || failure_; });
+  std::vector<RowEvent> events;
+  events.swap(ready_);
+  return events;
+}
+
+std::exception_ptr BackgroundRun::Failure() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return failure_;
 }
 
 void BackgroundRun::Cancel() {

@@ -1,15 +1,16 @@
 #pragma once
-// A parallel run on a thread of its own: the engine, its event loop and its fibers live there,
-// and the rows that finish are handed to the window's thread, which never waits on the network.
+// A run of the engine on a thread of its own: the engine and its event loop live there, and what
+// happens to the rows is handed to the window's thread, which never waits on the network.
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "verify/parallel_backend.h"
-#include "verify/parallel_engine.h"
+#include "verify/verify_engine.h"
 
 namespace quillet {
 
@@ -23,17 +24,22 @@ class BackgroundRun {
   BackgroundRun(const BackgroundRun&) = delete;
   BackgroundRun& operator=(const BackgroundRun&) = delete;
 
-  // The rows finished since the last call; waits at most `wait_ms` when there are none yet.
-  std::vector<RowDone> Take(int wait_ms);
-  // No further row starts, the rows in flight are dropped; returns once the thread has ended.
+  // What happened since the last call; waits at most `wait_ms` when nothing has yet.
+  std::vector<RowEvent> Take(int wait_ms);
+  // The failure that ended the engine (its loop or its resources), if any.
+  std::exception_ptr Failure();
+  // No further row starts, the rows in flight are dropped. Returns within one step of the
+  // engine: nothing it waits for (a fetch, an echo, a look-up) is waited for to its end.
   void Cancel();
 
  private:
   void Run(ParallelBackend& backend, ProbeSettings settings, int jobs, Rows rows);
+  void Hand(std::vector<RowEvent> events);
 
   std::mutex mutex_;
-  std::condition_variable finished_;
-  std::vector<RowDone> ready_;
+  std::condition_variable handed_;
+  std::vector<RowEvent> ready_;
+  std::exception_ptr failure_;
   std::atomic<bool> cancel_{false};
   std::thread thread_;
 };

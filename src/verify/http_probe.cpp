@@ -50,9 +50,10 @@ void SetTestPage(UserInterface& ui, AppSettings& settings, std::string& url) {
   }
 }
 
-std::string HttpGetViaProxy(UserInterface& ui, HttpClient& client, std::string& proxy,
-                            const std::string& host, const std::string& path, int32_t timeout_ms) {
-  std::string result;
+std::optional<HttpRequest> TestPageRequest(UserInterface& ui, std::string& proxy,
+                                           const std::string& host, const std::string& path,
+                                           int32_t timeout_ms) {
+  std::optional<HttpRequest> made;
   RunGuarded(ui, tags::kHttpGetViaProxy, [&] {
     HttpRequest request;
     request.host = host;
@@ -66,13 +67,32 @@ std::string HttpGetViaProxy(UserInterface& ui, HttpClient& client, std::string& 
     request.path = path;
     request.timeout_ms = timeout_ms;
     proxy = "--";
-    HttpReply reply = client.Get(request);
-    if (reply.status == kHttpOk) {
-      result = Left(reply.body, kFirstBlockBytes);
-    } else if (reply.status != 0) {
-      proxy = std::to_string(reply.status);
-    }
+    made = std::move(request);
   });
+  return made;
+}
+
+std::string TestPageText(const HttpReply& reply, std::string& proxy) {
+  if (reply.status == kHttpOk) return Left(reply.body, kFirstBlockBytes);
+  if (reply.status != 0) proxy = std::to_string(reply.status);
+  return "";
+}
+
+std::string HttpGetViaProxy(UserInterface& ui, HttpClient& client, std::string& proxy,
+                            const std::string& host, const std::string& path, int32_t timeout_ms) {
+  std::optional<HttpRequest> request = TestPageRequest(ui, proxy, host, path, timeout_ms);
+  if (!request) return "";
+  std::string result;
+  RunGuarded(ui, tags::kHttpGetViaProxy,
+             [&] { result = TestPageText(client.Get(*request), proxy); });
+  return result;
+}
+
+ProbeResult JudgePage(const std::string& text, const ProbeSettings& settings) {
+  ProbeResult result;
+  result.Answered = !text.empty();
+  result.Anonymous = !Occurs(text, settings.OwnAddress());
+  result.NoSearchText = !Occurs(text, settings.SearchText);
   return result;
 }
 
@@ -80,11 +100,9 @@ ProbeResult ProbeProxy(UserInterface& ui, HttpClient& client, const ProbeSetting
                        std::string& proxy) {
   ProbeResult result;
   RunGuarded(ui, tags::kProbeProxy, [&] {
-    std::string text = HttpGetViaProxy(ui, client, proxy, settings.TestHost, settings.TestPath,
-                                       settings.TestTimeoutMs);
-    result.Answered = !text.empty();
-    result.Anonymous = !Occurs(text, settings.OwnAddress());
-    result.NoSearchText = !Occurs(text, settings.SearchText);
+    result = JudgePage(HttpGetViaProxy(ui, client, proxy, settings.TestHost, settings.TestPath,
+                                       settings.TestTimeoutMs),
+                       settings);
   });
   return result;
 }

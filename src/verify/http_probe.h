@@ -1,5 +1,6 @@
 #pragma once
 // The test-page fetch through a proxy and its judgement.
+#include <optional>
 #include <string>
 
 #include "app/app_settings.h"
@@ -20,11 +21,22 @@ void SetTestPage(UserInterface& ui, AppSettings& settings, std::string& url);
 std::string HttpGetViaProxy(UserInterface& ui, HttpClient& client, std::string& proxy,
                             const std::string& host, const std::string& path, int32_t timeout_ms);
 
+// The request HttpGetViaProxy makes, without making it: empty when nothing is to be fetched (a
+// proxy text without ":", or a bad port reported under "F6"); `proxy` is then as it would be.
+std::optional<HttpRequest> TestPageRequest(UserInterface& ui, std::string& proxy,
+                                           const std::string& host, const std::string& path,
+                                           int32_t timeout_ms);
+// The text HttpGetViaProxy gives for `reply`, setting `proxy` to a status code other than 200.
+std::string TestPageText(const HttpReply& reply, std::string& proxy);
+
 struct ProbeResult {
   bool Answered = false;      // the test page came back with a non-empty body
   bool Anonymous = false;     // the own address does not occur in the page
   bool NoSearchText = false;  // the search text does not occur in the page
 };
+
+// Judges the text of a test page (searches ignore letter case).
+ProbeResult JudgePage(const std::string& text, const ProbeSettings& settings);
 
 // Fetches the test page through `proxy` and judges the text (searches ignore letter case).
 ProbeResult ProbeProxy(UserInterface& ui, HttpClient& client, const ProbeSettings& settings,

@@ -1,21 +1,19 @@
 #pragma once
-// What a run with many rows in flight needs from the platform: the event-driven I/O, fibers,
-// and enough open files.
+// What a verification run needs from the platform: the event-driven I/O of the checks, and
+// enough open files for the rows in flight.
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "verify/check_io.h"
-#include "verify/fibers.h"
 
 namespace quillet {
 
 class ParallelBackend {
  public:
   virtual ~ParallelBackend() = default;
-  // The I/O and the fibers belong to the thread that makes them and must be used on it only.
+  // The I/O belongs to the thread that makes it and must be used on it only.
   virtual std::unique_ptr<CheckIo> MakeIo() = 0;
-  virtual std::unique_ptr<FiberFactory> MakeFibers() = 0;
   // Raises the limit of open files towards `wanted` as far as the system allows; answers the
   // limit now in force.
   virtual uint64_t RaiseOpenFiles(uint64_t wanted) = 0;

@@ -7,8 +7,7 @@ int32_t PingHost(Pinger& pinger, const std::string& address, const std::string& 
                  EchoReply& reply, int32_t timeout_ms) {
   std::optional<uint32_t> value = ParseAddress(address);
   if (!value) return kPingBadAddress;
-  if (!pinger.Echo(*value, payload, timeout_ms, reply)) return kPingNoChannel;
-  return static_cast<int32_t>(reply.status);
+  return EchoStatus(pinger.Echo(*value, payload, timeout_ms, reply), reply);
 }
 
 }  // namespace quillet

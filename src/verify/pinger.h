@@ -50,6 +50,11 @@ inline constexpr int32_t kPingNoChannel = 1;
 // One echo to the dotted address `address`: 0 when a reply arrived (round_trip_ms valid),
 // kPingBadAddress for text that is not an address, kPingNoChannel when ICMP is not available,
 // otherwise the record's IP status (no reply, time-out, unreachable, ...).
+// The result of an echo that was sent: kPingNoChannel when no channel opened, else the status.
+inline int32_t EchoStatus(bool opened, const EchoReply& reply) {
+  return opened ? static_cast<int32_t>(reply.status) : kPingNoChannel;
+}
+
 int32_t PingHost(Pinger& pinger, const std::string& address, const std::string& payload,
                  EchoReply& reply, int32_t timeout_ms);
 

@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "core/text.h"
 #include "verify/http_probe.h"
+#include "verify/socket_layer.h"
 
 namespace quillet {
 namespace {
@@ -11,8 +12,9 @@ constexpr size_t kServerIp = 1;
 constexpr size_t kServerName = 2;
 
 struct Target {
-  std::string host;  // address, or a name that did not resolve
+  std::string host;  // address, or a name to resolve
   std::string port;
+  bool by_name = false;
 };
 
 // Splits "host:port"; a text without ":" has no port to split off.
@@ -25,8 +27,8 @@ void SplitPort(const std::string& text, Target& target) {
   target.port = text.substr(colon + 1);
 }
 
-// The address to ping and probe: the Server IP, else the Server Name resolved when possible.
-Target TargetOf(const std::vector<std::string>& cells, RowCheckServices& services) {
+// The address to ping and probe: the Server IP, else the Server Name (to be resolved).
+Target TargetOf(const std::vector<std::string>& cells) {
   Target target;
   std::string address = Trim(cells[kServerIp]);
   if (!address.empty()) {
@@ -36,8 +38,7 @@ Target TargetOf(const std::vector<std::string>& cells, RowCheckServices& service
   std::string name = cells.size() > kServerName ? Trim(cells[kServerName]) : "";
   if (name.empty()) return target;
   SplitPort(name, target);
-  std::string resolved = services.name_to_address(target.host);
-  if (!resolved.empty()) target.host = resolved;
+  target.by_name = true;
   return target;
 }
 
@@ -51,45 +52,86 @@ void Judge(const ProbeResult& probe, RowCheckOutcome& outcome) {
   }
 }
 
-void Check(const std::vector<std::string>& cells, const ProbeSettings& settings,
-           RowCheckServices& services, RowCheckOutcome& outcome) {
-  Target target = TargetOf(cells, services);
-  std::string proxy = "--";
-  int32_t ping_status = 0;
+struct EchoAnswer {
+  bool opened = false;
   EchoReply reply;
-  if (LooksLikeAddress(target.host)) {
-    ping_status =
-        PingHost(services.pinger, target.host, kPingPayload, reply, settings.PingTimeoutMs);
-  }
-  ProbeResult probe;
-  if (ping_status == 0) {
-    proxy = target.host + ":" + target.port;
-    probe = ProbeProxy(outcome.messages, services.http, settings, proxy);
-  }
-  outcome.answered = probe.Answered;
-  if (probe.Answered) {
-    Judge(probe, outcome);
-    outcome.ping = std::to_string(reply.round_trip_ms);
-  } else {
-    outcome.status = proxy;
-  }
+};
+
+Awaited<std::string> Lookup(RowWaits waits, const std::string& name) {
+  return {waits.wakeups, [io = &waits.io, name](auto deliver) {
+            io->StartLookup(name, [deliver](std::string address) { deliver(std::move(address)); });
+          }};
+}
+
+Awaited<EchoAnswer> Echo(RowWaits waits, uint32_t address, int32_t timeout_ms) {
+  return {waits.wakeups, [io = &waits.io, address, timeout_ms](auto deliver) {
+            io->StartEcho(address, kPingPayload, timeout_ms,
+                          [deliver](bool opened, const EchoReply& reply) {
+                            deliver(EchoAnswer{opened, reply});
+                          });
+          }};
+}
+
+Awaited<HttpReply> Fetch(RowWaits waits, const HttpRequest& request) {
+  return {waits.wakeups, [io = &waits.io, request](auto deliver) {
+            io->StartGet(request, [deliver](HttpReply reply) { deliver(std::move(reply)); });
+          }};
 }
 
 }  // namespace
 
-RowCheckOutcome CheckRow(const std::vector<std::string>& cells, const ProbeSettings& settings,
-                         RowCheckServices& services) {
-  RowCheckOutcome outcome;
-  if (cells.size() < 2) {
-    outcome.skipped = true;
-    return outcome;
-  }
+bool LineIsCheckable(const std::vector<std::string>& cells) {
+  return cells.size() >= 2;
+}
+
+bool LineFailsAtOnce(const std::vector<std::string>& cells) {
   try {
-    Check(cells, settings, services, outcome);
+    TargetOf(cells);
+    return false;
+  } catch (const RunTimeError&) {
+    return true;
+  }
+}
+
+Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettings& settings,
+                               RowWaits waits) {
+  RowCheckOutcome outcome;
+  try {
+    Target target = TargetOf(cells);
+    if (target.by_name && !waits.cancelled) {
+      std::string resolved = co_await Lookup(waits, target.host);
+      if (!resolved.empty()) target.host = resolved;
+    }
+    std::string proxy = "--";
+    int32_t ping_status = 0;
+    EchoAnswer echo;
+    if (LooksLikeAddress(target.host)) {
+      std::optional<uint32_t> address = ParseAddress(target.host);
+      ping_status = kPingBadAddress;
+      if (address && !waits.cancelled) {
+        echo = co_await Echo(waits, *address, settings.PingTimeoutMs);
+        ping_status = EchoStatus(echo.opened, echo.reply);
+      }
+    }
+    std::string text;
+    if (ping_status == 0) {
+      proxy = target.host + ":" + target.port;
+      std::optional<HttpRequest> request = TestPageRequest(
+          outcome.messages, proxy, settings.TestHost, settings.TestPath, settings.TestTimeoutMs);
+      if (request && !waits.cancelled) text = TestPageText(co_await Fetch(waits, *request), proxy);
+    }
+    ProbeResult probe = JudgePage(text, settings);
+    outcome.answered = probe.Answered;
+    if (probe.Answered) {
+      Judge(probe, outcome);
+      outcome.ping = std::to_string(echo.reply.round_trip_ms);
+    } else {
+      outcome.status = proxy;
+    }
   } catch (...) {
     outcome.failure = std::current_exception();
   }
-  return outcome;
+  co_return outcome;
 }
 
 }  // namespace quillet

@@ -1,30 +1,20 @@
 #pragma once
-// The check of one proxy row: look-up, ping, test-page probe and judgement. It is a unit of its
-// own: it reads only the row's cells and a copy of the settings, touches no window, and gives the
-// cells to write, so that it can run away from the window and many can run at once.
+// The check of one proxy row: look-up, ping, test-page probe and judgement. It reads only the
+// row's cells and a copy of the settings, touches no window, and gives the cells to write. It is
+// a coroutine that waits on the event loop, so one engine runs one row or thousands at once.
 #include <exception>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "proxylist/proxy_row.h"
+#include "verify/check_io.h"
 #include "verify/deferred_user_interface.h"
-#include "verify/http_client.h"
-#include "verify/pinger.h"
 #include "verify/probe_settings.h"
+#include "verify/row_task.h"
 
 namespace quillet {
 
-// What a row check needs from the world. Each may be used from several checks at once.
-struct RowCheckServices {
-  HttpClient& http;
-  Pinger& pinger;
-  // First IPv4 address of a host name as dotted text, empty when the name does not resolve.
-  std::function<std::string(const std::string&)> name_to_address;
-};
-
 struct RowCheckOutcome {
-  bool skipped = false;   // the line had fewer than two cells: nothing is written
   bool answered = false;  // the test page came back through the proxy
   std::string status;     // Status cell: "OK", "--" or an HTTP status code
   std::string secure;     // Secure cell: "Y", "N", "?" or empty
@@ -36,8 +26,22 @@ struct RowCheckOutcome {
   std::exception_ptr failure;
 };
 
-// The cells of a selected line: the line split at tabs (column 0 first, then the nine columns).
-RowCheckOutcome CheckRow(const std::vector<std::string>& cells, const ProbeSettings& settings,
-                         RowCheckServices& services);
+// Whether a line has enough cells to be checked at all; shorter lines are skipped unwritten.
+bool LineIsCheckable(const std::vector<std::string>& cells);
+// Whether the check of a line fails before it waits for anything (an address without a port).
+bool LineFailsAtOnce(const std::vector<std::string>& cells);
+
+// What a row check waits with: the engine's I/O, the list of rows to resume, and whether the
+// run was cancelled (a cancelled check ends at its next step without starting anything).
+struct RowWaits {
+  CheckIo& io;
+  Wakeups& wakeups;
+  const bool& cancelled;
+};
+
+// The cells of a checkable line: the line split at tabs (column 0 first, then the nine columns).
+// A failure is kept in the outcome, never thrown.
+Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettings& settings,
+                               RowWaits waits);
 
 }  // namespace quillet

@@ -1,15 +1,22 @@
 #include "verify/verify_command.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "app/error_report.h"
 #include "core/text.h"
+#include "proxylist/grid_mouse.h"
 #include "proxylist/row_painting.h"
+#include "verify/background_run.h"
 
 namespace quillet {
 namespace {
 
 constexpr Color kBlack = Rgb(0, 0, 0);
+
+// The most one turn of the run keeps the window busy; what is left waits for the next turn, so
+// the window answers a click soon even while a thousand rows end at once.
+constexpr auto kTurnBudget = std::chrono::milliseconds(8);
 
 void SelectWholeRow(ProxyList& list, int row) {
   list.SetCurrentRow(row);
@@ -36,62 +43,168 @@ Color AnsweredBackground(const std::string& col) {
   return PaletteColor(indices.has_back ? indices.back : kPaletteBrightWhite);
 }
 
-// One line of the selection. The row's grid number moves on before the check is waited for,
-// so that a cancel arriving during the wait restores exactly the rows after this one.
-void VerifyLine(ListWindow window, VerifyServices& services, const ProbeSettings& probe,
-                int count) {
-  ProxyList& list = window.list;
-  std::vector<std::string> cells =
-      Split(window.settings.SelectedLines[static_cast<size_t>(list.TopRow)], "\t");
-  if (cells.size() < 2) return;
-  services.set_caption(ScanCaption(list.TopRow + 1, count, ShownAddress(cells)));
-  int row = window.settings.GridRow;
-  ShowRowUnderTest(list, row);
-  SelectWholeRow(list, row);
-  window.settings.GridRow = static_cast<int16_t>(row + 1);
-  RowCheckOutcome outcome =
-      services.runner.Run([&] { return CheckRow(cells, probe, services.checks); });
-  outcome.messages.ReplayOn(window.ui);
-  if (outcome.failure) std::rethrow_exception(outcome.failure);
-  WriteOutcome(window, row, outcome, services.now_text());
-}
-
-void FinishRun(ListWindow window, VerifyServices& services, int count) {
-  ProxyList& list = window.list;
-  window.ui.SetPointer(PointerShape::Default);
-  list.SetFillMode(FillMode::Single);
-  if (count > 1) SelectWholeRow(list, std::min(list.CurrentRow() + 1, list.LastRow()));
-  services.set_caption(services.base_caption);
-  window.settings.ListDirty = true;
-  window.settings.Verifying = false;
+std::string CellOf(const std::vector<std::string>& cells, size_t col) {
+  return col < cells.size() ? Trim(cells[col]) : "";
 }
 
 }  // namespace
 
+VerifyRun::VerifyRun(ListWindow window, VerifyServices services, int jobs)
+    : window_(window), services_(std::move(services)) {
+  if (!RunGuarded(window_.ui, tags::kVerify, [&] { Start(jobs); })) {
+    window_.settings.Verifying = false;
+    over_ = true;
+  }
+}
+
+VerifyRun::~VerifyRun() = default;
+
+// Line i of the selection belongs to the grid rows from the first selected one on, in order; a
+// line too short to check is skipped and takes no row. Lines after the first one whose check
+// fails at once are never started, so the rows written before the failure are the same however
+// many rows run at once.
+void VerifyRun::Start(int jobs) {
+  ProxyList& list = window_.list;
+  window_.ui.SetPointer(PointerShape::Busy);
+  int row = list.FirstSelectedRow();
+  window_.settings.GridRow = row;
+  list.SetFillMode(FillMode::Repeat);
+  list.SetCellBackColor(kMarkColor);
+  window_.settings.Verifying = true;
+  std::string limit_message;
+  jobs_ = FitJobsToOpenFiles(services_.backend, jobs, limit_message);
+  if (!limit_message.empty()) window_.ui.ShowMessage(limit_message, MessageIcon::Exclamation);
+
+  BackgroundRun::Rows work;
+  bool failing_seen = false;
+  for (const std::string& text : window_.settings.SelectedLines) {
+    Line line{Split(text, "\t")};
+    if (LineIsCheckable(line.cells)) {
+      line.row = row++;
+      line.queued = !failing_seen;
+      failing_seen = failing_seen || LineFailsAtOnce(line.cells);
+    }
+    if (line.queued) work.emplace_back(lines_.size(), line.cells);
+    lines_.push_back(std::move(line));
+  }
+  queued_ = work.size();
+  // The grid's cancel handler restores the rows after TopRow; this run restores its own.
+  list.TopRow = static_cast<int32_t>(lines_.size()) - 1;
+  run_ = std::make_unique<BackgroundRun>(services_.backend, ProbeSettings::From(window_.settings),
+                                         jobs_, std::move(work));
+}
+
+bool VerifyRun::Pump(int wait_ms) {
+  if (over_) return false;
+  if (pumping_) return true;
+  pumping_ = true;
+  bool completed = RunGuarded(window_.ui, tags::kVerify, [&] {
+    for (RowEvent& event : run_->Take(to_show_.empty() ? wait_ms : 0)) {
+      to_show_.push_back(std::move(event));
+    }
+    auto turn_ends = std::chrono::steady_clock::now() + kTurnBudget;
+    while (!to_show_.empty() && window_.settings.Verifying &&
+           std::chrono::steady_clock::now() < turn_ends) {
+      RowEvent event = std::move(to_show_.front());
+      to_show_.pop_front();
+      Show(event);
+    }
+    if (!window_.settings.Verifying) return Cancel();
+    if (std::exception_ptr failure = run_->Failure()) std::rethrow_exception(failure);
+    if (finished_ < queued_ || !to_show_.empty()) return;
+    if (failure_) std::rethrow_exception(failure_);
+    Finish();
+  });
+  pumping_ = false;
+  if (!completed) {
+    window_.settings.Verifying = false;
+    over_ = true;
+  }
+  if (over_) run_.reset();
+  return !over_;
+}
+
+void VerifyRun::Show(RowEvent& event) {
+  Line& line = lines_[event.index];
+  if (event.started) {
+    ShowStarted(line, event.index);
+  } else {
+    ShowFinished(line, event);
+  }
+}
+
+void VerifyRun::ShowStarted(const Line& line, size_t index) {
+  ProxyList& list = window_.list;
+  if (jobs_ > 1) return list.SetCellPictureAt(line.row, kColServerIp, CellPicture::Arrow);
+  services_.set_caption(ScanCaption(static_cast<int>(index) + 1, static_cast<int>(lines_.size()),
+                                    ShownAddress(line.cells)));
+  ShowRowUnderTest(list, line.row);
+  SelectWholeRow(list, line.row);
+  window_.settings.GridRow = line.row + 1;
+}
+
+void VerifyRun::ShowFinished(Line& line, RowEvent& event) {
+  event.outcome.messages.ReplayOn(window_.ui);
+  if (!window_.settings.Verifying) return;
+  line.finished = true;
+  ++finished_;
+  if (event.outcome.failure) {
+    failure_ = event.outcome.failure;
+    return;
+  }
+  if (RowStillThere(line)) WriteOutcome(window_, line.row, event.outcome, services_.now_text());
+  if (jobs_ > 1) {
+    services_.set_caption(ScanCaption(static_cast<int>(finished_), static_cast<int>(lines_.size()),
+                                      ShownAddress(line.cells)));
+  }
+}
+
+// A result is written only to the row it was started for.
+bool VerifyRun::RowStillThere(const Line& line) const {
+  const ProxyList& list = window_.list;
+  return line.row <= list.LastRow() &&
+         Trim(list.Text(line.row, kColServerIp)) == CellOf(line.cells, kColServerIp) &&
+         Trim(list.Text(line.row, kColServerName)) == CellOf(line.cells, kColServerName);
+}
+
+// After a cancel: the rows whose check was dropped or never started lose their mark and the
+// pointer picture.
+void VerifyRun::Cancel() {
+  run_.reset();
+  ProxyList& list = window_.list;
+  for (const Line& line : lines_) {
+    if (line.row < 0 || line.finished || !RowStillThere(line)) continue;
+    Color back = RestingBackground(list, line.row);
+    for (int col = 0; col < kColumnCount; ++col) list.SetCellBackColorAt(line.row, col, back);
+    bool ok = EqualsNoCase(list.Text(line.row, kColStatus), "OK");
+    CellPicture picture =
+        ok ? PictureForSecure(list.Text(line.row, kColSecure)) : CellPicture::None;
+    list.SetCellPictureAt(line.row, kColServerIp, picture);
+  }
+  Finish();
+}
+
+void VerifyRun::Finish() {
+  ProxyList& list = window_.list;
+  window_.ui.SetPointer(PointerShape::Default);
+  list.SetFillMode(FillMode::Single);
+  if (lines_.size() > 1) {
+    int last = list.CurrentRow();
+    if (jobs_ > 1) {
+      for (const Line& line : lines_) last = std::max(last, line.row);
+    }
+    SelectWholeRow(list, std::min(last + 1, list.LastRow()));
+  }
+  services_.set_caption(services_.base_caption);
+  list.TopRow = static_cast<int32_t>(lines_.size());
+  window_.settings.ListDirty = true;
+  window_.settings.Verifying = false;
+  over_ = true;
+}
+
 std::string ScanCaption(int index, int count, const std::string& shown) {
   return std::string(kAppTitle) + " scan " + std::to_string(index) + " of " +
          std::to_string(count) + "    (" + shown + ")";
-}
-
-void VerifyCommand(ListWindow window, VerifyServices& services) {
-  bool completed = RunGuarded(window.ui, tags::kVerify, [&] {
-    ProxyList& list = window.list;
-    window.ui.SetPointer(PointerShape::Busy);
-    window.settings.GridRow = static_cast<int16_t>(list.FirstSelectedRow());
-    list.SetFillMode(FillMode::Repeat);
-    list.SetCellBackColor(kMarkColor);
-    int count = static_cast<int>(window.settings.SelectedLines.size());
-    window.settings.Verifying = true;
-    list.TopRow = 0;
-    ProbeSettings probe = ProbeSettings::From(window.settings);
-    while (list.TopRow < count) {
-      VerifyLine(window, services, probe, count);
-      window.ui.ProcessPendingEvents();
-      if (list.TopRow != count) ++list.TopRow;
-    }
-    FinishRun(window, services, count);
-  });
-  if (!completed) window.settings.Verifying = false;
 }
 
 std::string ShownAddress(const std::vector<std::string>& cells) {
@@ -112,6 +225,11 @@ void WriteOutcome(ListWindow window, int row, const RowCheckOutcome& outcome,
   list.SetText(row, kColPing, outcome.ping);
   list.SetText(row, kColVerified, now);
   ColorGridRow(list, row, TextColor(col), back);
+}
+
+void VerifyToEnd(ListWindow window, VerifyServices services, int jobs) {
+  VerifyRun run(window, std::move(services), jobs);
+  while (run.Pump(20)) window.ui.ProcessPendingEvents();
 }
 
 }  // namespace quillet

@@ -1,4 +1,4 @@
-// quillet-check: its command line, its errors, --write and the three output formats.
+// quillet-check: its errors, --write and the three output formats.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,53 +12,10 @@
 #include "fakes/fake_resolver.h"
 #include "fakes/memory_settings_store.h"
 #include "fakes/temp_dir.h"
-#include "platform/posix/ucontext_fibers.h"
 #include "proxylist/atomic_file.h"
 
 namespace quillet::check {
 namespace {
-
-ParsedCommandLine Parse(std::vector<std::string> arguments) {
-  return ParseCommandLine(arguments);
-}
-
-TEST(CheckCommandLine, badArgumentsGiveOneLineAndExitCodeTwo) {
-  for (auto arguments : std::vector<std::vector<std::string>>{{},
-                                                              {"list.txt", "--jobs", "0"},
-                                                              {"list.txt", "--rows", "9-3"},
-                                                              {"list.txt", "--rows", "x"},
-                                                              {"list.txt", "--format", "xml"},
-                                                              {"list.txt", "--timeout", "zero"},
-                                                              {"list.txt", "--bogus"}}) {
-    ParsedCommandLine parsed = Parse(arguments);
-    EXPECT_EQ(parsed.exit_code, 2) << ::testing::PrintToString(arguments);
-    EXPECT_FALSE(parsed.error.empty());
-    EXPECT_EQ(parsed.error.find('\n'), std::string::npos) << parsed.error;
-  }
-  ParsedCommandLine help = Parse({"--help"});
-  EXPECT_EQ(help.exit_code, 0);
-  EXPECT_NE(help.output.find("--ping-timeout"), std::string::npos);
-}
-
-TEST(CheckCommandLine, optionsOverrideAndRangesParse) {
-  ParsedCommandLine parsed =
-      Parse({"l.txt", "-j", "500", "--rows", "3-", "--format", "json", "--timeout", "3",
-             "--ping-timeout", "1000", "--search-text", "REMOTE_ADDR", "--find-ip", "", "-w"});
-  ASSERT_EQ(parsed.exit_code, -1) << parsed.error;
-  const CheckOptions& options = parsed.options;
-  EXPECT_EQ(options.list_file, "l.txt");
-  EXPECT_EQ(options.jobs, 500);
-  EXPECT_EQ(options.first_row, 3);
-  EXPECT_EQ(options.last_row, 0);
-  EXPECT_EQ(options.format, OutputFormat::Json);
-  EXPECT_EQ(options.timeout_s, 3);
-  EXPECT_EQ(options.ping_timeout_ms, 1000);
-  EXPECT_EQ(options.search_text, "REMOTE_ADDR");
-  EXPECT_EQ(options.find_ip, "");  // given empty: the host's own address is used
-  EXPECT_TRUE(options.write);
-  EXPECT_FALSE(options.test_page.has_value());
-  EXPECT_EQ(Parse({"l.txt", "--rows", "7"}).options.last_row, 7);
-}
 
 class CheckRunTest : public ::testing::Test {
  protected:
@@ -93,7 +50,7 @@ class CheckRunTest : public ::testing::Test {
   testing::FakeHttpClient http_;
   testing::FakePinger pinger_;
   testing::ScriptedCheckIo io_{http_, pinger_};
-  testing::ScriptedParallelBackend backend_{io_, [] { return std::make_unique<UcontextFibers>(); }};
+  testing::ScriptedParallelBackend backend_{io_};
   CheckOptions options_;
   std::ostringstream err_;
 };
@@ -109,17 +66,6 @@ TEST_F(CheckRunTest, writeKeepsCommentsAndOrderAndFillsTheResultCells) {
             "127.0.1.2:80\t|\t|\t|NOW\t|\t|OK\t|N\t|7\t|12\t\r\n"
             "127.0.1.3:80\t|\t|\t|NOW\t|\t|403\t|\t|\t|\t\r\n"
             "127.0.1.4:80\t|\t|\t|NOW\t|\t|--\t|\t|\t|\t\r\n");
-}
-
-TEST_F(CheckRunTest, rowsRangeChecksOnlyThoseAndLeavesTheFileAlone) {
-  std::string before = ReadFileBytes(list_);
-  options_.first_row = 2;
-  options_.last_row = 3;
-  CheckReport report = Run();
-  ASSERT_EQ(report.rows.size(), 2u);
-  EXPECT_EQ(report.rows[0].row, 2);
-  EXPECT_EQ(report.rows[1].status, "403");
-  EXPECT_EQ(ReadFileBytes(list_), before);
 }
 
 TEST_F(CheckRunTest, badInputGivesOneLineAndExitCodeTwo) {
@@ -153,16 +99,6 @@ TEST_F(CheckRunTest, aRowThatCannotBeCheckedFailsTheRunButNotTheOthers) {
   EXPECT_NE(err_.str().find("row 1 (nocolon)"), std::string::npos) << err_.str();
   ASSERT_EQ(report.rows.size(), 1u);
   EXPECT_EQ(report.rows[0].status, "OK");
-}
-
-TEST_F(CheckRunTest, tooFewOpenFilesAreSaidAndTheJobsFitted) {
-  backend_.files_limit = 100;
-  options_.jobs = 1000;
-  EXPECT_EQ(Run().exit_code, kExitOk);
-  EXPECT_NE(err_.str().find("1000 checks at once need 1064 open files, but the system allows only "
-                            "100; running 36 at once"),
-            std::string::npos)
-      << err_.str();
 }
 
 TEST(CheckOutput, tableCsvAndJsonCarryTheSameRows) {

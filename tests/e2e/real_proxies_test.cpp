@@ -9,6 +9,7 @@
 #include "platform/posix/curl_http_client.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
+#include "platform/posix/posix_parallel_backend.h"
 #include "verify/socket_layer.h"
 #include "verify/verify_command.h"
 
@@ -60,19 +61,15 @@ class RealProxiesTest : public ::testing::Test {
     list_.SetSelectionEndRow(list_.LastRow());
     list_.SetSelectionEndCol(kColCol);
     app_.SelectedLines = Split(Trim(list_.SelectedText()), "\r");
-    CurlHttpClient http;
-    IcmpPinger pinger;
-    GetAddrInfoResolver resolver;
-    RowCheckServices checks{http, pinger,
-                            [&](const std::string& name) { return NameToAddress(resolver, name); }};
-    InPlaceRowRunner runner;
-    VerifyServices services{checks, runner, [](const std::string&) {}, "Quillet",
+    VerifyServices services{backend_, [](const std::string&) {}, "Quillet",
                             [] { return std::string("now"); }};
-    VerifyCommand({list_, app_, ui_}, services);
+    VerifyToEnd({list_, app_, ui_}, services, 1);
   }
 
   TempDir folder_;
   std::unique_ptr<judge::JudgeServer> judge_;
+  GetAddrInfoResolver resolver_;
+  PosixParallelBackend backend_{resolver_};
   ProxyList list_;
   AppSettings app_;
   FakeUserInterface ui_;

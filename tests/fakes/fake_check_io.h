@@ -1,7 +1,7 @@
 #pragma once
-// Check I/O answered from the scripted HTTP and ICMP fakes. Operations end only in RunOnce, the
-// latest started first, so rows finish out of their order; with `hold` set they never end by
-// themselves (only AbortAll ends them).
+// Check I/O answered from the scripted HTTP and ICMP fakes. Operations end only in RunOnce, a
+// few per round and the latest started first, so rows finish out of their order; with `hold` set
+// they never end by themselves (only AbortAll ends them).
 #include <atomic>
 #include <functional>
 #include <map>
@@ -19,12 +19,8 @@ class ScriptedCheckIo : public CheckIo {
   ScriptedCheckIo(FakeHttpClient& http, FakePinger& pinger) : http_(http), pinger_(pinger) {}
 
   std::map<std::string, std::string> names;  // look-up answers; other names do not resolve
-  bool hold = false;
-  // How many more operations may end (-1: any number); may be set from another thread.
-  std::atomic<int> end_budget{-1};
-  size_t ends_per_round = 3;
+  std::atomic<bool> hold{false};
   std::atomic<int> started{0};
-  int run_once_calls = 0;
 
   size_t Pending() const { return pending_.size(); }
 
@@ -54,10 +50,7 @@ class ScriptedCheckIo : public CheckIo {
         [done] { done(""); });
   }
   void RunOnce(int) override {
-    ++run_once_calls;
-    if (hold) return;
-    for (size_t i = 0; i < ends_per_round && !pending_.empty() && end_budget != 0; ++i) {
-      if (end_budget > 0) --end_budget;
+    for (int i = 0; i < 3 && !hold && !pending_.empty(); ++i) {
       auto end = std::move(pending_.back());
       pending_.pop_back();
       end.answer();
@@ -84,30 +77,26 @@ class ScriptedCheckIo : public CheckIo {
   std::vector<End> pending_;
 };
 
-// A backend whose I/O is a ScriptedCheckIo owned by the test, with the test's fibers and an
-// open-files limit of its choosing.
+// A backend whose I/O is a ScriptedCheckIo owned by the test, with an open-files limit of its
+// choosing.
 class ScriptedParallelBackend : public ParallelBackend {
  public:
-  ScriptedParallelBackend(CheckIo& io, std::function<std::unique_ptr<FiberFactory>()> fibers)
-      : io_(io), fibers_(std::move(fibers)) {}
+  explicit ScriptedParallelBackend(CheckIo& io) : io_(io) {}
 
   uint64_t files_limit = 1 << 20;
 
   std::unique_ptr<CheckIo> MakeIo() override { return std::make_unique<Forward>(io_); }
-  std::unique_ptr<FiberFactory> MakeFibers() override { return fibers_(); }
   uint64_t RaiseOpenFiles(uint64_t wanted) override { return std::min(wanted, files_limit); }
 
  private:
   class Forward : public CheckIo {
    public:
     explicit Forward(CheckIo& io) : io_(io) {}
-    void StartGet(const HttpRequest& r, GetDone d) override { io_.StartGet(r, std::move(d)); }
+    void StartGet(const HttpRequest& r, GetDone d) override { io_.StartGet(r, d); }
     void StartEcho(uint32_t a, const std::string& p, int32_t t, EchoDone d) override {
-      io_.StartEcho(a, p, t, std::move(d));
+      io_.StartEcho(a, p, t, d);
     }
-    void StartLookup(const std::string& n, LookupDone d) override {
-      io_.StartLookup(n, std::move(d));
-    }
+    void StartLookup(const std::string& n, LookupDone d) override { io_.StartLookup(n, d); }
     void RunOnce(int wait) override { io_.RunOnce(wait); }
     void AbortAll() override { io_.AbortAll(); }
 
@@ -116,7 +105,6 @@ class ScriptedParallelBackend : public ParallelBackend {
   };
 
   CheckIo& io_;
-  std::function<std::unique_ptr<FiberFactory>()> fibers_;
 };
 
 }  // namespace quillet::testing

@@ -37,17 +37,13 @@ class FakePinger : public Pinger {
  public:
   std::map<std::string, uint32_t> statuses;
   uint32_t round_trip_ms = 7;
-  bool channel = true;
   std::vector<std::string> pinged;
-  std::vector<std::string> payloads;
 
-  bool Echo(uint32_t address, const std::string& payload, int32_t, EchoReply& reply) override {
-    if (!channel) return false;
+  bool Echo(uint32_t address, const std::string&, int32_t, EchoReply& reply) override {
     const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
     std::string text = std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." +
                        std::to_string(bytes[2]) + "." + std::to_string(bytes[3]);
     pinged.push_back(text);
-    payloads.push_back(payload);
     auto found = statuses.find(text);
     reply.status = found == statuses.end() ? ip_status::kRequestTimedOut : found->second;
     if (reply.status == ip_status::kSuccess) reply.round_trip_ms = round_trip_ms;

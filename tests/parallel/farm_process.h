@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/text.h"
+
 namespace quillet::testing {
 
 class FarmProcess {
@@ -51,11 +53,7 @@ class FarmProcess {
     std::string line;
     std::getline(in, line);
     while (std::getline(in, line)) {
-      std::vector<std::string> fields;
-      size_t start = 0;
-      for (size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
-        fields.push_back(line.substr(start, comma - start));
-      fields.push_back(line.substr(start));
+      std::vector<std::string> fields = Split(line, ",");
       if (fields.size() >= 4) truth[fields[0]] = {fields[2], fields[3]};
     }
     return truth;

@@ -50,12 +50,7 @@ TEST(WinInetHttpClient, asksTheProxyForAFreshHttp10PageWithTheProbesHeaders) {
   }
 }
 
-TEST(WinInetHttpClient, anotherStatusGivesItsCodeAndNoBodyAndALongPageItsFirstBlock) {
-  LoopbackServer proxy("127.0.3.12", Answer("HTTP/1.0 403 Access denied", "<p>denied</p>"));
-  HttpReply reply = WinInetHttpClient().Get(Through(proxy));
-  EXPECT_EQ(reply.status, 403);
-  EXPECT_EQ(reply.body, "");
-  // A redirection is not followed.
+TEST(WinInetHttpClient, aRedirectionIsNotFollowedAndALongPageGivesItsFirstBlock) {
   LoopbackServer moved(
       "127.0.3.13",
       AnswerWith("HTTP/1.0 302 Found\r\nLocation: http://127.0.3.99:8080/else\r\n\r\n"));
@@ -65,22 +60,9 @@ TEST(WinInetHttpClient, anotherStatusGivesItsCodeAndNoBodyAndALongPageItsFirstBl
   std::string page;
   for (int line = 0; page.size() < 10000; ++line) page += "line " + std::to_string(line) + "\n";
   LoopbackServer long_page("127.0.3.14", Answer("HTTP/1.0 200 OK", page));
-  reply = WinInetHttpClient().Get(Through(long_page));
+  HttpReply reply = WinInetHttpClient().Get(Through(long_page));
   EXPECT_EQ(reply.status, 200);
   EXPECT_EQ(reply.body, page.substr(0, kFirstBlockBytes));
-}
-
-TEST(WinInetHttpClient, aSilentOrClosedProxyGivesNoStatusInBoundedTime) {
-  LoopbackServer silent("127.0.3.15", testing::Silent());
-  auto started = std::chrono::steady_clock::now();
-  HttpReply reply = WinInetHttpClient().Get(Through(silent, 500));
-  EXPECT_EQ(reply.status, 0);
-  EXPECT_EQ(reply.body, "");
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
-
-  std::string closed = "127.0.3.16:" + std::to_string(testing::ClosedPort("127.0.3.16"));
-  HttpRequest refused{closed, "127.0.3.99", 8080, "/", 2000};
-  EXPECT_EQ(WinInetHttpClient().Get(refused).status, 0);
 }
 
 }  // namespace

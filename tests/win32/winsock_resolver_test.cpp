@@ -12,21 +12,6 @@ namespace {
 // asking anyone (a label may hold at most 63 characters): no query leaves the machine.
 const std::string kUnaskableName = std::string(70, 'q') + ".invalid";
 
-TEST(WinsockResolver, grantsVersionOneOneAndReleasesOncePerStartUp) {
-  WinsockResolver resolver;
-  testing::FakeUserInterface ui;
-  SocketStartup granted = resolver.Startup();
-  EXPECT_EQ(granted.result, 0);
-  EXPECT_EQ(granted.major, 1);
-  EXPECT_EQ(granted.minor, 1);
-  ASSERT_TRUE(StartSockets(resolver, ui)) << ui.last_message();  // a second, nested start-up
-  StopSockets(resolver, ui);
-  StopSockets(resolver, ui);
-  EXPECT_TRUE(ui.messages.empty()) << ui.last_message();
-  StopSockets(resolver, ui);  // one release too many
-  EXPECT_EQ(ui.last_message(), "Socket error -1 occurred in Cleanup ");
-}
-
 TEST(WinsockResolver, namesAndAddressesOfTheLoopbackHost) {
   WinsockResolver resolver;
   testing::FakeUserInterface ui;
@@ -39,21 +24,6 @@ TEST(WinsockResolver, namesAndAddressesOfTheLoopbackHost) {
   EXPECT_EQ(AddressToName(resolver, ui, "255.255.255.255"), "");
   EXPECT_EQ(ui.last_message(), "String passed is an invalid IP.");
   EXPECT_EQ(resolver.HostName("127.0.0.1.5"), std::nullopt);
-}
-
-TEST(WinsockResolver, localAddressIsTheLastOfTheHostsAddresses) {
-  WinsockResolver resolver;
-  testing::FakeUserInterface ui;
-  int error = -1;
-  std::optional<std::string> name = resolver.LocalHostName(error);
-  ASSERT_TRUE(name.has_value()) << "gethostname failed with " << error;
-  EXPECT_EQ(error, 0);
-  auto addresses = resolver.HostAddresses(*name);
-  ASSERT_TRUE(addresses.has_value() && !addresses->empty()) << *name;
-  std::string own = LocalAddress(resolver, ui);
-  EXPECT_TRUE(ui.messages.empty()) << ui.last_message();
-  EXPECT_EQ(own, addresses->back());
-  EXPECT_TRUE(ParseAddress(own).has_value()) << own;
 }
 
 }  // namespace

@@ -11,19 +11,22 @@
 #include "platform/platform.h"
 #include "verify/deferred_user_interface.h"
 #include "verify/http_probe.h"
-#include "verify/row_check.h"
 #include "verify/socket_layer.h"
+#include "verify/verify_engine.h"
 
 namespace {
 
 void PrintCheck(quillet::Platform& platform, const quillet::ProbeSettings& settings,
                 const std::string& proxy) {
-  quillet::RowCheckServices services{*platform.http, *platform.pinger,
-                                     [&](const std::string& name) {
-                                       return quillet::NameToAddress(*platform.resolver, name);
-                                     }};
-  quillet::RowCheckOutcome outcome =
-      quillet::CheckRow(quillet::Split("\t" + proxy + "\t\t\t\t\t\t\t\t", "\t"), settings, services);
+  auto io = platform.parallel->MakeIo();
+  quillet::VerifyEngine engine(*io, settings, 1);
+  engine.Add(0, quillet::Split("\t" + proxy + "\t\t\t\t\t\t\t\t", "\t"));
+  quillet::RowCheckOutcome outcome;
+  while (!engine.Done()) {
+    for (quillet::RowEvent& event : engine.Step(100)) {
+      if (!event.started) outcome = std::move(event.outcome);
+    }
+  }
   quillet::DeferredUserInterface ui;
   std::string status = proxy;
   std::string body = quillet::HttpGetViaProxy(ui, *platform.http, status, settings.TestHost,

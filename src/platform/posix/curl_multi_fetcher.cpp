@@ -3,11 +3,20 @@
 #include <sys/epoll.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace quillet {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// How often the transfers are looked at for a stall: a stalled row ends at most this late.
+constexpr auto kStallCheckEvery = std::chrono::milliseconds(100);
+
+int MillisecondsUntil(Clock::time_point due) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
+  return static_cast<int>(std::max<long long>(left.count(), 0));
+}
 
 }  // namespace
 
@@ -32,14 +41,16 @@ bool CurlMultiFetcher::Start(const HttpRequest& request, CheckIo::GetDone& done)
   // Every proxy is a different address: a name cache would only grow and be searched.
   curl_easy_setopt(easy, CURLOPT_DNS_CACHE_TIMEOUT, 0L);
   if (curl_multi_add_handle(multi_, easy) != CURLM_OK) return false;
+  if (transfers_.empty()) next_stall_check_ = Clock::now() + kStallCheckEvery;
   transfers_.emplace(easy, Transfer{std::move(probe), std::move(done)});
   return true;
 }
 
 int CurlMultiFetcher::TimeoutMs() const {
-  if (!timer_set_) return -1;
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(timer_due_ - Clock::now());
-  return static_cast<int>(std::max<long long>(left.count(), 0));
+  int wait = timer_set_ ? MillisecondsUntil(timer_due_) : -1;
+  if (transfers_.empty()) return wait;
+  int stall = MillisecondsUntil(next_stall_check_);
+  return wait < 0 ? stall : std::min(wait, stall);
 }
 
 void CurlMultiFetcher::OnReady(int fd, uint32_t events) {
@@ -61,6 +72,17 @@ void CurlMultiFetcher::Progress() {
   while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
     if (message->msg == CURLMSG_DONE) Answer(message->easy_handle, false);
   }
+  if (Clock::now() >= next_stall_check_) EndStalled();
+}
+
+void CurlMultiFetcher::EndStalled() {
+  auto now = Clock::now();
+  next_stall_check_ = now + kStallCheckEvery;
+  std::vector<CURL*> stalled;
+  for (const auto& [easy, transfer] : transfers_) {
+    if (transfer.probe->IdleDeadline() <= now) stalled.push_back(easy);
+  }
+  for (CURL* easy : stalled) Answer(easy, false);
 }
 
 void CurlMultiFetcher::Answer(CURL* easy, bool aborted) {
@@ -87,8 +109,8 @@ int CurlMultiFetcher::OnSocket(CURL*, curl_socket_t fd, int what, void* self, vo
   uint32_t events = 0;
   if (what & CURL_POLL_IN) events |= EPOLLIN;
   if (what & CURL_POLL_OUT) events |= EPOLLOUT;
-  fetcher->loop_.Watch(fd, events, fetcher);
-  return 0;
+  // A socket the loop cannot watch fails its transfer instead of hanging it.
+  return fetcher->loop_.Watch(fd, events, fetcher) ? 0 : -1;
 }
 
 int CurlMultiFetcher::OnTimer(CURLM*, long timeout_ms, void* self) {

@@ -23,9 +23,12 @@ class CurlMultiFetcher : public EpollLoop::Watcher {
 
   // False when libcurl could not take the request; `done` is then not kept.
   bool Start(const HttpRequest& request, CheckIo::GetDone& done);
-  // Milliseconds until libcurl's timer is due, -1 when none is set.
+  // Milliseconds until libcurl's timer or the next look for stalled transfers is due, -1 when
+  // neither is.
   int TimeoutMs() const;
-  // Runs libcurl's timer when it is due and answers every transfer that has ended.
+  // Runs libcurl's timer when it is due, ends the transfers on which nothing has moved for the
+  // time-out (libcurl's own checks do not run while a transfer is idle) and answers every
+  // transfer that has ended.
   void Progress();
   // Ends every transfer at once; each is answered as not answered.
   void AbortAll();
@@ -39,6 +42,7 @@ class CurlMultiFetcher : public EpollLoop::Watcher {
 
   void OnReady(int fd, uint32_t events) override;
   void Answer(CURL* easy, bool aborted);
+  void EndStalled();
   static int OnSocket(CURL* easy, curl_socket_t fd, int what, void* self, void* socket_data);
   static int OnTimer(CURLM* multi, long timeout_ms, void* self);
 
@@ -47,6 +51,7 @@ class CurlMultiFetcher : public EpollLoop::Watcher {
   std::unordered_map<CURL*, Transfer> transfers_;
   bool timer_set_ = false;
   std::chrono::steady_clock::time_point timer_due_;
+  std::chrono::steady_clock::time_point next_stall_check_;
 };
 
 }  // namespace quillet

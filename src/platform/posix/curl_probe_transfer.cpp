@@ -97,7 +97,7 @@ HttpReply CurlProbeTransfer::Finish() {
   HttpReply reply;
   if (!easy_) return reply;
   long status = 0;
-  if (curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) {
+  if (curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200) {
     reply.status = static_cast<int>(status);
   }
   // Whatever part of the first block arrived before an early end is what the read gave.

@@ -25,8 +25,14 @@ class CurlProbeTransfer {
   // The easy handle, or nullptr when libcurl could not make one (Finish then reports no answer).
   CURL* handle() const { return easy_; }
 
-  // The reply, once the transfer has ended (whatever libcurl's result code).
+  // The reply, once the transfer has ended (whatever libcurl's result code, or stopped because
+  // nothing moved before IdleDeadline()). An interim 1xx answer is not a status.
   HttpReply Finish();
+  // When the transfer counts as stalled: the time-out after the last byte moved either way (or
+  // after the start, while connecting).
+  std::chrono::steady_clock::time_point IdleDeadline() const {
+    return last_activity_ + idle_limit_;
+  }
 
  private:
   void Configure(const HttpRequest& request);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 namespace quillet {
 namespace {
@@ -118,7 +119,11 @@ bool IcmpMultiplexer::Open() {
       raw_ = true;
     }
   }
-  for (int fd : sockets_) loop_.Watch(fd, EPOLLIN, this);
+  for (int fd : sockets_) {
+    if (!loop_.Watch(fd, EPOLLIN, this)) {
+      throw std::system_error(errno, std::generic_category(), "epoll_ctl (ICMP socket)");
+    }
+  }
   return !sockets_.empty();
 }
 
@@ -167,6 +172,11 @@ int IcmpMultiplexer::TimeoutMs() const {
 
 void IcmpMultiplexer::ExpireDue() {
   Clock::time_point now = Clock::now();
+  // A reply that arrived while the loop was busy elsewhere still counts: read what the sockets
+  // hold before anything waiting for it is given up.
+  if (!deadlines_.empty() && deadlines_.begin()->first <= now) {
+    for (int fd : sockets_) ReadReplies(fd);
+  }
   while (!deadlines_.empty() && deadlines_.begin()->first <= now) {
     uint16_t sequence = deadlines_.begin()->second;
     Finish(sequence, waiting_.at(sequence).status_at_deadline, 0, "");

@@ -4,62 +4,48 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <system_error>
+
 #include "verify/socket_layer.h"
 
 namespace quillet {
 
 LookupPool::LookupPool(EpollLoop& loop, Resolver& resolver, size_t threads)
-    : loop_(loop), resolver_(resolver), thread_count_(threads) {}
+    : loop_(loop), resolver_(resolver), wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+  if (wake_fd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+  if (!loop_.Watch(wake_fd_, EPOLLIN, this)) {
+    int error = errno;
+    close(wake_fd_);
+    throw std::system_error(error, std::generic_category(), "epoll_ctl (look-up answers)");
+  }
+  pool_ = std::make_unique<BlockingPool>(threads, [fd = wake_fd_] {
+    uint64_t one = 1;
+    if (write(fd, &one, sizeof one) < 0) {
+      // The counter is saturated: the loop is woken already.
+    }
+  });
+}
 
 LookupPool::~LookupPool() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-    work_.clear();
-  }
-  work_ready_.notify_all();
-  for (auto& thread : threads_) thread.join();
-  if (wake_fd_ >= 0) {
-    loop_.Unwatch(wake_fd_);
-    close(wake_fd_);
-  }
+  pool_.reset();  // no worker writes to the eventfd from here on
+  loop_.Unwatch(wake_fd_);
+  close(wake_fd_);
 }
 
 void LookupPool::Start(const std::string& name, CheckIo::LookupDone& done) {
-  if (threads_.empty()) {
-    wake_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    loop_.Watch(wake_fd_, EPOLLIN, this);
-    for (size_t i = 0; i < thread_count_; ++i) threads_.emplace_back([this] { Serve(); });
-  }
   uint64_t id = next_id_++;
   waiting_.emplace(id, std::move(done));
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    work_.emplace_back(id, name);
-  }
-  work_ready_.notify_one();
-}
-
-void LookupPool::Serve() {
-  for (;;) {
-    std::pair<uint64_t, std::string> job;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      work_ready_.wait(lock, [this] { return stopping_ || !work_.empty(); });
-      if (stopping_) return;
-      job = std::move(work_.front());
-      work_.pop_front();
-    }
-    std::string address = NameToAddress(resolver_, job.second);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      answers_.push_back({job.first, std::move(address)});
-    }
-    uint64_t one = 1;
-    if (write(wake_fd_, &one, sizeof one) < 0) {
-      // The counter is saturated: the loop is woken already.
-    }
-  }
+  pool_->Post([this, id, name, &resolver = resolver_]() -> BlockingPool::Answer {
+    std::string address = NameToAddress(resolver, name);
+    return [this, id, address] {
+      auto found = waiting_.find(id);
+      if (found == waiting_.end()) return;
+      CheckIo::LookupDone done = std::move(found->second);
+      waiting_.erase(found);
+      done(address);
+    };
+  });
 }
 
 void LookupPool::OnReady(int fd, uint32_t) {
@@ -67,25 +53,11 @@ void LookupPool::OnReady(int fd, uint32_t) {
   if (read(fd, &count, sizeof count) < 0) {
     // Nothing to clear: another round drained it.
   }
-  std::vector<Answer> answers;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    answers.swap(answers_);
-  }
-  for (Answer& answer : answers) {
-    auto found = waiting_.find(answer.id);
-    if (found == waiting_.end()) continue;  // aborted meanwhile
-    CheckIo::LookupDone done = std::move(found->second);
-    waiting_.erase(found);
-    done(std::move(answer.address));
-  }
+  pool_->RunAnswers();
 }
 
 void LookupPool::AbortAll() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    work_.clear();
-  }
+  pool_->DropAll();
   auto waiting = std::move(waiting_);
   waiting_.clear();
   for (auto& [id, done] : waiting) done("");

@@ -5,16 +5,11 @@
 #include <algorithm>
 
 #include "platform/posix/event_loop_check_io.h"
-#include "platform/posix/ucontext_fibers.h"
 
 namespace quillet {
 
 std::unique_ptr<CheckIo> PosixParallelBackend::MakeIo() {
   return std::make_unique<EventLoopCheckIo>(resolver_);
-}
-
-std::unique_ptr<FiberFactory> PosixParallelBackend::MakeFibers() {
-  return std::make_unique<UcontextFibers>();
 }
 
 uint64_t PosixParallelBackend::RaiseOpenFiles(uint64_t wanted) {

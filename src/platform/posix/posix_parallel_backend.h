@@ -1,6 +1,6 @@
 #pragma once
-// Many checks at once on Linux: epoll with curl multi, multiplexed ICMP, look-up threads,
-// ucontext fibers, and the RLIMIT_NOFILE limit.
+// Proxy checks on Linux: epoll with curl multi, multiplexed ICMP, look-up threads, and the
+// RLIMIT_NOFILE limit.
 #include "verify/parallel_backend.h"
 #include "verify/resolver.h"
 
@@ -10,7 +10,6 @@ class PosixParallelBackend : public ParallelBackend {
  public:
   explicit PosixParallelBackend(Resolver& resolver) : resolver_(resolver) {}
   std::unique_ptr<CheckIo> MakeIo() override;
-  std::unique_ptr<FiberFactory> MakeFibers() override;
   uint64_t RaiseOpenFiles(uint64_t wanted) override;
 
  private:

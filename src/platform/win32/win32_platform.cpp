@@ -14,6 +14,7 @@
 #include "platform/win32/wininet_connection_proxy.h"
 #include "platform/win32/wininet_http_client.h"
 #include "platform/win32/winsock_resolver.h"
+#include "verify/blocking_check_io.h"
 
 namespace quillet {
 namespace {
@@ -47,6 +48,8 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->toolbar_shortcut = std::make_unique<NoToolbarShortcut>();
   platform->http = std::make_unique<WinInetHttpClient>();
   platform->pinger = std::make_unique<IcmpLibraryPinger>();
+  platform->parallel = std::make_unique<BlockingPortsBackend>(
+      BlockingPorts{*platform->http, *platform->pinger, *platform->resolver});
   return platform;
 }
 

@@ -1,0 +1,189 @@
+// The Verify command over the one engine: the cells it writes, the window's sequence with one
+// job, the same cells with many at once, and cancels that land while rows are being checked.
+#include <gtest/gtest.h>
+
+#include "core/text.h"
+#include "fakes/fake_check_io.h"
+#include "fakes/fake_user_interface.h"
+#include "proxylist/grid_mouse.h"
+#include "verify/verify_command.h"
+
+namespace quillet {
+namespace {
+
+using testing::FakeUserInterface;
+
+// One window with its list, settings and scripted check I/O.
+struct Window {
+  ProxyList list;
+  AppSettings settings;
+  FakeUserInterface ui;
+  ListWindow window{list, settings, ui};
+  testing::FakeHttpClient http;
+  testing::FakePinger pinger;
+  testing::ScriptedCheckIo io{http, pinger};
+  testing::ScriptedParallelBackend backend{io};
+  std::vector<std::string> captions;
+
+  Window() {
+    settings.ListFile = "list.txt";
+    settings.TestHost = "127.0.2.1:8080";
+    settings.TestPath = "/";
+    settings.SearchText = "HTTP_CLIENT_IP";
+    settings.FindIP = "127.0.0.1";
+    for (const char* ok : {"127.0.1.11", "127.0.1.12", "127.0.1.13", "127.0.1.15"}) {
+      pinger.statuses[ok] = ip_status::kSuccess;
+    }
+    http.replies["127.0.1.11:80"] = {200, "REMOTE_ADDR = 127.0.1.11\nHTTP_CLIENT_IP = \n"};
+    http.replies["127.0.1.12:80"] = {200, "HTTP_X_FORWARDED_FOR = 127.0.0.1 HTTP_CLIENT_IP"};
+    http.replies["127.0.1.13:80"] = {200, "<p>not a judge</p>"};
+    http.replies["127.0.1.15:80"] = {403, "denied"};
+  }
+  void AddRow(const std::string& ip, const std::string& col = "", const std::string& name = "") {
+    list.AddRow({"", "     " + ip, name, "note", "", "", "", "", "", col});
+  }
+  // Selects data rows first..last as a right-click would.
+  void Select(int first, int last) {
+    list.SetCurrentRow(first);
+    list.SetCurrentCol(0);
+    list.SetSelectionEndRow(last);
+    list.SetSelectionEndCol(9);
+    settings.SelectedLines = Split(Trim(list.SelectedText()), "\r");
+  }
+  VerifyServices Services() {
+    return {backend, [this](const std::string& text) { captions.push_back(text); }, "Quillet 0.1",
+            [] { return std::string("05/12/2026 15:00:00"); }};
+  }
+};
+
+void ExpectSameRows(const ProxyList& got, const ProxyList& want) {
+  ASSERT_EQ(got.Rows(), want.Rows());
+  for (int row = 1; row < got.Rows(); ++row) {
+    SCOPED_TRACE("row " + std::to_string(row));
+    EXPECT_EQ(got.Row(row).cells, want.Row(row).cells);
+    EXPECT_EQ(got.Row(row).fore, want.Row(row).fore);
+    EXPECT_EQ(got.Row(row).back, want.Row(row).back);
+    EXPECT_EQ(got.Row(row).pictures, want.Row(row).pictures);
+  }
+}
+
+void AddOutcomeRows(Window& w) {
+  w.AddRow("127.0.1.11:80", "12;14");
+  w.AddRow("127.0.1.12:80", "12");
+  w.AddRow("127.0.1.13:80");
+  w.AddRow("127.0.1.14:80", "3;11");  // silent to ping
+  w.AddRow("127.0.1.15:80");
+}
+
+TEST(VerifyRun, oneJob_writesEachOutcomeAndFollowsEachRowInTheTitle) {
+  Window w;
+  AddOutcomeRows(w);
+  w.Select(1, 5);
+  VerifyToEnd(w.window, w.Services(), 1);
+  struct Want {
+    std::string status, secure, ping;
+    CellPicture picture;
+    Color fore, back;
+  } want[] = {
+      {"OK", "Y", "7", CellPicture::OK, PaletteColor(12), PaletteColor(14)},
+      {"OK", "N", "7", CellPicture::No, PaletteColor(12), PaletteColor(15)},
+      {"OK", "?", "7", CellPicture::Closed, Rgb(0, 0, 0), PaletteColor(15)},
+      {"--", "", "", CellPicture::None, PaletteColor(3), w.list.FailColor},
+      {"403", "", "", CellPicture::None, Rgb(0, 0, 0), w.list.FailColor},
+  };
+  for (int i = 0; i < 5; ++i) {
+    const ProxyRow& row = w.list.Row(i + 1);
+    EXPECT_EQ(row.cells[kColStatus], want[i].status) << "row " << i + 1;
+    EXPECT_EQ(row.cells[kColSecure], want[i].secure);
+    EXPECT_EQ(row.cells[kColPing], want[i].ping);
+    EXPECT_EQ(row.cells[kColVerified], "05/12/2026 15:00:00");
+    EXPECT_EQ(row.pictures[kColServerIp], want[i].picture);
+    EXPECT_EQ(row.fore[kColCol], want[i].fore);
+    EXPECT_EQ(row.back[kColServerIp], want[i].back);
+  }
+  EXPECT_EQ(w.http.requests.size(), 4u);  // the silent row is not probed
+  EXPECT_EQ(w.captions,
+            (std::vector<std::string>{
+                "Quillet scan 1 of 5    (127.0.1.11:80)", "Quillet scan 2 of 5    (127.0.1.12:80)",
+                "Quillet scan 3 of 5    (127.0.1.13:80)", "Quillet scan 4 of 5    (127.0.1.14:80)",
+                "Quillet scan 5 of 5    (127.0.1.15:80)", "Quillet 0.1"}));
+  EXPECT_TRUE(w.settings.ListDirty && !w.settings.Verifying);
+  EXPECT_EQ(w.ui.pointer_changes.front(), PointerShape::Busy);
+  EXPECT_EQ(w.ui.pointer(), PointerShape::Default);
+  EXPECT_EQ(w.list.GetFillMode(), FillMode::Single);
+}
+
+// Many at once finish out of order, yet write what one at a time writes, also around a line too
+// short to check (it takes no row) and a row without a port (F17 after the rows before it).
+TEST(VerifyRun, manyAtOnce_writeTheCellsOfOneAtATime) {
+  auto run = [](int jobs, bool with_failure, Window& w) {
+    AddOutcomeRows(w);
+    AddOutcomeRows(w);
+    if (with_failure) w.list.SetText(8, kColServerIp, "     127.0.1.12");
+    w.Select(1, 10);
+    w.settings.SelectedLines.insert(w.settings.SelectedLines.begin() + 3, "short");
+    VerifyToEnd(w.window, w.Services(), jobs);
+  };
+  for (bool with_failure : {false, true}) {
+    SCOPED_TRACE(with_failure ? "with a row without port" : "every row checkable");
+    Window one, many;
+    run(1, with_failure, one);
+    run(8, with_failure, many);
+    ExpectSameRows(many.list, one.list);
+    EXPECT_FALSE(many.settings.Verifying);
+    EXPECT_EQ(many.ui.messages.size(), one.ui.messages.size());
+    if (with_failure) {
+      EXPECT_EQ(many.ui.messages.at(0).text.rfind("Function: F17", 0), 0u);
+      EXPECT_EQ(many.list.Row(9).back[kColServerIp], kMarkColor);  // not reached
+      EXPECT_EQ(many.list.Row(7).cells[kColStatus], "OK");         // written before the failure
+    } else {
+      EXPECT_EQ(many.list.Row(10).cells[kColStatus], "403") << "the short line took a row";
+    }
+  }
+}
+
+TEST(VerifyRun, fortyThousandRowsVerifyToTheLastPast32767) {
+  for (int jobs : {1, 8}) {
+    Window w;
+    for (int i = 0; i < 40000; ++i) w.AddRow("127.0.1.11:80");
+    w.Select(1, 40000);
+    VerifyToEnd(w.window, w.Services(), jobs);
+    EXPECT_EQ(w.list.Text(32768, kColStatus), "OK") << jobs;
+    EXPECT_EQ(w.list.Text(40000, kColStatus), "OK") << jobs;
+  }
+}
+
+// Cancel while rows are being checked, then a right-click that selects fewer lines: the run
+// ends without reading past the new selection, writes nothing more and restores its marks.
+TEST(VerifyRun, cancelDuringChecks_dropsThemAndRestoresTheRows) {
+  for (int jobs : {1, 4}) {
+    SCOPED_TRACE("jobs " + std::to_string(jobs));
+    Window w;
+    for (int i = 0; i < 5; ++i) w.AddRow("127.0.1.11:80", i == 3 ? ";14" : "");
+    w.list.SetText(2, kColStatus, "OK");
+    w.list.SetText(2, kColSecure, "Y");
+    w.io.hold = true;
+    w.Select(1, 5);
+    VerifyRun run(w.window, w.Services(), jobs);
+    auto shown = [&] { return w.list.Row(jobs).pictures[kColServerIp] == CellPicture::Arrow; };
+    for (int i = 0; i < 200 && !shown(); ++i) run.Pump(5);
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(w.io.started, jobs);
+    w.ui.message_answers = {MessageAnswer::Yes};
+    OfferToCancelVerification(w.window);
+    w.Select(1, 1);
+    EXPECT_FALSE(run.Pump(0));
+    for (int row = 1; row <= 5; ++row) {
+      EXPECT_EQ(w.list.Text(row, kColVerified), "") << row;
+      EXPECT_EQ(w.list.Row(row).back[kColStatus], RestingBackground(w.list, row)) << row;
+    }
+    EXPECT_EQ(w.list.Row(1).pictures[kColServerIp], CellPicture::None);
+    EXPECT_EQ(w.list.Row(2).pictures[kColServerIp], CellPicture::OK);
+    EXPECT_EQ(w.list.Row(4).back[kColStatus], PaletteColor(14));
+    EXPECT_EQ(w.captions.back(), "Quillet 0.1");
+    EXPECT_EQ(w.io.Pending(), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace quillet

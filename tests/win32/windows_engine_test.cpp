@@ -1,0 +1,67 @@
+// The engine over the Windows ports: the blocking WinINet fetch and ICMP library echo run on a
+// small pool of threads, and eight rows at once give the cells of one at a time.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/text.h"
+#include "platform/win32/icmp_library_pinger.h"
+#include "platform/win32/wininet_http_client.h"
+#include "platform/win32/winsock_resolver.h"
+#include "verify/blocking_check_io.h"
+#include "verify/socket_layer.h"
+#include "verify/verify_engine.h"
+#include "win32/loopback_listener.h"
+
+namespace quillet {
+namespace {
+
+TEST(WindowsEngine, eightAtOnceGiveTheCellsOfOneAtATime) {
+  const std::string page = "HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR = 127.0.3.";
+  std::vector<std::unique_ptr<testing::LoopbackListener>> proxies;
+  for (int i = 1; i <= 8; ++i) {
+    std::string answer = i % 4 == 0 ? "HTTP/1.0 403 Denied\r\n\r\nno" : page + std::to_string(i);
+    if (i == 3) answer = "HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR = 127.0.0.9";  // not anonymous
+    proxies.push_back(std::make_unique<testing::LoopbackListener>(
+        "127.0.3." + std::to_string(30 + i), i == 7 ? "" : answer));  // 7 stays silent
+  }
+  WinInetHttpClient http;
+  IcmpLibraryPinger pinger;
+  WinsockResolver resolver;
+  ProbeSettings settings{"127.0.3.99:8080", "/", 1000, 2500, "REMOTE_ADDR", "127.0.0.9", ""};
+  std::vector<std::vector<RowCheckOutcome>> runs;
+  for (int jobs : {1, 8}) {
+    BlockingCheckIo io({http, pinger, resolver}, 8);
+    VerifyEngine engine(io, settings, jobs);
+    for (size_t i = 0; i < proxies.size(); ++i)
+      engine.Add(i, Split("\t" + proxies[i]->proxy() + "\t\t\t\t\t\t\t\t", "\t"));
+    runs.emplace_back(proxies.size());
+    while (!engine.Done()) {
+      for (RowEvent& event : engine.Step(50)) {
+        if (!event.started) runs.back()[event.index] = std::move(event.outcome);
+      }
+    }
+  }
+  for (size_t i = 0; i < proxies.size(); ++i) {
+    SCOPED_TRACE(proxies[i]->proxy());
+    const char* want = i % 4 == 3 ? "403" : i == 6 ? "--" : "OK";
+    EXPECT_EQ(runs[0][i].status, want);
+    EXPECT_EQ(runs[1][i].status, want);
+    EXPECT_EQ(runs[1][i].secure, runs[0][i].secure);
+    EXPECT_EQ(runs[1][i].ping.empty(), runs[0][i].ping.empty());
+  }
+  EXPECT_EQ(runs[1][2].secure, "N");
+  EXPECT_EQ(runs[1][0].secure, "Y");
+}
+
+TEST(IcmpLibraryPinger, textThatIsNoAddressSendsNothing) {
+  IcmpLibraryPinger pinger;
+  EchoReply reply;
+  reply.status = 12345;
+  EXPECT_EQ(PingHost(pinger, "localhost", kPingPayload, reply, 2500), kPingBadAddress);
+  EXPECT_EQ(PingHost(pinger, "255.255.255.255", kPingPayload, reply, 2500), kPingBadAddress);
+  EXPECT_EQ(reply.status, 12345u);  // the record is left as it was
+}
+
+}  // namespace
+}  // namespace quillet
