@@ -23,10 +23,8 @@ class StartupTest : public ::testing::Test {
   void Touch(const std::string& name) { std::ofstream(dir_ / name) << "127.0.0.1:8080\r\n"; }
 
   StartupResult Run(const std::string& command_line = "", SettingsStore* store = nullptr) {
-    StartupServices services{ui_,          store ? *store : store_,
-                             lock_,        browser_,
-                             toolbar_,     dir_.path().string(),
-                             command_line, shared_,
+    StartupServices services{ui_,      store ? *store : store_, lock_,        browser_,
+                             toolbar_, dir_.path().string(),    command_line, shared_,
                              user_};
     return RunStartup(services, settings_);
   }

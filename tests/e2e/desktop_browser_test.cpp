@@ -23,8 +23,7 @@ namespace {
 // Chromium reaches nothing but loopback: no background traffic, and names resolve nowhere.
 std::string SeenByTheJudge(const std::string& home, std::vector<std::string> env,
                            const std::string& url) {
-  env.insert(env.begin(),
-             {"/usr/bin/env", "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config"});
+  env.insert(env.begin(), {"/usr/bin/env", "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config"});
   env.insert(env.end(),
              {FindProgram("chromium"), "--headless", "--no-sandbox", "--disable-gpu",
               "--no-first-run", "--disable-background-networking", "--disable-component-update",
@@ -69,7 +68,10 @@ TEST(RealBrowser, FollowsApplyOnGnomeAndKde) {
     fields.bypass = "<-loopback>";  // Chromium would otherwise go straight to loopback
     for (std::string seen_as : {"127.0.7.43", "127.0.0.1"}) {  // through the proxy, then direct
       WriteProxySettings(settings, fields);
-      EXPECT_EQ(SeenByTheJudge(home, env, "http://127.0.7.41:" + std::to_string(judge->port()) + "/"), seen_as) << desktop;
+      EXPECT_EQ(
+          SeenByTheJudge(home, env, "http://127.0.7.41:" + std::to_string(judge->port()) + "/"),
+          seen_as)
+          << desktop;
       fields.proxy = CheckState::Unchecked;
     }
   }

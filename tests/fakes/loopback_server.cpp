@@ -71,7 +71,9 @@ std::string ReadRequestHead(Socket fd) {
   return head;
 }
 
-bool SendAll(Socket fd, const std::string& data) {  // false once the peer is gone
+}  // namespace
+
+bool SendAll(Socket fd, const std::string& data) {
   for (size_t sent = 0; sent < data.size();) {
     auto n = send(fd, data.data() + sent, static_cast<int>(data.size() - sent), kNoSignal);
     if (n <= 0) return false;
@@ -80,14 +82,12 @@ bool SendAll(Socket fd, const std::string& data) {  // false once the peer is go
   return true;
 }
 
-void Pause(int ms, const std::atomic<bool>& stopping) {  // returns early when stopping
+void Pause(int ms, const std::atomic<bool>& stopping) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (!stopping && std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }
-
-}  // namespace
 
 LoopbackServer::LoopbackServer(const std::string& address, Behaviour behaviour,
                                bool accept_connections)

@@ -50,6 +50,11 @@ class LoopbackServer {
 // A port on `address` on which nothing listens (connections are refused).
 uint16_t ClosedPort(const std::string& address);
 
+// For behaviours of a test's own: sends all of `data` (false once the peer is gone); waits
+// `ms`, returning early when the server stops.
+bool SendAll(Socket fd, const std::string& data);
+void Pause(int ms, const std::atomic<bool>& stopping);
+
 // Behaviours, each after the request head was read.
 LoopbackServer::Behaviour AnswerWith(std::string response);  // answers, closes
 LoopbackServer::Behaviour EndlessBody();                     // 200, then body bytes forever

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "core/text.h"
-#include "e2e/loopback_server.h"
+#include "fakes/loopback_server.h"
 #include "platform/posix/event_loop_check_io.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
@@ -23,8 +23,7 @@ constexpr int kTimeoutMs = 400;
 constexpr const char* kHead = "HTTP/1.0 200 OK\r\n\r\n";
 
 LoopbackServer::Behaviour HeadThen(int pause_ms, std::string rest, std::string head = kHead) {
-  return [=](int fd, const std::atomic<bool>& stopping) {
-    testing::ReadRequestHead(fd);
+  return [=](testing::Socket fd, const std::atomic<bool>& stopping) {
     if (!testing::SendAll(fd, head)) return;
     testing::Pause(pause_ms, stopping);
     testing::SendAll(fd, rest);

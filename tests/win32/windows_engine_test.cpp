@@ -5,25 +5,26 @@
 #include <memory>
 
 #include "core/text.h"
+#include "fakes/loopback_server.h"
 #include "platform/win32/icmp_library_pinger.h"
 #include "platform/win32/wininet_http_client.h"
 #include "platform/win32/winsock_resolver.h"
 #include "verify/blocking_check_io.h"
 #include "verify/socket_layer.h"
 #include "verify/verify_engine.h"
-#include "win32/loopback_listener.h"
 
 namespace quillet {
 namespace {
 
 TEST(WindowsEngine, eightAtOnceGiveTheCellsOfOneAtATime) {
   const std::string page = "HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR = 127.0.3.";
-  std::vector<std::unique_ptr<testing::LoopbackListener>> proxies;
+  std::vector<std::unique_ptr<testing::LoopbackServer>> proxies;
   for (int i = 1; i <= 8; ++i) {
     std::string answer = i % 4 == 0 ? "HTTP/1.0 403 Denied\r\n\r\nno" : page + std::to_string(i);
     if (i == 3) answer = "HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR = 127.0.0.9";  // not anonymous
-    proxies.push_back(std::make_unique<testing::LoopbackListener>(
-        "127.0.3." + std::to_string(30 + i), i == 7 ? "" : answer));  // 7 stays silent
+    proxies.push_back(std::make_unique<testing::LoopbackServer>(
+        "127.0.3." + std::to_string(30 + i),
+        i == 7 ? testing::Silent() : testing::AnswerWith(answer)));  // 7 stays silent
   }
   WinInetHttpClient http;
   IcmpLibraryPinger pinger;
