@@ -22,7 +22,9 @@ KeyFileSettingsStore::KeyFileSettingsStore(std::string path)
   Load();
 }
 
-KeyFileSettingsStore::~KeyFileSettingsStore() { g_key_file_free(file_); }
+KeyFileSettingsStore::~KeyFileSettingsStore() {
+  g_key_file_free(file_);
+}
 
 std::string KeyFileSettingsStore::DefaultPath() {
   return std::string(g_get_user_config_dir()) + "/" + kSettingsApplication + "/Quillet.conf";
@@ -63,6 +65,14 @@ std::string KeyFileSettingsStore::Read(const std::string& key, const std::string
 
 void KeyFileSettingsStore::Save(const std::string& key, const std::string& value) {
   g_key_file_set_string(file_, kSettingsSection, key.c_str(), value.c_str());
+  WriteFile();
+}
+
+void KeyFileSettingsStore::SaveAll(const std::vector<std::pair<std::string, std::string>>& values) {
+  if (values.empty()) return;
+  for (const auto& [key, value] : values) {
+    g_key_file_set_string(file_, kSettingsSection, key.c_str(), value.c_str());
+  }
   WriteFile();
 }
 
