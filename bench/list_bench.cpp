@@ -1,4 +1,5 @@
-// Times the proxy list on a large file: load, sort by a column, save. Prints one line per step.
+// Times the proxy list on a large file: load, sort by a column, save, delete half the rows.
+// Prints one line per step.
 //   list_bench [ROWS]   (default 100000)
 #include <chrono>
 #include <cstdio>
@@ -81,6 +82,16 @@ int main(int argc, char** argv) {
   start = std::chrono::steady_clock::now();
   bool saved = quillet::GridExport(window);
   std::printf("save: %.3f s%s\n", Seconds(start), saved ? "" : " (failed)");
+
+  // Delete a block of half the list near its top: the rows below it move up once.
+  int half = (list.Rows() - 1) / 2;
+  list.SetCurrentRow(2);
+  list.SetSelectionEndRow(1 + half);
+  settings.SelectedLines.assign(size_t(half), "line");
+  int before = list.Rows() - 1;
+  start = std::chrono::steady_clock::now();
+  quillet::DeleteCommand(window);
+  std::printf("delete %d of %d rows: %.3f s\n", before - (list.Rows() - 1), before, Seconds(start));
   std::filesystem::remove(path);
   return saved ? 0 : 1;
 }

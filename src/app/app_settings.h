@@ -46,7 +46,6 @@ struct AppSettings {
   bool NoIE = false;
   std::string UpgradeVersion;
   std::string ToolbarGuid;
-  std::string ToolbarKey;
   std::string MyIP;
 
   // Filled by the main window's load and the settings dialog.
@@ -62,7 +61,8 @@ struct AppSettings {
   // List and grid state.
   bool ListDirty = false;
   bool Verifying = false;
-  int32_t GridRow = -1;  // 32 bits: lists grow past 32767 rows
+  bool Resolving = false;  // "Get server name/IP" is working through its rows
+  int32_t GridRow = -1;    // 32 bits: lists grow past 32767 rows
   int32_t GridCol = -1;
   std::vector<std::string> Fields;
   std::vector<std::string> SelectedLines;

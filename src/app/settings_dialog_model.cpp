@@ -21,6 +21,10 @@ bool IsNonNegativeNumber(const std::string& text) {
 
 }  // namespace
 
+std::string ToolbarCaption(bool attached) {
+  return attached ? "Detach from &IE toolbar" : "Create &IE toolbar button";
+}
+
 std::string ApplyCaption(int apply_button) {
   if (apply_button == 1) return "&Apply + Exit";
   if (apply_button == 2) return "&Apply/openIE";
@@ -68,38 +72,63 @@ SettingsDialogFields SettingsDialogModel::Load() {
   if (fields.browser_controls) {
     toolbar_guid_ = services_.store.Read(keys::kToolbarGuid, "");
     toolbar_attached_ = !toolbar_guid_.empty();
-    fields.toolbar_caption = toolbar_attached_ ? kDetachToolbarCaption : kCreateToolbarCaption;
+    fields.toolbar_caption = ToolbarCaption(toolbar_attached_);
     fields.apply_choice = settings.ApplyButton;
   }
   return fields;
 }
 
+// The steps collect their keys and the store writes them at the end in one go, so a store that
+// cannot write leaves the file as it was instead of a part of the dialog's values.
 std::optional<std::string> SettingsDialogModel::Save(SettingsDialogFields& fields) {
-  SaveTimeouts(fields);
-  if (!SaveSearch(fields)) return std::nullopt;
-  SaveListFile(fields);
-  SaveTestPage(fields);
-  return ApplyCaption(SaveApplyChoice(fields));
+  const std::string files_before = stored_files_, urls_before = stored_urls_;
+  pending_.clear();
+  try {
+    SaveTimeouts(fields);
+    bool complete = SaveSearch(fields);
+    if (complete) {
+      SaveListFile(fields);
+      SaveTestPage(fields);
+      SaveApplyChoice(fields);
+    }
+    WritePending();
+    if (!complete) return std::nullopt;
+    return ApplyCaption(services_.settings.ApplyButton);
+  } catch (...) {
+    stored_files_ = files_before;
+    stored_urls_ = urls_before;
+    throw;
+  }
+}
+
+void SettingsDialogModel::Write(const char* key, const std::string& value) {
+  pending_.emplace_back(key, value);
+}
+
+void SettingsDialogModel::WritePending() {
+  std::vector<std::pair<std::string, std::string>> values;
+  values.swap(pending_);
+  services_.store.SaveAll(values);
 }
 
 void SettingsDialogModel::SaveTimeouts(const SettingsDialogFields& fields) {
   if (IsNonNegativeNumber(fields.ping)) {
-    services_.store.Save(keys::kPing, fields.ping);
+    Write(keys::kPing, fields.ping);
     services_.settings.PingTimeoutMs = PingTimeoutFromText(fields.ping);
   }
   if (IsNonNegativeNumber(fields.timeout)) {
-    services_.store.Save(keys::kTestTimeout, fields.timeout);
+    Write(keys::kTestTimeout, fields.timeout);
     services_.settings.TestTimeoutMs = TestTimeoutFromText(fields.timeout);
   }
   if (ParallelFromText(fields.parallel, services_.settings.Parallel)) {
-    services_.store.Save(keys::kParallel, std::to_string(services_.settings.Parallel));
+    Write(keys::kParallel, std::to_string(services_.settings.Parallel));
   }
 }
 
 bool SettingsDialogModel::SaveSearch(SettingsDialogFields& fields) {
   fields.search_text = Trim(fields.search_text);
   if (!fields.search_text.empty()) {
-    services_.store.Save(keys::kSearchText, fields.search_text);
+    Write(keys::kSearchText, fields.search_text);
     services_.settings.SearchText = fields.search_text;
   }
   fields.find_ip = Trim(fields.find_ip);
@@ -107,7 +136,7 @@ bool SettingsDialogModel::SaveSearch(SettingsDialogFields& fields) {
     services_.ui.ShowMessage("Search IP is invalid", MessageIcon::Error);
     return false;
   }
-  services_.store.Save(keys::kFindIp, fields.find_ip);
+  Write(keys::kFindIp, fields.find_ip);
   services_.settings.FindIP = fields.find_ip;
   return true;
 }
@@ -119,9 +148,9 @@ void SettingsDialogModel::SaveListFile(const SettingsDialogFields& fields) {
     return;
   }
   std::string path = WithDefaultFolder(services_.program_dir, text);
-  services_.store.Save(keys::kListFile, path);
+  Write(keys::kListFile, path);
   if (auto list = UpdatedRecentList(path, stored_files_, loaded_files_)) {
-    services_.store.Save(keys::kComboFiles, *list);
+    Write(keys::kComboFiles, *list);
     stored_files_ = *list;
   }
 }
@@ -129,9 +158,9 @@ void SettingsDialogModel::SaveListFile(const SettingsDialogFields& fields) {
 void SettingsDialogModel::SaveTestPage(const SettingsDialogFields& fields) {
   std::string address = fields.test_page;
   services_.set_test_page(address);
-  services_.store.Save(keys::kTestUrl, services_.settings.TestHost + services_.settings.TestPath);
+  Write(keys::kTestUrl, services_.settings.TestHost + services_.settings.TestPath);
   if (auto list = UpdatedRecentList(fields.test_page, stored_urls_, loaded_urls_)) {
-    services_.store.Save(keys::kComboUrls, *list);
+    Write(keys::kComboUrls, *list);
     stored_urls_ = *list;
   }
 }
@@ -140,7 +169,7 @@ int SettingsDialogModel::SaveApplyChoice(const SettingsDialogFields& fields) {
   int choice = fields.browser_controls ? fields.apply_choice : 0;
   if (choice != 1 && choice != 2) choice = 0;
   services_.settings.ApplyButton = static_cast<int16_t>(choice);
-  services_.store.Save(keys::kApplyButton, std::to_string(choice));
+  Write(keys::kApplyButton, std::to_string(choice));
   return choice;
 }
 

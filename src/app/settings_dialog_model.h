@@ -30,8 +30,8 @@ struct SettingsDialogFields {
   std::string upgrade_caption;
 };
 
-inline constexpr const char* kCreateToolbarCaption = "Create &IE toolbar button";
-inline constexpr const char* kDetachToolbarCaption = "Detach from &IE toolbar";
+// The caption of the toolbar button's button (bAttachIE), by whether the button exists.
+std::string ToolbarCaption(bool attached);
 
 // The Apply button's caption for an apply mode.
 std::string ApplyCaption(int apply_button);
@@ -58,10 +58,12 @@ class SettingsDialogModel {
   SettingsDialogFields Load();
 
   // Runs the nine steps of Save on what the user entered (the trimmed texts are written back
-  // into `fields`). Returns the new Apply caption when the dialog may close, nothing when it
-  // must stay open.
+  // into `fields`) and writes the accepted keys to the store in one go. Returns the new Apply
+  // caption when the dialog may close, nothing when it must stay open. Throws RunTimeError when
+  // the store cannot write; the stored settings then stay as they were.
   std::optional<std::string> Save(SettingsDialogFields& fields);
 
+  UserInterface& ui() const { return services_.ui; }
   bool toolbar_attached() const { return toolbar_attached_; }
   const std::string& toolbar_guid() const { return toolbar_guid_; }
   void set_toolbar_state(bool attached, const std::string& guid) {
@@ -75,8 +77,11 @@ class SettingsDialogModel {
   void SaveListFile(const SettingsDialogFields& fields);
   void SaveTestPage(const SettingsDialogFields& fields);
   int SaveApplyChoice(const SettingsDialogFields& fields);
+  void Write(const char* key, const std::string& value);
+  void WritePending();
 
   Services services_;
+  std::vector<std::pair<std::string, std::string>> pending_;  // keys of the Save under way
   std::string stored_files_;
   std::string stored_urls_;
   std::vector<std::string> loaded_files_;

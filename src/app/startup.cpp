@@ -20,7 +20,6 @@ bool HandleToolbarCommand(StartupServices& services, AppSettings& settings) {
   if (settings.NoIE) return false;
   settings.ToolbarGuid = services.store.Read(keys::kToolbarGuid, "");
   if (settings.ToolbarGuid.empty()) return false;
-  settings.ToolbarKey = std::string(kExtensionsKey) + "\\" + settings.ToolbarGuid + "\\";
   if (!EqualsNoCase(services.command_line, "detachIE")) return false;
   services.toolbar.RemoveToolbarButton(settings.ToolbarGuid);
   return true;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/app_settings.h"
+#include "app/settings_dialog_model.h"
 #include "browser/registry.h"
 #include "core/paths.h"
 
@@ -70,7 +71,7 @@ ToolbarDialogState ToolbarDialogState::FromSettings(const SettingsStore& store) 
 }
 
 std::string ToolbarDialogState::Caption() const {
-  return attached ? "Detach from &IE toolbar" : "Create &IE toolbar button";
+  return ToolbarCaption(attached);
 }
 
 void ToggleToolbarButton(ToolbarServices& services, ToolbarDialogState& state) {

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/errors.h"
+#include "proxylist/durable_file.h"
 
 namespace quillet {
 namespace fs = std::filesystem;
@@ -73,14 +74,22 @@ void ReplaceFileContent(const std::string& path, const std::function<void(std::o
       Fail("Disk full or write error while saving", target);
     }
   }
+  // The data and the owner are on the disk before the name points at them, and the rename is
+  // on the disk before the save counts as done: a power cut leaves the old list or the new one.
+  try {
+    KeepOwnership(target.string(), temporary.string());
+    SyncFileToDisk(temporary.string());
+  } catch (...) {
+    RemoveQuietly(temporary);
+    throw;
+  }
   std::error_code error;
-  fs::perms old_permissions = fs::status(target, error).permissions();
-  if (!error) fs::permissions(temporary, old_permissions, error);
   fs::rename(temporary, target, error);
   if (error) {
     RemoveQuietly(temporary);
     Fail("Cannot replace", target);
   }
+  SyncFolderToDisk(target.parent_path().string());
 }
 
 std::string ReadFileBytes(const std::string& path, size_t max_bytes) {

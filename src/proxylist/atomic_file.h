@@ -1,7 +1,8 @@
 #pragma once
 // Replacing a file as a whole: the new content goes to a temporary file in the same folder,
 // which then takes the old file's place in one rename. Whatever happens in between, the path
-// holds either the old content or the new, never a part.
+// holds either the old content or the new, never a part, also after a power cut (both the new
+// file and the folder are written to the disk), and the file keeps its owner, group and mode.
 #include <functional>
 #include <ostream>
 #include <string>

@@ -9,7 +9,17 @@
 namespace quillet {
 namespace {
 
+// True when at least one selected row is in view. A selection scrolled wholly out of view (the
+// last row after a load) counts as none, so no command acts on rows the user cannot see.
+bool SelectionInView(const ProxyList& list) {
+  CellRange range = list.Selection();
+  int first = list.FirstVisibleRow();
+  int last = first + list.VisibleRowCount() - 1;
+  return range.bottom >= first && range.top <= last;
+}
+
 std::vector<std::string> SelectedLinesOf(const ProxyList& list) {
+  if (!SelectionInView(list)) return {};
   std::string text = Trim(list.SelectedText());
   if (text.empty()) return {};
   return Split(text, "\r");
@@ -21,7 +31,11 @@ void SelectColumnForSort(ListWindow window, float x, float y) {
   GridCell cell = GridHitTest(list, x, y);
   window.settings.GridCol = cell.col;
   window.settings.GridRow = cell.row;
-  if (cell.col < 1 || list.LastRow() < 1) return;  // right of every column, or an empty list
+  if (list.LastRow() < 1) return;
+  if (cell.col < 1) {  // right of every column: no column to sort, and the old block goes
+    list.SetCurrentCol(0);
+    return;
+  }
   list.SetCurrentCol(cell.col);
   list.SetSelectionEndCol(cell.col);
   int count = int(window.settings.SelectedLines.size());

@@ -119,6 +119,12 @@ void SortRows(ProxyList& list, int first, int last, int column, bool ascending) 
 
 }  // namespace
 
+bool RowsAreHeld(ListWindow window) {
+  if (!window.settings.Verifying && !window.settings.Resolving) return false;
+  window.ui.ShowMessage(kRowsBusyMessage, MessageIcon::Information);
+  return true;
+}
+
 void AddNewCommand(ListWindow window, Resolver& resolver) {
   RunGuarded(window.ui, tags::kAddNew, [&] {
     std::string prompt =
@@ -165,7 +171,8 @@ void EditCommentCommand(ListWindow window) {
 
 void DeleteCommand(ListWindow window) {
   auto [first, end] = SelectedRows(window);
-  for (int row = end - 1; row >= std::max(first, 1); --row) window.list.RemoveRow(row);
+  first = std::max(first, 1);
+  if (first < end) window.list.RemoveRows(first, end - 1);
   window.settings.ListDirty = true;
   window.list.SetCurrentRow(window.list.SelectionEndRow());
 }
@@ -198,7 +205,8 @@ void SortByColumn(ListWindow window, bool ascending) {
   }
   CellRange rows = list.Selection();
   int column = list.SelectionEndCol();
-  if (column >= 1) SortRows(list, std::max(rows.top, 1), rows.bottom, column, ascending);
+  if (column < 1) return;  // the title click was right of every column
+  SortRows(list, std::max(rows.top, 1), rows.bottom, column, ascending);
   window.settings.ListDirty = true;
 }
 

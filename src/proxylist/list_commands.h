@@ -9,6 +9,16 @@
 
 namespace quillet {
 
+// The word shown when a command would move rows or write cells by row number while a
+// verification or a resolve run works through the rows it has numbered.
+inline constexpr const char* kRowsBusyMessage =
+    "Please wait until the list's Verify or Get server name/IP has finished.";
+
+// True, after telling the user, when a verification or a resolve run holds the rows. Every
+// command that moves rows or writes cells (Sort, the deletes, Add New, Edit comment, Set Color,
+// Resolve, Reload, Verify) asks this first and does nothing when it answers true.
+bool RowsAreHeld(ListWindow window);
+
 // The example entry the Add New prompt shows.
 inline constexpr const char* kAddNewExample = "proxy.example.com:80";
 

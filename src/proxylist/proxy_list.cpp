@@ -64,16 +64,24 @@ int ProxyList::AddRow(const std::array<std::string, kColumnCount>& cells) {
   return row;
 }
 
-void ProxyList::RemoveRow(int row) {
-  if (row < 1 || row >= Rows()) throw RunTimeError(kErrSubscript, "Subscript out of range");
+void ProxyList::RemoveRows(int first, int last) {
+  if (first < 1 || last < first || last >= Rows()) {
+    throw RunTimeError(kErrSubscript, "Subscript out of range");
+  }
   bool notify = observer_ && update_depth_ == 0;
-  if (notify) observer_->BeginRemoveRows(row, row);
-  rows_.erase(rows_.begin() + row);
+  if (notify) observer_->BeginRemoveRows(first, last);
+  rows_.erase(rows_.begin() + first, rows_.begin() + last + 1);
+  ClampToRows();
+  if (notify) observer_->EndRemoveRows();
+}
+
+// After rows went: the current cell, the selection end and the first visible row stay inside
+// the list.
+void ProxyList::ClampToRows() {
   int last = LastRow();
   row_ = std::min(row_, last);
   row_sel_ = std::min(row_sel_, last);
-  if (first_visible_ > last && last >= 1) first_visible_ = last;
-  if (notify) observer_->EndRemoveRows();
+  if (first_visible_ > last) first_visible_ = std::max(last, 1);
 }
 
 bool ProxyList::ValidCell(int row, int col) const {
@@ -242,10 +250,7 @@ int ProxyList::RemoveRowsIf(int first, const std::function<bool(const ProxyRow&)
                                     [&remove](const ProxyRow& row) { return !remove(row); });
   int removed = int(rows_.end() - kept);
   rows_.erase(kept, rows_.end());
-  int last = LastRow();
-  row_ = std::min(row_, last);
-  row_sel_ = std::min(row_sel_, last);
-  if (first_visible_ > last) first_visible_ = std::max(last, 1);
+  ClampToRows();
   EndUpdate();
   return removed;
 }

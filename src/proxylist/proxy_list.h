@@ -69,7 +69,9 @@ class ProxyList {
   void Reset();
   // Appends a data row; its cells are given for columns 0 to 9. Returns the new row's number.
   int AddRow(const std::array<std::string, kColumnCount>& cells);
-  void RemoveRow(int row);
+  void RemoveRow(int row) { RemoveRows(row, row); }
+  // Removes the data rows first..last in one step, with one notice to the observer.
+  void RemoveRows(int first, int last);
   const ProxyRow& Row(int row) const { return rows_.at(size_t(row)); }
   const std::string& Text(int row, int col) const { return Row(row).cells.at(size_t(col)); }
   void SetText(int row, int col, const std::string& text);
@@ -141,6 +143,7 @@ class ProxyList {
  private:
   bool ValidCell(int row, int col) const;
   void CheckCell(int row, int col) const;
+  void ClampToRows();
   void NotifyCells(int top, int left, int bottom, int right);
   void NotifyCells(const CellRange& range) {
     NotifyCells(range.top, range.left, range.bottom, range.right);

@@ -42,6 +42,9 @@ void ResolveRow(ListWindow window, Resolver& resolver, bool get_name, int row,
 void ResolveRows(ListWindow window, Resolver& resolver, bool get_name, const CaptionSetter& caption,
                  const std::string& base_caption) {
   ProxyList& list = window.list;
+  // While the run yields between rows, the row-moving commands are refused (RowsAreHeld), so
+  // the row numbers taken here stay valid to the end.
+  window.settings.Resolving = true;
   RunGuarded(window.ui, tags::kResolveRows, [&] {
     window.ui.SetPointer(PointerShape::Busy);
     int source = get_name ? kColServerIp : kColServerName;
@@ -64,6 +67,7 @@ void ResolveRows(ListWindow window, Resolver& resolver, bool get_name, const Cap
     window.settings.ListDirty = true;
     window.ui.SetPointer(PointerShape::Default);
   });
+  window.settings.Resolving = false;
 }
 
 }  // namespace quillet

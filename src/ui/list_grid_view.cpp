@@ -73,7 +73,9 @@ void ListGridView::TellGeometry() {
   int row_height = verticalHeader()->defaultSectionSize();
   window_.list.SetRowHeights(horizontalHeader()->height() * kTwipsPerPixel,
                              row_height * kTwipsPerPixel);
-  window_.list.SetVisibleRowCount(viewport()->height() / std::max(row_height, 1));
+  // A bottom row shown in part counts: it can be clicked.
+  row_height = std::max(row_height, 1);
+  window_.list.SetVisibleRowCount((viewport()->height() + row_height - 1) / row_height);
 }
 
 void ListGridView::resizeEvent(QResizeEvent* event) {

@@ -9,6 +9,7 @@
 #include "proxylist/list_file.h"
 #include "proxylist/resolve_rows.h"
 #include "proxylist/row_colour.h"
+#include "ui/guarded.h"
 #include "ui/list_grid_view.h"
 #include "ui/proxy_table_model.h"
 #include "ui/qucolor.h"
@@ -28,12 +29,12 @@ ListPanel::ListPanel(ListPanelServices services, QWidget* parent)
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  connect(AddButton("bSaveList", "Sa&ve", "Save list to proxy file"), &QPushButton::clicked, this,
+  Connect(AddButton("bSaveList", "Sa&ve", "Save list to proxy file"), tags::kGridExport, false,
           [this] { SaveListCommand(Window()); });
-  connect(AddButton("bEdit", "&Edit", "Edit proxy file"), &QPushButton::clicked, this,
+  Connect(AddButton("bEdit", "&Edit", "Edit proxy file"), tags::kEditList, false,
           [this] { EditListCommand(Window(), services_.launcher); });
-  connect(AddButton("bRefresh", "&Reload", "Refresh proxy list from file"), &QPushButton::clicked,
-          this, [this] {
+  Connect(AddButton("bRefresh", "&Reload", "Refresh proxy list from file"), tags::kReloadList, true,
+          [this] {
             if (ReloadCommand(Window(), services_.store, services_.program_dir,
                               services_.proxy_fields) == ReloadOutcome::EndProgram) {
               services_.end_program();
@@ -54,31 +55,58 @@ QPushButton* ListPanel::AddButton(const char* name, const char* caption, const c
   return button;
 }
 
+std::function<void()> ListPanel::Command(const char* tag, bool holds_rows,
+                                         std::function<void()> run) {
+  return Guarded(services_.ui, tag, [this, holds_rows, run = std::move(run)] {
+    if (holds_rows && RowsAreHeld(Window())) return;
+    run();
+  });
+}
+
+template <class Sender, class Signal>
+void ListPanel::Connect(Sender* sender, Signal signal, const char* tag, bool holds_rows,
+                        std::function<void()> run) {
+  connect(sender, signal, this, Command(tag, holds_rows, std::move(run)));
+}
+
+void ListPanel::Connect(QPushButton* button, const char* tag, bool holds_rows,
+                        std::function<void()> run) {
+  Connect(button, &QPushButton::clicked, tag, holds_rows, std::move(run));
+}
+
+// The menu's commands. Those without a trap of their own report under the grid's mouse
+// handler, which opened the menu. "prox" does nothing.
 void ListPanel::BuildMenu() {
   struct Item {
     const char* name;
     const char* caption;
+    const char* tag;
+    bool holds_rows;  // moves rows or writes cells by row number
     std::function<void()> run;
   };
+  const char* menu = tags::kGridMouse;
   const Item items[] = {
-      {"popVerify", "Verify", [this] { emit verifyChosen(); }},
-      {"popEdit", "Edit comment", [this] { EditCommentCommand(Window()); }},
-      {"popColor", "Set Color", [this] { ChooseColors(); }},
-      {"popDelete", "Delete", [this] { DeleteCommand(Window()); }},
-      {"popGetIP", "Get server IP", [this] { Resolve(false); }},
-      {"popGetName", "Get server name", [this] { Resolve(true); }},
-      {"popAddNew", "Add New", [this] { AddNewCommand(Window(), services_.resolver); }},
-      {"popCopy", "Copy cell", [this] { CopyCellCommand(Window()); }},
-      {"popSortAsc", "Sort by column asc", [this] { SortByColumn(Window(), true); }},
-      {"popSortDesc", "Sort by column desc", [this] { SortByColumn(Window(), false); }},
-      {"popDelAllRed", "Delete non-anonymous", [this] { DeleteNonAnonymousCommand(Window()); }},
-      {"popDelAllGray", "Delete non-responding", [this] { DeleteNonRespondingCommand(Window()); }},
-      {"popTest", "prox", [this] { emit proxChosen(); }},
+      {"popVerify", "Verify", tags::kVerify, true, [this] { emit verifyChosen(); }},
+      {"popEdit", "Edit comment", menu, true, [this] { EditCommentCommand(Window()); }},
+      {"popColor", "Set Color", tags::kSetRowColor, true, [this] { ChooseColors(); }},
+      {"popDelete", "Delete", menu, true, [this] { DeleteCommand(Window()); }},
+      {"popGetIP", "Get server IP", tags::kResolveRows, true, [this] { Resolve(false); }},
+      {"popGetName", "Get server name", tags::kResolveRows, true, [this] { Resolve(true); }},
+      {"popAddNew", "Add New", tags::kAddNew, true,
+       [this] { AddNewCommand(Window(), services_.resolver); }},
+      {"popCopy", "Copy cell", menu, false, [this] { CopyCellCommand(Window()); }},
+      {"popSortAsc", "Sort by column asc", menu, true, [this] { SortByColumn(Window(), true); }},
+      {"popSortDesc", "Sort by column desc", menu, true, [this] { SortByColumn(Window(), false); }},
+      {"popDelAllRed", "Delete non-anonymous", menu, true,
+       [this] { DeleteNonAnonymousCommand(Window()); }},
+      {"popDelAllGray", "Delete non-responding", menu, true,
+       [this] { DeleteNonRespondingCommand(Window()); }},
+      {"popTest", "prox", menu, false, [] {}},
   };
   for (const Item& item : items) {
     QAction* action = menu_->addAction(item.caption);
     action->setObjectName(item.name);
-    connect(action, &QAction::triggered, this, item.run);
+    Connect(action, &QAction::triggered, item.tag, item.holds_rows, item.run);
   }
 }
 

@@ -46,13 +46,19 @@ class ListPanel : public QGroupBox {
   QMenu* popupMenu() const { return menu_; }
 
  signals:
-  // "Verify" and "prox" in the popup menu: handled by the verification run.
+  // "Verify" in the popup menu: handled by the verification run.
   void verifyChosen();
-  void proxChosen();
 
  private:
   ListWindow Window() { return {services_.list, services_.settings, services_.ui}; }
   void BuildMenu();
+  // A command handler behind the error trap; one that holds rows is refused while a
+  // verification or a resolve run works through them.
+  std::function<void()> Command(const char* tag, bool holds_rows, std::function<void()> run);
+  template <class Sender, class Signal>
+  void Connect(Sender* sender, Signal signal, const char* tag, bool holds_rows,
+               std::function<void()> run);
+  void Connect(QPushButton* button, const char* tag, bool holds_rows, std::function<void()> run);
   QPushButton* AddButton(const char* name, const char* caption, const char* tooltip);
   void ChooseColors();
   void Resolve(bool get_name);

@@ -52,8 +52,9 @@ QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
   int row = GridRow(index.row());
   int col = index.column();
   const ProxyRow& cells = list_.Row(row);
-  bool selected = list_.Selection().Contains(row, col) &&
-                  !(row == list_.CurrentRow() && col == list_.CurrentCol() && col != 0);
+  // Every selected cell is drawn selected, the current cell too: a selection shrunk to one cell
+  // (after Copy cell or a double-click) is what the next row command acts on.
+  bool selected = list_.Selection().Contains(row, col);
   QPalette palette = QApplication::palette();
   switch (role) {
     case Qt::DisplayRole:

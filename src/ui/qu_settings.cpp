@@ -10,10 +10,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "ui/guarded.h"
 #include "ui/qt_user_interface.h"
 
 namespace quillet {
 namespace {
+
+constexpr int kTypedDigits = 4;  // what the user may type into a number box
 
 QComboBox* EditableCombo(const char* name, QWidget* parent) {
   auto* combo = new QComboBox(parent);
@@ -39,6 +42,13 @@ void Fill(QComboBox* combo, const std::vector<std::string>& items, const std::st
   combo->clear();
   for (const std::string& item : items) combo->addItem(ToQt(item));
   combo->setEditText(ToQt(text));
+}
+
+// Shows a value the program holds whole, even when it is longer than what the box lets the
+// user type (a stored "10000" in a box for four digits); typing stays limited.
+void ShowWhole(QLineEdit* box, const std::string& text, int typed_length) {
+  box->setMaxLength(std::max<int>(typed_length, int(ToQt(text).size())));
+  box->setText(ToQt(text));
 }
 
 QWidget* WithUnit(QLineEdit* box, const char* unit, QWidget* parent) {
@@ -89,9 +99,9 @@ void QuSettings::BuildControls() {
   auto* frame2 = new QGroupBox("Timeout", this);
   frame2->setObjectName("Frame2");
   auto* timeouts = new QFormLayout(frame2);
-  txtPing_ = Box("txtPing", 4, frame2);
-  txtTimeout_ = Box("txtTimeout", 4, frame2);
-  txtParallel_ = Box("txtParallel", 4, frame2);
+  txtPing_ = Box("txtPing", kTypedDigits, frame2);
+  txtTimeout_ = Box("txtTimeout", kTypedDigits, frame2);
+  txtParallel_ = Box("txtParallel", kTypedDigits, frame2);
   timeouts->addRow("Ping", WithUnit(txtPing_, "ms", frame2));
   timeouts->addRow("Test Web Page", WithUnit(txtTimeout_, "sec", frame2));
   timeouts->addRow("Parallel", WithUnit(txtParallel_, "at once", frame2));
@@ -110,7 +120,7 @@ void QuSettings::BuildControls() {
   main->addWidget(frameApply_);
 
   auto* extras = new QHBoxLayout();
-  bAttachIE_ = new QPushButton(kCreateToolbarCaption, this);
+  bAttachIE_ = new QPushButton(ToQt(ToolbarCaption(false)), this);
   bAttachIE_->setObjectName("bAttachIE");
   bAttachIE_->setToolTip("Create/delete toolbar button in IE");
   lblNewVersion_ = new QLabel(this);
@@ -135,15 +145,19 @@ void QuSettings::BuildControls() {
   buttons->addWidget(bCancel_);
   main->addLayout(buttons);
 
-  connect(bSave_, &QPushButton::clicked, this, &QuSettings::OnSave);
+  // A store that cannot write is reported like the main window's own settings writes, and the
+  // dialog stays open.
+  UserInterface& ui = model_.ui();
+  connect(bSave_, &QPushButton::clicked, this,
+          Guarded(ui, tags::kMainWindowLoad, [this] { OnSave(); }));
   connect(bCancel_, &QPushButton::clicked, this, &QDialog::reject);
-  connect(bAttachIE_, &QPushButton::clicked, this, [this] {
-    if (!actions_.toggle_toolbar) return;
-    if (auto caption = actions_.toggle_toolbar(model_)) bAttachIE_->setText(ToQt(*caption));
-  });
-  connect(lblNewVersion_, &QLabel::linkActivated, this, [this] {
-    if (actions_.open_upgrade_page) actions_.open_upgrade_page();
-  });
+  connect(bAttachIE_, &QPushButton::clicked, this, Guarded(ui, tags::kMainWindowLoad, [this] {
+            if (!actions_.toggle_toolbar) return;
+            if (auto caption = actions_.toggle_toolbar(model_)) bAttachIE_->setText(ToQt(*caption));
+          }));
+  connect(lblNewVersion_, &QLabel::linkActivated, this, Guarded(ui, tags::kUpgradeLink, [this] {
+            if (actions_.open_upgrade_page) actions_.open_upgrade_page();
+          }));
 }
 
 void QuSettings::ShowFields() {
@@ -152,9 +166,9 @@ void QuSettings::ShowFields() {
   Fill(cboURLs_, fields_.test_pages, fields_.test_page);
   txtSearchText_->setText(ToQt(fields_.search_text));
   txtFindIP_->setText(ToQt(fields_.find_ip));
-  txtPing_->setText(ToQt(fields_.ping));
-  txtTimeout_->setText(ToQt(fields_.timeout));
-  txtParallel_->setText(ToQt(fields_.parallel));
+  ShowWhole(txtPing_, fields_.ping, kTypedDigits);
+  ShowWhole(txtTimeout_, fields_.timeout, kTypedDigits);
+  ShowWhole(txtParallel_, fields_.parallel, kTypedDigits);
   optNone_->setChecked(fields_.apply_choice != 1 && fields_.apply_choice != 2);
   optExit_->setChecked(fields_.apply_choice == 1);
   optOpen_->setChecked(fields_.apply_choice == 2);

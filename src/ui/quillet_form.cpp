@@ -19,6 +19,7 @@
 #include "browser/toolbar_button.h"
 #include "proxylist/list_file.h"
 #include "ui/edge_panel.h"
+#include "ui/guarded.h"
 #include "ui/list_panel.h"
 #include "ui/proxy_panel.h"
 #include "ui/qu_settings.h"
@@ -86,8 +87,10 @@ void QuilletForm::BuildWindow() {
     edge_panel_->TurnCancelIntoExit();
   });
   connect(list_panel_, &ListPanel::verifyChosen, this, &QuilletForm::Verify);
-  connect(edge_panel_, &EdgePanel::exitClicked, this, &QuilletForm::OnExit);
-  connect(edge_panel_, &EdgePanel::settingsClicked, this, &QuilletForm::OnSettings);
+  connect(edge_panel_, &EdgePanel::exitClicked, this,
+          Guarded(ui_, tags::kMainWindowLoad, [this] { OnExit(); }));
+  connect(edge_panel_, &EdgePanel::settingsClicked, this,
+          Guarded(ui_, tags::kMainWindowLoad, [this] { OnSettings(); }));
   connect(edge_panel_, &EdgePanel::makerLinkClicked, this,
           [this] { OpenWebPage(links::kMakerHome, tags::kMakerLink); });
   connect(edge_panel_, &EdgePanel::helpLinkClicked, this,

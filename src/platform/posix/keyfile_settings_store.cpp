@@ -91,6 +91,14 @@ void KeyFileSettingsStore::Save(const std::string& key, const std::string& value
   WriteFile();
 }
 
+void KeyFileSettingsStore::SaveAll(const std::vector<std::pair<std::string, std::string>>& values) {
+  if (values.empty()) return;
+  for (const auto& [key, value] : values) {
+    g_key_file_set_string(file_, kSettingsSection, key.c_str(), value.c_str());
+  }
+  WriteFile();
+}
+
 void KeyFileSettingsStore::Delete(const std::string& key) {
   if (!Contains(key)) return;
   g_key_file_remove_key(file_, kSettingsSection, key.c_str(), nullptr);

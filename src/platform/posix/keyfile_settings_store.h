@@ -18,7 +18,8 @@ std::string KeepUnreadableFile(const std::string& path, const std::string& what,
                                const std::string& reason, const std::string& consequence);
 
 // Settings in a per-user key file, $XDG_CONFIG_HOME/Brasklet/Quillet.conf, group [Quillet].
-// Every Save rewrites the file atomically (write a temporary file, then rename).
+// Every Save and SaveAll rewrites the file once, atomically (write a temporary file, then
+// rename).
 class KeyFileSettingsStore : public SettingsStore {
  public:
   // Reads the file at `path`. An unreadable file is kept aside under a new name and reported
@@ -34,6 +35,7 @@ class KeyFileSettingsStore : public SettingsStore {
   bool Contains(const std::string& key) const override;
   std::string Read(const std::string& key, const std::string& fallback) const override;
   void Save(const std::string& key, const std::string& value) override;
+  void SaveAll(const std::vector<std::pair<std::string, std::string>>& values) override;
   void Delete(const std::string& key) override;
   std::string OpenProblem() const override { return problem_; }
   // Adds the start-up problem of another file (the registry's), shown with this one's.

