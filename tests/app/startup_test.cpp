@@ -111,7 +111,6 @@ TEST_F(StartupTest, detachIE_removesTheStoredButtonOnlyWithAUsableBrowser) {
   EXPECT_EQ(Run("DETACHIE"), StartupResult::Exit);
   EXPECT_FALSE(settings_.NoIE);
   EXPECT_EQ(toolbar_.removed, (std::vector<std::string>{"{ABC}"}));
-  EXPECT_EQ(settings_.ToolbarKey, "Software\\Microsoft\\Internet Explorer\\Extensions\\{ABC}\\");
   EXPECT_TRUE(ui_.messages.empty());
 }
 
