@@ -4,13 +4,11 @@
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/${BUILD_DIR:-build}"
-scratch=$(mktemp -d /tmp/quillet-test.XXXXXX)
-trap 'rm -rf "$scratch"' EXIT
-export XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-export GSETTINGS_BACKEND=memory QT_QPA_PLATFORM=offscreen
+. "$here/scripts/test-env.sh"
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 600
 "$here/scripts/test-windows.sh"
-# Each fuzz target for 30 s. A local run may leave them out with QUILLET_SKIP_FUZZ=1.
+# AddressSanitizer and UBSan over the whole Linux suite, then each fuzz target for 30 s. A local
+# run may leave them out with QUILLET_SKIP_SANITIZERS=1 or QUILLET_SKIP_FUZZ=1; CI runs both.
+[ "${QUILLET_SKIP_SANITIZERS:-0}" = 1 ] || "$here/scripts/test-sanitizers.sh"
 [ "${QUILLET_SKIP_FUZZ:-0}" = 1 ] || "$here/scripts/test-fuzz.sh"
