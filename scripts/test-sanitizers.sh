@@ -11,17 +11,9 @@ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 cmake --build "$build" -j "${ASAN_JOBS:-$(nproc)}"
 
-# The verification engine still runs rows on ucontext fibers. An exception thrown on a fiber's
-# stack makes AddressSanitizer check the wrong stack and report a false stack-buffer-overflow
-# (in __asan_handle_no_return): these three tests throw there, and wait here until the engine
-# runs rows as coroutines.
-fibers='^(ParallelEngineTest\.everyRowGetsTheOutcomeOfTheOneAtATimeCheck_whateverTheParallelism'
-fibers+='|CheckRunTest\.aRowThatCannotBeCheckedFailsTheRunButNotTheOthers'
-fibers+='|ParallelVerify\.rowWithoutPort_endsTheRunWithF17)$'
-
 . "$here/scripts/test-env.sh"
 export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=0:strict_string_checks=1
 export LSAN_OPTIONS="suppressions=$here/scripts/sanitizer-suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd "$build"
-ctest --output-on-failure -j "$(nproc)" --timeout 900 -E "$fibers"
+ctest --output-on-failure -j "$(nproc)" --timeout 900
