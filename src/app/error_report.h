@@ -37,19 +37,24 @@ inline constexpr const char* kConnectionList = "F24";
 
 // Restores the default pointer, then shows "Function: <tag>", "Error: <number>" and the
 // description on three lines, with the critical icon and OK.
-void ReportError(UserInterface& ui, const ErrorTag& tag, long number, const std::string& description);
+void ReportError(UserInterface& ui, const ErrorTag& tag, long number,
+                 const std::string& description);
 
 // The same for a caught exception: a RunTimeError gives its own number, anything else a
 // general number.
 void ReportError(UserInterface& ui, const ErrorTag& tag, const std::exception& failure);
 
-// Runs `body`; a failure that escapes it is reported under `tag`. Returns false after a report.
-template <class Body>
-bool RunGuarded(UserInterface& ui, const ErrorTag& tag, Body&& body) {
+// Runs `body`; a failure that escapes it is reported under `tag`, after `before_report` has
+// run (for state that must already be reset while the report is shown). Returns false after a
+// report.
+template <class Body, class BeforeReport = void (*)()>
+bool RunGuarded(
+    UserInterface& ui, const ErrorTag& tag, Body&& body, BeforeReport&& before_report = [] {}) {
   try {
     std::forward<Body>(body)();
     return true;
   } catch (const std::exception& failure) {
+    before_report();
     ReportError(ui, tag, failure);
     return false;
   }

@@ -51,10 +51,10 @@ std::string CellOf(const std::vector<std::string>& cells, size_t col) {
 
 VerifyRun::VerifyRun(ListWindow window, VerifyServices services, int jobs)
     : window_(window), services_(std::move(services)) {
-  if (!RunGuarded(window_.ui, tags::kVerify, [&] { Start(jobs); })) {
-    window_.settings.Verifying = false;
+  auto stop = [&] { window_.settings.Verifying = false; };
+  if (!RunGuarded(
+          window_.ui, tags::kVerify, [&] { Start(jobs); }, stop))
     over_ = true;
-  }
 }
 
 VerifyRun::~VerifyRun() = default;
@@ -98,28 +98,29 @@ bool VerifyRun::Pump(int wait_ms) {
   if (over_) return false;
   if (pumping_) return true;
   pumping_ = true;
-  bool completed = RunGuarded(window_.ui, tags::kVerify, [&] {
-    for (RowEvent& event : run_->Take(to_show_.empty() ? wait_ms : 0)) {
-      to_show_.push_back(std::move(event));
-    }
-    auto turn_ends = std::chrono::steady_clock::now() + kTurnBudget;
-    while (!to_show_.empty() && window_.settings.Verifying &&
-           std::chrono::steady_clock::now() < turn_ends) {
-      RowEvent event = std::move(to_show_.front());
-      to_show_.pop_front();
-      Show(event);
-    }
-    if (!window_.settings.Verifying) return Cancel();
-    if (std::exception_ptr failure = run_->Failure()) std::rethrow_exception(failure);
-    if (finished_ < queued_ || !to_show_.empty()) return;
-    if (failure_) std::rethrow_exception(failure_);
-    Finish();
-  });
+  auto stop = [&] { window_.settings.Verifying = false; };
+  bool completed = RunGuarded(
+      window_.ui, tags::kVerify,
+      [&] {
+        for (RowEvent& event : run_->Take(to_show_.empty() ? wait_ms : 0)) {
+          to_show_.push_back(std::move(event));
+        }
+        auto turn_ends = std::chrono::steady_clock::now() + kTurnBudget;
+        while (!to_show_.empty() && window_.settings.Verifying &&
+               std::chrono::steady_clock::now() < turn_ends) {
+          RowEvent event = std::move(to_show_.front());
+          to_show_.pop_front();
+          Show(event);
+        }
+        if (!window_.settings.Verifying) return Cancel();
+        if (std::exception_ptr failure = run_->Failure()) std::rethrow_exception(failure);
+        if (finished_ < queued_ || !to_show_.empty()) return;
+        if (failure_) std::rethrow_exception(failure_);
+        Finish();
+      },
+      stop);
   pumping_ = false;
-  if (!completed) {
-    window_.settings.Verifying = false;
-    over_ = true;
-  }
+  if (!completed) over_ = true;
   if (over_) run_.reset();
   return !over_;
 }

@@ -33,10 +33,12 @@ class FakeUserInterface : public UserInterface {
 
   // Run at each ProcessPendingEvents call (a click arriving while the program yields).
   std::vector<std::function<void()>> on_pending_events;
+  std::function<void()> on_message;  // run as each message box is shown
 
   MessageAnswer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
                             const std::string& title) override {
     messages.push_back({text, icon, buttons, title});
+    if (on_message) on_message();
     MessageAnswer otherwise =
         buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
     return Next(message_answers, otherwise);

@@ -127,6 +127,8 @@ TEST(VerifyRun, manyAtOnce_writeTheCellsOfOneAtATime) {
   for (bool with_failure : {false, true}) {
     SCOPED_TRACE(with_failure ? "with a row without port" : "every row checkable");
     Window one, many;
+    bool verifying_at_report = false;
+    many.ui.on_message = [&] { verifying_at_report = many.settings.Verifying; };
     run(1, with_failure, one);
     run(8, with_failure, many);
     ExpectSameRows(many.list, one.list);
@@ -134,6 +136,7 @@ TEST(VerifyRun, manyAtOnce_writeTheCellsOfOneAtATime) {
     EXPECT_EQ(many.ui.messages.size(), one.ui.messages.size());
     if (with_failure) {
       EXPECT_EQ(many.ui.messages.at(0).text.rfind("Function: F17", 0), 0u);
+      EXPECT_FALSE(verifying_at_report) << "the run must be over when its failure is shown";
       EXPECT_EQ(many.list.Row(9).back[kColServerIp], kMarkColor);  // not reached
       EXPECT_EQ(many.list.Row(7).cells[kColStatus], "OK");         // written before the failure
     } else {
