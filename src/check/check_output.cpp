@@ -7,10 +7,16 @@
 namespace quillet::check {
 namespace {
 
-constexpr const char* kTitles[] = {"row", "proxy", "status", "secure", "ping", "verified"};
+constexpr const char* kTitles[] = {"row", "proxy", "status", "secure", "level", "ping", "verified"};
 
 std::vector<std::string> Fields(const CheckedRow& row) {
-  return {std::to_string(row.row), row.proxy, row.status, row.secure, row.ping, row.verified};
+  return {std::to_string(row.row),
+          row.proxy,
+          row.status,
+          row.secure,
+          row.level,
+          row.ping,
+          row.verified};
 }
 
 // A CSV field, quoted when it holds a comma, a quote or a line break.
@@ -37,6 +43,7 @@ void PrintJson(const std::vector<CheckedRow>& rows, std::ostream& out) {
                     {"proxy", row.proxy},
                     {"status", row.status},
                     {"secure", row.secure},
+                    {"level", row.level},
                     {"ping", row.ping},
                     {"verified", row.verified}});
   }

@@ -11,6 +11,7 @@
 #include "proxylist/list_file.h"
 #include "verify/http_probe.h"
 #include "verify/probe_settings.h"
+#include "verify/public_address.h"
 #include "verify/socket_layer.h"
 #include "verify/verify_engine.h"
 
@@ -100,6 +101,11 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
     if (!limit_message.empty()) err << "quillet-check: " << limit_message << "\n";
 
     auto io = env.backend.MakeIo();
+    if (NeedsPublicAddress(settings)) {
+      std::string notice =
+          TakePublicAddress(settings, VisitTestPage(*io, ProbeSettings::From(settings)));
+      if (!notice.empty()) err << "quillet-check: " << notice << "\n";
+    }
     VerifyEngine engine(*io, ProbeSettings::From(settings), jobs);
     for (int row = first; row <= last; ++row) {
       const auto& cells = list.Row(row).cells;
@@ -128,7 +134,7 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
         list.SetText(row, kColPing, outcome.ping);
         list.SetText(row, kColVerified, env.now());
         report.rows.push_back({row, ListedProxy(list, row), outcome.status, outcome.secure,
-                               outcome.ping, list.Text(row, kColVerified)});
+                               outcome.level, outcome.ping, list.Text(row, kColVerified)});
       }
       if (env.progress) env.progress(finished, total);
     }

@@ -56,8 +56,10 @@ QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
                   !(row == list_.CurrentRow() && col == list_.CurrentCol() && col != 0);
   QPalette palette = QApplication::palette();
   switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole: {
+    case Qt::ToolTipRole:
+      if (col == kColSecure && !cells.anonymity.empty()) return ToQt(cells.anonymity);
+      [[fallthrough]];
+    case Qt::DisplayRole: {
       // The picture stands where the Server IP's leading blanks would be.
       const std::string& text = cells.cells[size_t(col)];
       bool pictured = cells.pictures[size_t(col)] != CellPicture::None;

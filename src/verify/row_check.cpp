@@ -44,6 +44,7 @@ Target TargetOf(const std::vector<std::string>& cells) {
 
 void Judge(const ProbeResult& probe, RowCheckOutcome& outcome) {
   outcome.status = "OK";
+  outcome.level = LevelWord(probe.Level);
   outcome.secure = probe.Anonymous ? "Y" : "N";
   outcome.icon = probe.Anonymous ? CellPicture::OK : CellPicture::No;
   if (probe.NoSearchText) {

@@ -16,6 +16,7 @@ int Listen(const std::string& address, uint16_t& port, int backlog) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in where{};
   where.sin_family = AF_INET;
+  where.sin_port = htons(port);
   inet_pton(AF_INET, address.c_str(), &where.sin_addr);
   socklen_t size = sizeof where;
   if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&where), size) != 0 ||
@@ -30,8 +31,9 @@ int Listen(const std::string& address, uint16_t& port, int backlog) {
 }  // namespace
 
 LoopbackServer::LoopbackServer(const std::string& address, Behaviour behaviour,
-                               bool accept_connections)
+                               bool accept_connections, uint16_t port)
     : address_(address), behaviour_(std::move(behaviour)) {
+  port_ = port;
   listener_ = Listen(address, port_, 64);
   if (accept_connections) acceptor_ = std::thread([this] { AcceptLoop(); });
 }

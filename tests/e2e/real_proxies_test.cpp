@@ -10,6 +10,7 @@
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
 #include "platform/posix/posix_parallel_backend.h"
+#include "verify/public_address.h"
 #include "verify/socket_layer.h"
 #include "verify/verify_command.h"
 
@@ -24,6 +25,7 @@ constexpr const char* kOwnAddress = "127.0.0.1";
 struct Expected {
   std::string label, server_ip, server_name, status, secure;
   std::string seen_as;  // REMOTE_ADDR the judge reports through this proxy ("" to skip)
+  std::string level = "";
 };
 
 class RealProxiesTest : public ::testing::Test {
@@ -53,7 +55,8 @@ class RealProxiesTest : public ::testing::Test {
   }
 
   // Puts the rows into a list, selects them all and runs the Verify command over them.
-  void VerifyAll(const std::vector<Expected>& rows) {
+  void VerifyAll(const std::vector<Expected>& rows,
+                 std::function<void(const std::string&)> title_changed = nullptr) {
     for (const Expected& row : rows) {
       list_.AddRow({"", kServerIpIndent + row.server_ip, row.server_name, row.label, "", "", "", "",
                     "", ""});
@@ -64,7 +67,7 @@ class RealProxiesTest : public ::testing::Test {
     list_.SetSelectionEndCol(kColCol);
     app_.SelectedLines = Split(Trim(list_.SelectedText()), "\r");
     VerifyServices services{backend_, [](const std::string&) {}, "Quillet",
-                            [] { return std::string("now"); }};
+                            [] { return std::string("now"); }, std::move(title_changed)};
     VerifyToEnd({list_, app_, ui_}, services, 1);
   }
 
@@ -99,15 +102,15 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
   std::string name_port = std::to_string(by_name.port);
 
   const std::vector<Expected> rows = {
-      {"transparent", transparent.proxy(), "", "OK", "N", "127.0.1.11"},
-      {"anonymous", anonymous.proxy(), "", "OK", "Y", "127.0.1.12"},
-      {"elite", elite.proxy(), "", "OK", "Y", "127.0.1.13"},
-      {"squid transparent", squid.proxy(), "", "OK", "N", "127.0.1.21"},
+      {"transparent", transparent.proxy(), "", "OK", "N", "127.0.1.11", "transparent"},
+      {"anonymous", anonymous.proxy(), "", "OK", "Y", "127.0.1.12", "anonymous"},
+      {"elite", elite.proxy(), "", "OK", "Y", "127.0.1.13", "elite"},
+      {"squid transparent", squid.proxy(), "", "OK", "N", "127.0.1.21", "transparent"},
       {"deny", deny.proxy(), "", "403", "", ""},
       {"closed port", closed, "", "--", "", ""},
       {"black hole", black_hole.proxy(), "", "--", "", ""},
       {"not a judge", not_a_judge.proxy(), "", "OK", "?", ""},
-      {"by name", "", "localhost:" + name_port, "OK", "Y", "127.0.1.18"},
+      {"by name", "", "localhost:" + name_port, "OK", "Y", "127.0.1.18", "elite"},
       {"unresolvable", "", "no..such.host:" + name_port, "--", "", ""},
   };
   VerifyAll(rows);
@@ -117,6 +120,7 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
     const ProxyRow& got = list_.Row(static_cast<int>(i) + 1);
     EXPECT_EQ(got.cells[kColStatus], row.status) << row.label;
     EXPECT_EQ(got.cells[kColSecure], row.secure) << row.label;
+    EXPECT_EQ(got.anonymity, row.level) << row.label;
     EXPECT_EQ(got.cells[kColVerified], "now") << row.label;
     const std::string& ping = got.cells[kColPing];
     if (row.status == "OK") {
@@ -141,6 +145,42 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
   EXPECT_NE(PageThrough(anonymous.proxy()).find("HTTP_VIA = 1.0 "), std::string::npos);
   EXPECT_NE(PageThrough(elite.proxy()).find("HTTP_VIA = \n"), std::string::npos);
   EXPECT_NE(PageThrough(squid.proxy()).find("HTTP_X_FORWARDED_FOR = 127.0.0.1"), std::string::npos);
+}
+
+// Without FindIP and without a known own address, the judge's REMOTE_ADDR on a direct visit is
+// what tells a transparent proxy from an elite one.
+TEST_F(RealProxiesTest, theJudgeNamesTheOwnAddressOnADirectVisit) {
+  RunningServer transparent = Tinyproxy("127.0.1.31", "127.0.1.31", "XTinyproxy Yes");
+  RunningServer elite = Tinyproxy("127.0.1.32", "127.0.1.32", "DisableViaHeader Yes");
+  app_.FindIP.clear();
+  app_.MyIP.clear();
+  std::string title;
+  VerifyAll({{"transparent", transparent.proxy(), "", "OK", "N", "", "transparent"},
+             {"elite", elite.proxy(), "", "OK", "Y", "", "elite"}},
+            [&title](const std::string& caption) { title = caption; });
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
+  EXPECT_EQ(app_.PublicIP, kOwnAddress);
+  EXPECT_EQ(title, "Quillet            your public IP: 127.0.0.1");
+  for (int row : {1, 2}) EXPECT_EQ(list_.Text(row, kColSecure), row == 1 ? "N" : "Y");
+
+  // Test pages need a port below 32768: the judge's is, and is free on other addresses.
+  LoopbackServer no_address("127.0.1.33", AnswerWith("HTTP/1.0 200 OK\r\n\r\nHTTP_CLIENT_IP"), true,
+                            judge_.port);
+  std::string closed = "127.0.1.34:" + std::to_string(judge_.port);
+  ProbeSettings probe = ProbeSettings::From(app_);
+  DirectVisit judge =
+      VisitTypedTestPage(backend_, probe, "http://" + judge_.proxy() + "/", nullptr);
+  DirectVisit bare = VisitTypedTestPage(backend_, probe, no_address.proxy() + "/x", nullptr);
+  DirectVisit gone = VisitTypedTestPage(backend_, probe, closed, nullptr);
+  EXPECT_EQ(judge.address, kOwnAddress);
+  EXPECT_TRUE(bare.answered && bare.address.empty());
+  EXPECT_FALSE(gone.answered);
+  std::string line = JudgeCheckLine(bare, "HTTP_CLIENT_IP");
+  EXPECT_EQ(line.rfind("Answered in ", 0), 0u) << line;
+  EXPECT_NE(line.find(" is there; no REMOTE_ADDR"), std::string::npos) << line;
+  app_.TestHost = closed;
+  EXPECT_NE(TakePublicAddress(app_, gone).find("could not be reached without a proxy"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -15,18 +15,20 @@ struct KindInfo {
   const char* name;
   const char* status;
   const char* secure;
+  const char* level;
 };
 
 // A transparent proxy passes on the client's address, so the check finds it: not anonymous.
+// An anonymous one hides the address but says "Via"; an elite one says nothing.
 constexpr KindInfo kKinds[] = {
-    {Kind::Elite, "elite", "OK", "Y"},
-    {Kind::Anonymous, "anonymous", "OK", "Y"},
-    {Kind::Transparent, "transparent", "OK", "N"},
-    {Kind::Deny, "deny", "403", ""},
-    {Kind::Refused, "refused", "--", ""},
-    {Kind::BlackHole, "blackhole", "--", ""},
-    {Kind::Slow, "slow", "OK", "Y"},
-    {Kind::Garbage, "garbage", "--", ""},
+    {Kind::Elite, "elite", "OK", "Y", "elite"},
+    {Kind::Anonymous, "anonymous", "OK", "Y", "anonymous"},
+    {Kind::Transparent, "transparent", "OK", "N", "transparent"},
+    {Kind::Deny, "deny", "403", "", ""},
+    {Kind::Refused, "refused", "--", "", ""},
+    {Kind::BlackHole, "blackhole", "--", "", ""},
+    {Kind::Slow, "slow", "OK", "Y", "elite"},
+    {Kind::Garbage, "garbage", "--", "", ""},
 };
 
 const KindInfo& Info(Kind kind) {
@@ -45,6 +47,9 @@ std::string ExpectedStatus(Kind kind) {
 }
 std::string ExpectedSecure(Kind kind) {
   return Info(kind).secure;
+}
+std::string ExpectedLevel(Kind kind) {
+  return Info(kind).level;
 }
 
 bool KindFromName(const std::string& name, Kind& kind) {
@@ -119,10 +124,11 @@ bool WriteListFile(const std::vector<Proxy>& plan, const std::string& path) {
 
 bool WriteTruthFile(const std::vector<Proxy>& plan, const std::string& path) {
   std::ofstream out(path, std::ios::binary);
-  out << "proxy,kind,status,secure\n";
+  out << "proxy,kind,status,secure,level\n";
   for (const Proxy& proxy : plan) {
     out << proxy.address << ':' << proxy.port << ',' << KindName(proxy.kind) << ','
-        << ExpectedStatus(proxy.kind) << ',' << ExpectedSecure(proxy.kind) << '\n';
+        << ExpectedStatus(proxy.kind) << ',' << ExpectedSecure(proxy.kind) << ','
+        << ExpectedLevel(proxy.kind) << '\n';
   }
   return static_cast<bool>(out.flush());
 }

@@ -30,12 +30,13 @@ bool ParseMix(const std::string& text, std::vector<MixEntry>& mix, std::string& 
 std::vector<Proxy> MakePlan(const std::string& first_address, int count, uint16_t port,
                             const std::vector<MixEntry>& mix, unsigned seed);
 
-// Status and Secure cells that a correct check gives for the kind.
+// Status and Secure cells and the anonymity level that a correct check gives for the kind.
 std::string ExpectedStatus(Kind kind);
 std::string ExpectedSecure(Kind kind);
+std::string ExpectedLevel(Kind kind);
 
 // The list file (short form, one proxy per line) and the ground truth (CSV:
-// proxy,kind,status,secure).
+// proxy,kind,status,secure,level).
 bool WriteListFile(const std::vector<Proxy>& plan, const std::string& path);
 bool WriteTruthFile(const std::vector<Proxy>& plan, const std::string& path);
 
