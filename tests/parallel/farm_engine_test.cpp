@@ -40,7 +40,7 @@ std::map<size_t, RowCheckOutcome> RunEngine(CheckIo& io, const ProbeSettings& se
   return got;
 }
 
-TEST(ParallelEngineOnFarm, rowsEqualTheOneAtATimeRunAndTheGroundTruth) {
+TEST(ParallelEngineOnFarm, oneAtATimeAndManyAtOnceGiveTheGroundTruth) {
   if (!IcmpPinger::Permitted(IcmpPinger::SocketKind::Any)) {
     GTEST_SKIP() << "this process may open no ICMP socket (run as root or widen "
                     "net.ipv4.ping_group_range)";
@@ -56,13 +56,7 @@ TEST(ParallelEngineOnFarm, rowsEqualTheOneAtATimeRunAndTheGroundTruth) {
   std::string port = After(lines[0][1], ":");
   lines.push_back(Split("\t\tlocalhost:" + port + "\t\t\t\t\t\t\t", "\t"));
 
-  ProbeSettings settings;
-  settings.TestHost = "127.0.0.2";
-  settings.TestPath = "/judge";
-  settings.TestTimeoutMs = 1000;
-  settings.PingTimeoutMs = 500;
-  settings.SearchText = "REMOTE_ADDR";
-  settings.FindIP = "127.0.0.1";
+  ProbeSettings settings{"127.0.0.2", "/judge", 1000, 500, "REMOTE_ADDR", "127.0.0.1", ""};
   GetAddrInfoResolver resolver;
   auto truth = farm.Truth();
   for (int jobs : {1, 64}) {
