@@ -12,7 +12,7 @@ run_packages=(
 )
 test_packages=(
   googletest libgtest-dev
-  tinyproxy squid iproute2
+  tinyproxy squid microsocks iproute2
   xvfb xauth libglib2.0-bin
   g++-mingw-w64-x86-64-posix wine64 python3
 )

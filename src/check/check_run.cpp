@@ -66,9 +66,12 @@ void CheckRange(const CheckOptions& options, int rows, int& first, int& last) {
   }
 }
 
+// "host:port", with the protocol in front for a proxy that is not HTTP ("socks5://host:port").
 std::string ListedProxy(const ProxyList& list, int row) {
   std::string ip = Trim(list.Text(row, kColServerIp));
-  return ip.empty() ? Trim(list.Text(row, kColServerName)) : ip;
+  std::string proxy = ip.empty() ? Trim(list.Text(row, kColServerName)) : ip;
+  const std::string& protocol = list.Row(row).protocol;
+  return protocol.empty() ? proxy : protocol + "://" + proxy;
 }
 
 std::string FailureText(const std::exception_ptr& failure) {
@@ -109,7 +112,9 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
     VerifyEngine engine(*io, ProbeSettings::From(settings), jobs);
     for (int row = first; row <= last; ++row) {
       const auto& cells = list.Row(row).cells;
-      engine.Add(static_cast<size_t>(row), std::vector<std::string>(cells.begin(), cells.end()));
+      std::vector<std::string> line(cells.begin(), cells.end());
+      line.push_back(list.Row(row).protocol);
+      engine.Add(static_cast<size_t>(row), std::move(line));
     }
     size_t total = static_cast<size_t>(last - first + 1), finished = 0;
     while (!engine.Done()) {

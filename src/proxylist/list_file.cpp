@@ -34,6 +34,14 @@ void AppendRow(ProxyList& list, const std::vector<std::string>& fields) {
   list.AddRow(cells);
 }
 
+// The protocol a tenth field names; anything else there is ignored, as fields after the ninth
+// always were.
+std::string ProtocolField(const std::vector<std::string>& fields) {
+  if (fields.size() <= kFieldCount) return "";
+  std::string word = ToLower(Trim(fields[kFieldCount]));
+  return IsProxyProtocol(word) ? word : "";
+}
+
 // Selects TopRow and scrolls it to the top when it or its neighbours are out of view.
 void ShowBrowserProxyRow(ProxyList& list) {
   int row = list.TopRow;
@@ -58,6 +66,7 @@ std::string LoadLines(ListWindow window, const std::vector<std::string>& lines,
     if (!parsed.error.empty()) return parsed.error;
     AppendRow(list, parsed.fields);
     int row = list.LastRow();
+    if (!parsed.protocol.empty()) list.SetProtocolAt(row, parsed.protocol);
     MatchBrowserProxy(list, row, parsed.fields, http, by_address);
     window.settings.Fields = parsed.fields;
     PaintRowFromFields(list, parsed.fields);
@@ -114,6 +123,7 @@ ParsedLine ParseProxyLine(const std::string& raw) {
     parsed.error = "Error in Proxy List file:\n" + ReplaceAll(line, "|", "\t");
     return parsed;
   }
+  parsed.protocol = ProtocolField(parsed.fields);
   parsed.fields.resize(kFieldCount);
   return parsed;
 }
@@ -151,6 +161,7 @@ void WriteListFile(const ProxyList& list, std::ostream& out) {
       if (col > 1) out << '|';
       out << Trim(list.Text(row, col)) << '\t';
     }
+    if (!list.Row(row).protocol.empty()) out << '|' << list.Row(row).protocol << '\t';
     out << kLineBreak;
   }
 }

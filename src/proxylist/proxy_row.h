@@ -40,6 +40,13 @@ inline int AnonymityRank(const std::string& level) {
   return 0;
 }
 
+// The protocols a proxy row can name besides HTTP (which rows name by naming none): SOCKS4 (names
+// resolved here), SOCKS4a and SOCKS5 (names resolved by the proxy), and HTTPS, a proxy that
+// tunnels with CONNECT.
+inline bool IsProxyProtocol(const std::string& word) {
+  return word == "socks4" || word == "socks4a" || word == "socks5" || word == "https";
+}
+
 struct ProxyRow {
   std::array<std::string, kColumnCount> cells;
   std::array<Color, kColumnCount> fore;
@@ -48,6 +55,8 @@ struct ProxyRow {
   // The anonymity level the last check found ("transparent", "anonymous", "elite" or empty),
   // shown with the Secure cell; display state only, never stored in the list file.
   std::string anonymity;
+  // The proxy's protocol when it is not HTTP (see IsProxyProtocol), else empty.
+  std::string protocol;
 
   ProxyRow() {
     fore.fill(kSystemWindowText);

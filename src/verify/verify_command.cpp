@@ -82,6 +82,11 @@ void VerifyRun::Start(int jobs) {
     Line line{Split(text, "\t")};
     if (LineIsCheckable(line.cells)) {
       line.row = row++;
+      // The row's protocol goes with its cells (a line past the last row has none).
+      if (line.row <= list.LastRow()) {
+        line.cells.resize(kColumnCount + 1);
+        line.cells[kColumnCount] = list.Row(line.row).protocol;
+      }
       line.queued = !failing_seen;
       failing_seen = failing_seen || LineFailsAtOnce(line.cells);
     }

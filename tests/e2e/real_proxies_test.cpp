@@ -1,6 +1,7 @@
 // Verification against real proxy servers on loopback addresses: the judge on 127.0.2.1, the
 // proxies on 127.0.1.x, the own address 127.0.0.1 (none of them is part of another).
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include "core/text.h"
 #include "e2e/loopback_server.h"
@@ -26,6 +27,7 @@ struct Expected {
   std::string label, server_ip, server_name, status, secure;
   std::string seen_as;  // REMOTE_ADDR the judge reports through this proxy ("" to skip)
   std::string level = "";
+  std::string protocol = "";  // empty: HTTP
 };
 
 class RealProxiesTest : public ::testing::Test {
@@ -34,8 +36,9 @@ class RealProxiesTest : public ::testing::Test {
     if (!IcmpPinger::Permitted(IcmpPinger::SocketKind::Any)) {
       GTEST_SKIP() << "no ICMP socket is permitted here (see README, troubleshooting)";
     }
-    if (FindProgram("tinyproxy").empty() || FindProgram("squid").empty()) {
-      GTEST_SKIP() << "tinyproxy and squid are needed (make test installs them)";
+    if (FindProgram("tinyproxy").empty() || FindProgram("squid").empty() ||
+        FindProgram("microsocks").empty()) {
+      GTEST_SKIP() << "tinyproxy, squid and microsocks are needed (make test installs them)";
     }
     judge_ = StartJudge(folder_, kJudgeAddress);
     ASSERT_TRUE(judge_) << ReadFile(judge_.log);
@@ -58,8 +61,9 @@ class RealProxiesTest : public ::testing::Test {
   void VerifyAll(const std::vector<Expected>& rows,
                  std::function<void(const std::string&)> title_changed = nullptr) {
     for (const Expected& row : rows) {
-      list_.AddRow({"", kServerIpIndent + row.server_ip, row.server_name, row.label, "", "", "", "",
-                    "", ""});
+      int added = list_.AddRow({"", kServerIpIndent + row.server_ip, row.server_name, row.label, "",
+                                "", "", "", "", ""});
+      list_.SetProtocolAt(added, row.protocol);
     }
     list_.SetCurrentRow(1);
     list_.SetCurrentCol(0);
@@ -100,6 +104,15 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
       "127.0.1.17", AnswerWith("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<p>Hi</p>"));
   std::string closed = "127.0.1.15:" + std::to_string(ClosedPort("127.0.1.15"));
   std::string name_port = std::to_string(by_name.port);
+  RunningServer socks = StartMicrosocks(folder_, "127.0.1.41", "127.0.1.41");
+  ASSERT_TRUE(socks) << ReadFile(socks.log);
+  RunningServer connect =
+      Tinyproxy("127.0.1.42", "127.0.1.42", "ConnectPort " + std::to_string(judge_.port));
+  // Takes the client's greeting, accepts "no authentication", then hangs up.
+  LoopbackServer greets_and_closes("127.0.1.44", [](int fd, const std::atomic<bool>&) {
+    char greeting[3];
+    if (recv(fd, greeting, sizeof greeting, 0) > 0) send(fd, "\x05\x00", 2, MSG_NOSIGNAL);
+  });
 
   const std::vector<Expected> rows = {
       {"transparent", transparent.proxy(), "", "OK", "N", "127.0.1.11", "transparent"},
@@ -112,6 +125,12 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
       {"not a judge", not_a_judge.proxy(), "", "OK", "?", ""},
       {"by name", "", "localhost:" + name_port, "OK", "Y", "127.0.1.18", "elite"},
       {"unresolvable", "", "no..such.host:" + name_port, "--", "", ""},
+      {"socks5", socks.proxy(), "", "OK", "Y", "", "elite", "socks5"},
+      {"socks4 to a socks5-only server", socks.proxy(), "", "--", "", "", "", "socks4"},
+      {"connect", connect.proxy(), "", "OK", "Y", "", "elite", "https"},
+      {"socks port refusing", closed, "", "--", "", "", "", "socks5"},
+      {"closes after greeting", greets_and_closes.proxy(), "", "--", "", "", "", "socks5"},
+      {"http listed as socks", anonymous.proxy(), "", "--", "", "", "", "socks4a"},
   };
   VerifyAll(rows);
   EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();

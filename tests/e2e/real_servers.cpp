@@ -73,6 +73,19 @@ RunningServer StartTinyproxy(const TempFolder& folder, const std::string& listen
   });
 }
 
+RunningServer StartMicrosocks(const TempFolder& folder, const std::string& listen,
+                              const std::string& bind) {
+  std::string program = FindProgram("microsocks");
+  if (program.empty()) return {};
+  return StartOnFreePort(listen, [&](RunningServer& server) {
+    server.log = folder.File("microsocks-" + listen + ".log");
+    server.process = std::make_unique<ChildProcess>(
+        std::vector<std::string>{program, "-i", listen, "-p", std::to_string(server.port), "-b",
+                                 bind},
+        server.log);
+  });
+}
+
 RunningServer StartSquid(const TempFolder& folder, const std::string& listen,
                          const std::string& extra) {
   std::string program = FindProgram("squid");

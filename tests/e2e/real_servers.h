@@ -27,6 +27,10 @@ RunningServer StartJudge(const TempFolder& folder, const std::string& address);
 RunningServer StartTinyproxy(const TempFolder& folder, const std::string& listen,
                              const std::string& bind, const std::string& extra);
 
+// microsocks (a SOCKS5 server) listening on `listen`, connecting out from `bind`.
+RunningServer StartMicrosocks(const TempFolder& folder, const std::string& listen,
+                              const std::string& bind);
+
 // squid likewise (as root it drops to the "proxy" user, which gets the folder).
 RunningServer StartSquid(const TempFolder& folder, const std::string& listen,
                          const std::string& extra);

@@ -29,7 +29,18 @@ constexpr KindInfo kKinds[] = {
     {Kind::BlackHole, "blackhole", "--", "", ""},
     {Kind::Slow, "slow", "OK", "Y", "elite"},
     {Kind::Garbage, "garbage", "--", "", ""},
+    {Kind::Socks4, "socks4", "OK", "Y", "elite"},
+    {Kind::Socks5, "socks5", "OK", "Y", "elite"},
+    {Kind::Connect, "connect", "OK", "Y", "elite"},
 };
+
+// "address:port", with the protocol in front for a proxy that is not HTTP, as quillet-check
+// names it.
+std::string Named(const Proxy& proxy) {
+  std::string protocol = KindProtocol(proxy.kind);
+  std::string listed = proxy.address + ':' + std::to_string(proxy.port);
+  return protocol.empty() ? listed : protocol + "://" + listed;
+}
 
 const KindInfo& Info(Kind kind) {
   for (const KindInfo& info : kKinds)
@@ -50,6 +61,13 @@ std::string ExpectedSecure(Kind kind) {
 }
 std::string ExpectedLevel(Kind kind) {
   return Info(kind).level;
+}
+
+std::string KindProtocol(Kind kind) {
+  if (kind == Kind::Socks4) return "socks4a";
+  if (kind == Kind::Socks5) return "socks5";
+  if (kind == Kind::Connect) return "https";
+  return "";
 }
 
 bool KindFromName(const std::string& name, Kind& kind) {
@@ -118,7 +136,11 @@ std::vector<Proxy> MakePlan(const std::string& first_address, int count, uint16_
 bool WriteListFile(const std::vector<Proxy>& plan, const std::string& path) {
   std::ofstream out(path, std::ios::binary);
   out << "' Proxy farm list: " << plan.size() << " proxies on loopback addresses\r\n";
-  for (const Proxy& proxy : plan) out << proxy.address << ':' << proxy.port << "\r\n";
+  for (const Proxy& proxy : plan) {
+    out << proxy.address << ':' << proxy.port;
+    if (!KindProtocol(proxy.kind).empty()) out << "|||||||||" << KindProtocol(proxy.kind);
+    out << "\r\n";
+  }
   return static_cast<bool>(out.flush());
 }
 
@@ -126,9 +148,8 @@ bool WriteTruthFile(const std::vector<Proxy>& plan, const std::string& path) {
   std::ofstream out(path, std::ios::binary);
   out << "proxy,kind,status,secure,level\n";
   for (const Proxy& proxy : plan) {
-    out << proxy.address << ':' << proxy.port << ',' << KindName(proxy.kind) << ','
-        << ExpectedStatus(proxy.kind) << ',' << ExpectedSecure(proxy.kind) << ','
-        << ExpectedLevel(proxy.kind) << '\n';
+    out << Named(proxy) << ',' << KindName(proxy.kind) << ',' << ExpectedStatus(proxy.kind) << ','
+        << ExpectedSecure(proxy.kind) << ',' << ExpectedLevel(proxy.kind) << '\n';
   }
   return static_cast<bool>(out.flush());
 }

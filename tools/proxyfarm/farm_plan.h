@@ -6,7 +6,19 @@
 
 namespace proxyfarm {
 
-enum class Kind { Elite, Anonymous, Transparent, Deny, Refused, BlackHole, Slow, Garbage };
+enum class Kind {
+  Elite,
+  Anonymous,
+  Transparent,
+  Deny,
+  Refused,
+  BlackHole,
+  Slow,
+  Garbage,
+  Socks4,   // SOCKS4 and 4a, listed as socks4a
+  Socks5,   // listed as socks5
+  Connect,  // an HTTP proxy that only tunnels with CONNECT, listed as https
+};
 
 struct Proxy {
   std::string address;  // dotted IPv4 on 127.0.0.0/8
@@ -20,6 +32,8 @@ struct MixEntry {
 };
 
 const char* KindName(Kind kind);
+// The protocol a list row names for the kind ("socks5", ...), empty for an HTTP proxy.
+std::string KindProtocol(Kind kind);
 bool KindFromName(const std::string& name, Kind& kind);
 
 // Parses "elite=40,anonymous=15,..." (percentages need not add up to 100; the rest is elite).
