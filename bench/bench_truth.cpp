@@ -42,24 +42,25 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& path) {
 }  // namespace
 
 Agreement Compare(const std::string& truth_csv, const std::string& check_csv, size_t rows) {
-  std::map<std::string, std::pair<std::string, std::string>> found;  // proxy -> status, secure
+  // proxy -> status/secure/level, as the check's CSV (row,proxy,status,secure,level,...) gives it
+  std::map<std::string, std::string> found;
   for (const auto& fields : ReadCsv(check_csv)) {
-    if (fields.size() >= 4) found[fields[1]] = {fields[2], fields[3]};
+    if (fields.size() >= 5) found[fields[1]] = fields[2] + "/" + fields[3] + "/" + fields[4];
   }
   Agreement agreement;
   for (const auto& fields : ReadCsv(truth_csv)) {
     if (rows && agreement.expected == rows) break;
-    if (fields.size() < 4) continue;
+    if (fields.size() < 5) continue;
     ++agreement.expected;
     auto it = found.find(fields[0]);
-    bool same =
-        it != found.end() && it->second.first == fields[2] && it->second.second == fields[3];
+    std::string expected = fields[2] + "/" + fields[3] + "/" + fields[4];
+    bool same = it != found.end() && it->second == expected;
     if (same) {
       ++agreement.matching;
     } else if (agreement.first_mismatch.empty()) {
-      agreement.first_mismatch =
-          fields[0] + " (" + fields[1] + "): expected " + fields[2] + "/" + fields[3] + ", got " +
-          (it == found.end() ? std::string("nothing") : it->second.first + "/" + it->second.second);
+      agreement.first_mismatch = fields[0] + " (" + fields[1] + "): expected " + expected +
+                                 ", got " +
+                                 (it == found.end() ? std::string("nothing") : it->second);
     }
   }
   return agreement;

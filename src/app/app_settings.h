@@ -55,6 +55,10 @@ struct AppSettings {
   int32_t TestTimeoutMs = 0;
   std::string SearchText;
   std::string FindIP;
+  // The address the judge saw on a direct visit of the test page (empty when none was found),
+  // and the test page it was looked for on (empty: not looked for yet).
+  std::string PublicIP;
+  std::string PublicIPPage;
   int16_t ApplyButton = 0;
   int32_t Parallel = 1;  // proxies checked at once
 
@@ -67,6 +71,11 @@ struct AppSettings {
   std::vector<std::string> Fields;
   std::vector<std::string> SelectedLines;
 };
+
+// The own address the windows show: the public one when the judge named it, else the machine's.
+inline const std::string& ShownOwnAddress(const AppSettings& settings) {
+  return settings.PublicIP.empty() ? settings.MyIP : settings.PublicIP;
+}
 
 // Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP, ApplyButton and Parallel from the
 // store.

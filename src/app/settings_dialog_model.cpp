@@ -45,7 +45,7 @@ std::optional<std::string> UpdatedRecentList(const std::string& value, const std
 SettingsDialogFields SettingsDialogModel::Load() {
   const AppSettings& settings = services_.settings;
   SettingsDialogFields fields;
-  fields.title = std::string(kAppTitle) + " Settings      your IP: " + settings.MyIP;
+  fields.title = std::string(kAppTitle) + " Settings      your IP: " + ShownOwnAddress(settings);
   fields.ping = std::to_string(settings.PingTimeoutMs);
   fields.timeout = std::to_string(settings.TestTimeoutMs / 1000);
   fields.parallel = std::to_string(settings.Parallel);

@@ -9,11 +9,12 @@
 namespace quillet::check {
 namespace {
 
-constexpr const char* kTitles[] = {"row", "proxy", "status", "secure", "ping", "verified"};
+constexpr const char* kTitles[] = {"row", "proxy", "status", "secure", "level", "ping", "verified"};
 
 // The fields of a row for a terminal or a spreadsheet: control bytes escaped.
 std::vector<std::string> Fields(const CheckedRow& row) {
-  std::vector<std::string> fields = {row.proxy, row.status, row.secure, row.ping, row.verified};
+  std::vector<std::string> fields = {row.proxy, row.status, row.secure,
+                                     row.level, row.ping,   row.verified};
   for (std::string& field : fields) field = EscapeControls(field);
   fields.insert(fields.begin(), std::to_string(row.row));
   return fields;
@@ -43,6 +44,7 @@ void PrintJson(const std::vector<CheckedRow>& rows, std::ostream& out) {
                     {"proxy", row.proxy},
                     {"status", row.status},
                     {"secure", row.secure},
+                    {"level", row.level},
                     {"ping", row.ping},
                     {"verified", row.verified}});
   }

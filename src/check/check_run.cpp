@@ -11,6 +11,7 @@
 #include "proxylist/list_file.h"
 #include "verify/http_probe.h"
 #include "verify/probe_settings.h"
+#include "verify/public_address.h"
 #include "verify/socket_layer.h"
 #include "verify/verify_engine.h"
 
@@ -65,9 +66,12 @@ void CheckRange(const CheckOptions& options, int rows, int& first, int& last) {
   }
 }
 
+// "host:port", with the protocol in front for a proxy that is not HTTP ("socks5://host:port").
 std::string ListedProxy(const ProxyList& list, int row) {
   std::string ip = Trim(list.Text(row, kColServerIp));
-  return ip.empty() ? Trim(list.Text(row, kColServerName)) : ip;
+  std::string proxy = ip.empty() ? Trim(list.Text(row, kColServerName)) : ip;
+  const std::string& protocol = list.Row(row).protocol;
+  return protocol.empty() ? proxy : protocol + "://" + proxy;
 }
 
 std::string FailureText(const std::exception_ptr& failure) {
@@ -100,10 +104,17 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
     if (!limit_message.empty()) err << "quillet-check: " << limit_message << "\n";
 
     auto io = env.backend.MakeIo();
+    if (NeedsPublicAddress(settings)) {
+      std::string notice =
+          TakePublicAddress(settings, VisitTestPage(*io, ProbeSettings::From(settings)));
+      if (!notice.empty()) err << "quillet-check: " << notice << "\n";
+    }
     VerifyEngine engine(*io, ProbeSettings::From(settings), jobs);
     for (int row = first; row <= last; ++row) {
       const auto& cells = list.Row(row).cells;
-      engine.Add(static_cast<size_t>(row), std::vector<std::string>(cells.begin(), cells.end()));
+      std::vector<std::string> line(cells.begin(), cells.end());
+      line.push_back(list.Row(row).protocol);
+      engine.Add(static_cast<size_t>(row), std::move(line));
     }
     size_t total = static_cast<size_t>(last - first + 1), finished = 0;
     while (!engine.Done()) {
@@ -128,7 +139,7 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
         list.SetText(row, kColPing, outcome.ping);
         list.SetText(row, kColVerified, env.now());
         report.rows.push_back({row, ListedProxy(list, row), outcome.status, outcome.secure,
-                               outcome.ping, list.Text(row, kColVerified)});
+                               outcome.level, outcome.ping, list.Text(row, kColVerified)});
       }
       if (env.progress) env.progress(finished, total);
     }

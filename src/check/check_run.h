@@ -24,6 +24,7 @@ struct CheckedRow {
   std::string proxy;  // Server IP, else Server Name, as listed
   std::string status;
   std::string secure;
+  std::string level;  // anonymity level: "transparent", "anonymous", "elite" or empty
   std::string ping;
   std::string verified;
 };

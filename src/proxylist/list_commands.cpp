@@ -96,7 +96,9 @@ SortKey KeyOf(const std::string& cell, int column) {
 }
 
 int CompareKeys(const SortKey& a, const SortKey& b, int column) {
-  if (column >= kColServerName && column <= kColSecure) return CompareNoCase(a.text, b.text);
+  if (column >= kColServerName && column <= kColSecure) {
+    if (int compared = CompareNoCase(a.text, b.text)) return compared;
+  }
   if (a.first != b.first) return a.first < b.first ? -1 : 1;
   if (a.second != b.second) return a.second < b.second ? -1 : 1;
   return 0;
@@ -106,7 +108,11 @@ void SortRows(ProxyList& list, int first, int last, int column, bool ascending) 
   if (first < 1 || last <= first) return;
   std::vector<SortKey> keys;
   keys.reserve(size_t(last - first + 1));
-  for (int row = first; row <= last; ++row) keys.push_back(KeyOf(list.Text(row, column), column));
+  for (int row = first; row <= last; ++row) {
+    keys.push_back(KeyOf(list.Text(row, column), column));
+    // Equal Secure cells fall in order of the anonymity level the last check found.
+    if (column == kColSecure) keys.back().second = AnonymityRank(list.Row(row).anonymity);
+  }
   std::vector<size_t> order(keys.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {

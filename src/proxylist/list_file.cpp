@@ -75,6 +75,14 @@ void AppendRow(ProxyList& list, const std::vector<std::string>& fields) {
   list.AddRow(cells);
 }
 
+// The protocol a tenth field names; anything else there is ignored, as fields after the ninth
+// always were.
+std::string ProtocolField(const std::vector<std::string>& fields) {
+  if (fields.size() <= kFieldCount) return "";
+  std::string word = ToLower(Trim(fields[kFieldCount]));
+  return IsProxyProtocol(word) ? word : "";
+}
+
 // Selects TopRow and scrolls it to the top when it or its neighbours are out of view.
 void ShowBrowserProxyRow(ProxyList& list) {
   int row = list.TopRow;
@@ -99,6 +107,7 @@ std::string LoadLines(ListWindow window, std::string_view text, const std::strin
     if (!parsed.error.empty()) return parsed.error;
     AppendRow(list, parsed.fields);
     int row = list.LastRow();
+    if (!parsed.protocol.empty()) list.SetProtocolAt(row, parsed.protocol);
     MatchBrowserProxy(list, row, parsed.fields, http, by_address);
     window.settings.Fields = parsed.fields;
     PaintRowFromFields(list, parsed.fields);
@@ -161,6 +170,7 @@ ParsedLine ParseProxyLine(const std::string& raw) {
     parsed.error = FormatError(ReplaceAll(line, "|", "\t"));
     return parsed;
   }
+  parsed.protocol = ProtocolField(parsed.fields);
   parsed.fields.resize(kFieldCount);
   // Cells are kept as a save writes them, so that what was loaded loads again the same.
   for (std::string& field : parsed.fields) field = Trim(field);
@@ -210,6 +220,7 @@ void WriteListFile(const ProxyList& list, std::ostream& out) {
       if (col > 1) text += '|';
       text += StoredCell(list.Text(row, col)) + '\t';
     }
+    if (!list.Row(row).protocol.empty()) text += '|' + list.Row(row).protocol + '\t';
     text += kLineBreak;
   }
   // Back to the list's own code page, unless a character has no place there or the bytes

@@ -193,6 +193,18 @@ void ProxyList::SetCellPictureAt(int row, int col, CellPicture picture) {
   SetAt(row, col, &ProxyRow::pictures, picture);
 }
 
+void ProxyList::SetAnonymityAt(int row, const std::string& level) {
+  CheckCell(row, kColSecure);
+  rows_[size_t(row)].anonymity = level;
+  NotifyCells(row, kColSecure, row, kColSecure);
+}
+
+void ProxyList::SetProtocolAt(int row, const std::string& protocol) {
+  CheckCell(row, kColServerIp);
+  rows_[size_t(row)].protocol = protocol;
+  NotifyCells(row, kColServerIp, row, kColServerIp);
+}
+
 void ProxyList::SetFirstVisibleRow(int row) {
   if (row < 1 || row >= Rows()) throw RunTimeError(kErrSubscript, "Subscript out of range");
   if (row == first_visible_) return;

@@ -105,6 +105,8 @@ class ProxyList {
   void SetCellForeColorAt(int row, int col, Color color);
   void SetCellBackColorAt(int row, int col, Color color);
   void SetCellPictureAt(int row, int col, CellPicture picture);
+  void SetAnonymityAt(int row, const std::string& level);
+  void SetProtocolAt(int row, const std::string& protocol);
 
   // --- Scrolling and geometry (twips) ---
   int FirstVisibleRow() const { return first_visible_; }

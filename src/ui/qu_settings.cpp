@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "ui/guarded.h"
@@ -91,7 +92,16 @@ void QuSettings::BuildControls() {
   cboURLs_ = EditableCombo("cboURLs", frame1);
   txtSearchText_ = Box("txtSearchText", 0, frame1);
   txtFindIP_ = Box("txtFindIP", 0, frame1);
-  search->addRow("Test Web Page", cboURLs_);
+  bCheckJudge_ = new QPushButton("Chec&k", frame1);
+  bCheckJudge_->setObjectName("bCheckJudge");
+  bCheckJudge_->setToolTip("Fetch the test page without a proxy and say what came back");
+  auto* page_row = new QHBoxLayout();
+  page_row->addWidget(cboURLs_, 1);
+  page_row->addWidget(bCheckJudge_);
+  lblJudge_ = new QLabel(frame1);
+  lblJudge_->setObjectName("lblJudge");
+  search->addRow("Test Web Page", page_row);
+  search->addRow(QString(), lblJudge_);
   search->addRow("Return Text", txtSearchText_);
   search->addRow("IP", txtFindIP_);
   main->addWidget(frame1);
@@ -150,6 +160,12 @@ void QuSettings::BuildControls() {
   UserInterface& ui = model_.ui();
   connect(bSave_, &QPushButton::clicked, this,
           Guarded(ui, tags::kMainWindowLoad, [this] { OnSave(); }));
+  judge_poll_ = new QTimer(this);
+  judge_poll_->setInterval(50);
+  connect(judge_poll_, &QTimer::timeout, this, &QuSettings::ShowJudgeCheck);
+  connect(bCheckJudge_, &QPushButton::clicked, this,
+          Guarded(ui, tags::kMainWindowLoad, [this] { OnCheckJudge(); }));
+  bCheckJudge_->setVisible(static_cast<bool>(actions_.visit_judge));
   connect(bCancel_, &QPushButton::clicked, this, &QDialog::reject);
   connect(bAttachIE_, &QPushButton::clicked, this, Guarded(ui, tags::kMainWindowLoad, [this] {
             if (!actions_.toggle_toolbar) return;
@@ -199,6 +215,33 @@ void QuSettings::OnSave() {
   if (!caption) return;
   apply_caption_ = *caption;
   accept();
+}
+
+QuSettings::~QuSettings() {
+  judge_cancel_ = true;
+  if (judge_visit_.valid()) judge_visit_.wait();
+}
+
+// The check runs on a thread of its own; the dialog stays usable and shows the line when the
+// visit has ended.
+void QuSettings::OnCheckJudge() {
+  if (judge_visit_.valid()) return;
+  checked_page_ = FromQt(cboURLs_->currentText());
+  lblJudge_->setText("Checking " + ToQt(checked_page_) + " ...");
+  bCheckJudge_->setEnabled(false);
+  judge_visit_ =
+      std::async(std::launch::async, actions_.visit_judge, checked_page_, &judge_cancel_);
+  judge_poll_->start();
+}
+
+void QuSettings::ShowJudgeCheck() {
+  using namespace std::chrono_literals;
+  if (!judge_visit_.valid() || judge_visit_.wait_for(0ms) != std::future_status::ready) return;
+  judge_poll_->stop();
+  DirectVisit visit = judge_visit_.get();
+  lblJudge_->setText(ToQt(JudgeCheckLine(visit, FromQt(txtSearchText_->text()))));
+  bCheckJudge_->setEnabled(true);
+  if (actions_.judge_visited) actions_.judge_visited(checked_page_, visit);
 }
 
 }  // namespace quillet

@@ -1,8 +1,11 @@
 #pragma once
 #include <QDialog>
+#include <atomic>
 #include <functional>
+#include <future>
 
 #include "app/settings_dialog_model.h"
+#include "verify/public_address.h"
 
 class QComboBox;
 class QLineEdit;
@@ -10,6 +13,7 @@ class QRadioButton;
 class QPushButton;
 class QLabel;
 class QGroupBox;
+class QTimer;
 
 namespace quillet {
 
@@ -23,9 +27,16 @@ class QuSettings : public QDialog {
     std::function<std::optional<std::string>(SettingsDialogModel&)> toggle_toolbar;
     // Opens the upgrade web page.
     std::function<void()> open_upgrade_page;
+    // Visits a test page as typed, without a proxy; runs away from the window's thread.
+    std::function<DirectVisit(const std::string& page, const std::atomic<bool>* cancel)>
+        visit_judge = nullptr;
+    // Told on the window's thread what the visit of a page found.
+    std::function<void(const std::string& page, const DirectVisit& visit)> judge_visited = nullptr;
   };
 
   QuSettings(SettingsDialogModel& model, Actions actions, QWidget* parent = nullptr);
+  // Drops a judge check still going.
+  ~QuSettings() override;
 
   // The Apply caption chosen by the last successful Save (empty when the dialog was cancelled).
   const std::string& apply_caption() const { return apply_caption_; }
@@ -35,6 +46,8 @@ class QuSettings : public QDialog {
   void ShowFields();
   void ReadFields();
   void OnSave();
+  void OnCheckJudge();
+  void ShowJudgeCheck();
 
   SettingsDialogModel& model_;
   Actions actions_;
@@ -56,6 +69,12 @@ class QuSettings : public QDialog {
   QPushButton* bSave_;
   QPushButton* bCancel_;
   QLabel* lblNewVersion_;
+  QPushButton* bCheckJudge_;
+  QLabel* lblJudge_;
+  QTimer* judge_poll_;
+  std::string checked_page_;
+  std::future<DirectVisit> judge_visit_;
+  std::atomic<bool> judge_cancel_{false};
 };
 
 }  // namespace quillet

@@ -25,6 +25,7 @@
 #include "ui/qu_settings.h"
 #include "ui/shell_document_launcher.h"
 #include "verify/http_probe.h"
+#include "verify/public_address.h"
 #include "verify/socket_layer.h"
 
 namespace quillet {
@@ -137,7 +138,8 @@ void QuilletForm::Verify() {
                           [] {
                             return FromQt(QLocale::system().toString(QDateTime::currentDateTime(),
                                                                      QLocale::ShortFormat));
-                          }};
+                          },
+                          [this](const std::string& caption) { base_caption_ = caption; }};
   verify_run_ = std::make_unique<VerifyRun>(ListWindow{list_, settings_, ui_}, std::move(services),
                                             settings_.Parallel);
   if (!verify_pump_) {
@@ -181,9 +183,22 @@ void QuilletForm::OnSettings() {
                           *platform_.toolbar_shortcut, *platform_.guids,    platform_.program_dir};
   QuSettings::Actions actions{
       [&toolbar](SettingsDialogModel& dialog) { return ToggleToolbarFromDialog(toolbar, dialog); },
-      [this] { OpenWebPage(links::kUpgradePage, tags::kUpgradeLink); }};
+      [this] { OpenWebPage(links::kUpgradePage, tags::kUpgradeLink); },
+      [backend = platform_.parallel.get(), probe = ProbeSettings::From(settings_)](
+          const std::string& page, const std::atomic<bool>* cancel) {
+        return VisitTypedTestPage(*backend, probe, page, cancel);
+      },
+      [this](const std::string& page, const DirectVisit& visit) { TakeCheckedJudge(page, visit); }};
   QuSettings dialog(model, actions, this);
   if (dialog.exec() == QDialog::Accepted) proxy_panel_->SetApplyCaption(dialog.apply_caption());
+}
+
+// A judge check of the current test page finds the public address again (when none is typed in).
+void QuilletForm::TakeCheckedJudge(const std::string& page, const DirectVisit& visit) {
+  if (!settings_.FindIP.empty() || !IsCurrentTestPage(settings_, page)) return;
+  TakePublicAddress(settings_, visit);
+  base_caption_ = BaseCaption(ShownOwnAddress(settings_));
+  if (!settings_.Verifying) setWindowTitle(ToQt(base_caption_));
 }
 
 // Web pages open in the browser when there is one, else with the desktop's default handler.

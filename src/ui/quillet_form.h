@@ -18,6 +18,7 @@ namespace quillet {
 class EdgePanel;
 class ListPanel;
 class ProxyPanel;
+struct DirectVisit;
 
 // The main window: the proxy area above, the labels at the edge, the list below.
 class QuilletForm : public QMainWindow {
@@ -42,6 +43,7 @@ class QuilletForm : public QMainWindow {
   void OnExit();
   void OnSettings();
   void OpenWebPage(const char* address, const char* tag);
+  void TakeCheckedJudge(const std::string& page, const DirectVisit& visit);
   // Ends the program at once, without the save prompt.
   void EndProgram();
 

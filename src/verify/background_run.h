@@ -9,7 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include <optional>
+
 #include "verify/parallel_backend.h"
+#include "verify/public_address.h"
 #include "verify/verify_engine.h"
 
 namespace quillet {
@@ -18,7 +21,10 @@ class BackgroundRun {
  public:
   using Rows = std::vector<std::pair<size_t, std::vector<std::string>>>;
 
-  BackgroundRun(ParallelBackend& backend, const ProbeSettings& settings, int jobs, Rows rows);
+  // With `visit_first`, the test page is first visited without a proxy and the address the judge
+  // saw is the own address of the checks.
+  BackgroundRun(ParallelBackend& backend, const ProbeSettings& settings, int jobs, Rows rows,
+                bool visit_first = false);
   // Cancels what is still running.
   ~BackgroundRun();
   BackgroundRun(const BackgroundRun&) = delete;
@@ -26,6 +32,8 @@ class BackgroundRun {
 
   // What happened since the last call; waits at most `wait_ms` when nothing has yet.
   std::vector<RowEvent> Take(int wait_ms);
+  // The direct visit of the test page, once it has ended (given once).
+  std::optional<DirectVisit> TakeVisit();
   // The failure that ended the engine (its loop or its resources), if any.
   std::exception_ptr Failure();
   // No further row starts, the rows in flight are dropped. Returns within one step of the
@@ -33,12 +41,13 @@ class BackgroundRun {
   void Cancel();
 
  private:
-  void Run(ParallelBackend& backend, ProbeSettings settings, int jobs, Rows rows);
+  void Run(ParallelBackend& backend, ProbeSettings settings, int jobs, Rows rows, bool visit_first);
   void Hand(std::vector<RowEvent> events);
 
   std::mutex mutex_;
   std::condition_variable handed_;
   std::vector<RowEvent> ready_;
+  std::optional<DirectVisit> visit_;
   std::exception_ptr failure_;
   std::atomic<bool> cancel_{false};
   std::thread thread_;

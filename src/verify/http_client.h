@@ -16,6 +16,9 @@ struct HttpRequest {
   int port = 80;           // port of the page
   std::string path = "/";  // path of the page, starting with "/"
   int32_t timeout_ms = 0;  // bound of each phase: connect, send, receive
+  // How the proxy is spoken to: empty for HTTP, else "socks4", "socks4a", "socks5" or "https"
+  // (a CONNECT tunnel to the page's host and port, then the same GET through it).
+  std::string protocol = "";
 };
 
 // The request is an HTTP/1.0 GET that follows no redirect and asks every cache on the way for a

@@ -93,6 +93,11 @@ ProbeResult JudgePage(const std::string& text, const ProbeSettings& settings) {
   result.Answered = !text.empty();
   result.Anonymous = !Occurs(text, settings.OwnAddress());
   result.NoSearchText = !Occurs(text, settings.SearchText);
+  if (result.Answered && !result.NoSearchText) {
+    result.Level = !result.Anonymous         ? AnonymityLevel::Transparent
+                   : ShowsProxyHeaders(text) ? AnonymityLevel::Anonymous
+                                             : AnonymityLevel::Elite;
+  }
   return result;
 }
 

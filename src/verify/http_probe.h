@@ -6,6 +6,7 @@
 #include "app/app_settings.h"
 #include "app/user_interface.h"
 #include "verify/http_client.h"
+#include "verify/judge_reading.h"
 #include "verify/probe_settings.h"
 
 namespace quillet {
@@ -30,9 +31,10 @@ std::optional<HttpRequest> TestPageRequest(UserInterface& ui, std::string& proxy
 std::string TestPageText(const HttpReply& reply, std::string& proxy);
 
 struct ProbeResult {
-  bool Answered = false;      // the test page came back with a non-empty body
-  bool Anonymous = false;     // the own address does not occur in the page
-  bool NoSearchText = false;  // the search text does not occur in the page
+  bool Answered = false;                           // the test page came back with a non-empty body
+  bool Anonymous = false;                          // the own address does not occur in the page
+  bool NoSearchText = false;                       // the search text does not occur in the page
+  AnonymityLevel Level = AnonymityLevel::Unknown;  // known for an answered judge page
 };
 
 // Judges the text of a test page (searches ignore letter case).

@@ -16,14 +16,18 @@ struct ProbeSettings {
   std::string SearchText;
   std::string FindIP;
   std::string MyIP;
+  std::string PublicIP = "";  // as the judge saw it on a direct visit
 
   static ProbeSettings From(const AppSettings& settings) {
     return {settings.TestHost,   settings.TestPath, settings.TestTimeoutMs, settings.PingTimeoutMs,
-            settings.SearchText, settings.FindIP,   settings.MyIP};
+            settings.SearchText, settings.FindIP,   settings.MyIP,          settings.PublicIP};
   }
 
-  // The address whose presence in a judge page means "not anonymous".
-  const std::string& OwnAddress() const { return FindIP.empty() ? MyIP : FindIP; }
+  // The address whose presence in a judge page means "not anonymous": the one typed in, else
+  // the one the judge saw, else the machine's own.
+  const std::string& OwnAddress() const {
+    return !FindIP.empty() ? FindIP : !PublicIP.empty() ? PublicIP : MyIP;
+  }
 };
 
 }  // namespace quillet

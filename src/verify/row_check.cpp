@@ -10,6 +10,7 @@ namespace {
 
 constexpr size_t kServerIp = 1;
 constexpr size_t kServerName = 2;
+constexpr size_t kProtocol = 10;
 
 struct Target {
   std::string host;  // address, or a name to resolve
@@ -44,6 +45,7 @@ Target TargetOf(const std::vector<std::string>& cells) {
 
 void Judge(const ProbeResult& probe, RowCheckOutcome& outcome) {
   outcome.status = "OK";
+  outcome.level = LevelWord(probe.Level);
   outcome.secure = probe.Anonymous ? "Y" : "N";
   outcome.icon = probe.Anonymous ? CellPicture::OK : CellPicture::No;
   if (probe.NoSearchText) {
@@ -118,6 +120,7 @@ Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettin
       proxy = target.host + ":" + target.port;
       std::optional<HttpRequest> request = TestPageRequest(
           outcome.messages, proxy, settings.TestHost, settings.TestPath, settings.TestTimeoutMs);
+      if (request && cells.size() > kProtocol) request->protocol = cells[kProtocol];
       if (request && !waits.cancelled) text = TestPageText(co_await Fetch(waits, *request), proxy);
     }
     ProbeResult probe = JudgePage(text, settings);

@@ -19,6 +19,7 @@ struct RowCheckOutcome {
   std::string status;     // Status cell: "OK", "--" or an HTTP status code
   std::string secure;     // Secure cell: "Y", "N", "?" or empty
   std::string ping;       // Ping cell: round-trip milliseconds, empty when not answered
+  std::string level;      // "transparent", "anonymous", "elite", or empty when not known
   CellPicture icon = CellPicture::None;  // for the Server IP cell
   // Message boxes raised by the check (error reports), to be shown on the window's thread.
   DeferredUserInterface messages;
@@ -39,7 +40,8 @@ struct RowWaits {
   const bool& cancelled;
 };
 
-// The cells of a checkable line: the line split at tabs (column 0 first, then the nine columns).
+// The cells of a checkable line: the line split at tabs (column 0 first, then the nine columns),
+// then optionally the row's proxy protocol (empty for HTTP).
 // A failure is kept in the outcome, never thrown.
 Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettings& settings,
                                RowWaits waits);

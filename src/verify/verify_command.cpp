@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "app/error_report.h"
+#include "app/main_window_texts.h"
 #include "core/text.h"
 #include "proxylist/grid_mouse.h"
 #include "proxylist/row_painting.h"
@@ -81,6 +82,11 @@ void VerifyRun::Start(int jobs) {
     Line line{Split(text, "\t")};
     if (LineIsCheckable(line.cells)) {
       line.row = row++;
+      // The row's protocol goes with its cells (a line past the last row has none).
+      if (line.row <= list.LastRow()) {
+        line.cells.resize(kColumnCount + 1);
+        line.cells[kColumnCount] = list.Row(line.row).protocol;
+      }
       line.queued = !failing_seen;
       failing_seen = failing_seen || LineFailsAtOnce(line.cells);
     }
@@ -90,8 +96,9 @@ void VerifyRun::Start(int jobs) {
   queued_ = work.size();
   // The grid's cancel handler restores the rows after TopRow; this run restores its own.
   list.TopRow = static_cast<int32_t>(lines_.size()) - 1;
-  run_ = std::make_unique<BackgroundRun>(services_.backend, ProbeSettings::From(window_.settings),
-                                         jobs_, std::move(work));
+  run_ =
+      std::make_unique<BackgroundRun>(services_.backend, ProbeSettings::From(window_.settings),
+                                      jobs_, std::move(work), NeedsPublicAddress(window_.settings));
 }
 
 bool VerifyRun::Pump(int wait_ms) {
@@ -105,6 +112,7 @@ bool VerifyRun::Pump(int wait_ms) {
         for (RowEvent& event : run_->Take(to_show_.empty() ? wait_ms : 0)) {
           to_show_.push_back(std::move(event));
         }
+        if (std::optional<DirectVisit> visit = run_->TakeVisit()) TakePublicAddressFrom(*visit);
         auto turn_ends = std::chrono::steady_clock::now() + kTurnBudget;
         while (!to_show_.empty() && window_.settings.Verifying &&
                std::chrono::steady_clock::now() < turn_ends) {
@@ -123,6 +131,15 @@ bool VerifyRun::Pump(int wait_ms) {
   if (!completed) over_ = true;
   if (over_) run_.reset();
   return !over_;
+}
+
+// The title shows the address the judge saw; when it saw none, the user hears why once for this
+// test page.
+void VerifyRun::TakePublicAddressFrom(const DirectVisit& visit) {
+  std::string notice = TakePublicAddress(window_.settings, visit);
+  services_.base_caption = BaseCaption(ShownOwnAddress(window_.settings));
+  if (services_.base_caption_changed) services_.base_caption_changed(services_.base_caption);
+  if (!notice.empty()) window_.ui.ShowMessage(notice, MessageIcon::Information);
 }
 
 void VerifyRun::Show(RowEvent& event) {
@@ -223,6 +240,7 @@ void WriteOutcome(ListWindow window, int row, const RowCheckOutcome& outcome,
   list.SetCellPictureAt(row, kColServerIp, outcome.icon);
   list.SetText(row, kColStatus, outcome.status);
   list.SetText(row, kColSecure, outcome.secure);
+  list.SetAnonymityAt(row, outcome.level);
   list.SetText(row, kColPing, outcome.ping);
   list.SetText(row, kColVerified, now);
   ColorGridRow(list, row, TextColor(col), back);

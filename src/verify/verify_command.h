@@ -12,6 +12,7 @@
 
 #include "proxylist/list_window.h"
 #include "verify/parallel_backend.h"
+#include "verify/public_address.h"
 #include "verify/verify_engine.h"
 
 namespace quillet {
@@ -26,6 +27,8 @@ struct VerifyServices {
   std::function<void(const std::string&)> set_caption;  // the main window's title
   std::string base_caption;                             // the title to restore at the end
   std::function<std::string()> now_text;  // current date and time in the user's format
+  // Told the new title when the run has found the own public address (optional).
+  std::function<void(const std::string&)> base_caption_changed = nullptr;
 };
 
 class VerifyRun {
@@ -54,6 +57,7 @@ class VerifyRun {
 
   void Start(int jobs);
   void Show(RowEvent& event);
+  void TakePublicAddressFrom(const DirectVisit& visit);
   void ShowStarted(const Line& line, size_t index);
   void ShowFinished(Line& line, RowEvent& event);
   bool RowStillThere(const Line& line) const;

@@ -101,24 +101,51 @@ TEST_F(CheckRunTest, aRowThatCannotBeCheckedFailsTheRunButNotTheOthers) {
   EXPECT_EQ(report.rows[0].status, "OK");
 }
 
+// Without FindIP the own address is the one the judge names on a direct visit; when it names
+// none, the run says so once and judges by the machine's own address.
+TEST_F(CheckRunTest, withoutFindIpTheJudgeNamesTheOwnAddress) {
+  store_.values["FindIP"] = "";
+  resolver_.addresses["quillet-test"] = {"127.0.1.1"};
+  const struct {
+    HttpReply direct;
+    std::string secure_1, secure_2, says;
+  } cases[] = {
+      {{200, "REMOTE_ADDR = 127.0.1.2\n"}, "Y", "N", ""},
+      {{}, "N", "Y", "could not be reached without a proxy"},
+      {{200, "<p>hello</p>"}, "N", "Y", "shows no REMOTE_ADDR"},
+  };
+  for (const auto& c : cases) {
+    http_.replies[""] = c.direct;
+    err_.str("");
+    CheckReport report = Run();
+    ASSERT_EQ(report.rows.size(), 4u) << err_.str();
+    EXPECT_EQ(report.rows[0].secure, c.secure_1) << c.says;
+    EXPECT_EQ(report.rows[1].secure, c.secure_2) << c.says;
+    EXPECT_TRUE(err_.str().find(c.says) != std::string::npos) << err_.str();
+    EXPECT_EQ(err_.str().empty(), c.says.empty()) << err_.str();
+  }
+}
+
 TEST(CheckOutput, tableCsvAndJsonCarryTheSameRows) {
-  std::vector<CheckedRow> rows = {{1, "127.0.1.1:80", "OK", "Y", "3", "5/12/2026 10:00"},
-                                  {2, "name,with \"comma\"", "--", "", "", "x"}};
+  std::vector<CheckedRow> rows = {{1, "127.0.1.1:80", "OK", "Y", "elite", "3", "5/12/2026 10:00"},
+                                  {2, "name,with \"comma\"", "--", "", "", "", "x"}};
   std::ostringstream table, csv, json;
   PrintRows(rows, OutputFormat::Table, table);
   PrintRows(rows, OutputFormat::Csv, csv);
   PrintRows(rows, OutputFormat::Json, json);
   EXPECT_EQ(table.str(),
-            "row  proxy              status  secure  ping  verified\n"
-            "1    127.0.1.1:80       OK      Y       3     5/12/2026 10:00\n"
-            "2    name,with \"comma\"  --                    x\n");
+            "row  proxy              status  secure  level  ping  verified\n"
+            "1    127.0.1.1:80       OK      Y       elite  3     5/12/2026 10:00\n"
+            "2    name,with \"comma\"  --                           x\n");
   EXPECT_EQ(csv.str(),
-            "row,proxy,status,secure,ping,verified\n1,127.0.1.1:80,OK,Y,3,5/12/2026 10:00\n"
-            "2,\"name,with \"\"comma\"\"\",--,,,x\n");
+            "row,proxy,status,secure,level,ping,verified\n"
+            "1,127.0.1.1:80,OK,Y,elite,3,5/12/2026 10:00\n"
+            "2,\"name,with \"\"comma\"\"\",--,,,,x\n");
   auto parsed = nlohmann::json::parse(json.str());
   ASSERT_EQ(parsed.size(), 2u);
   EXPECT_EQ(parsed[0]["row"], 1);
   EXPECT_EQ(parsed[0]["secure"], "Y");
+  EXPECT_EQ(parsed[0]["level"], "elite");
   EXPECT_EQ(parsed[1]["proxy"], "name,with \"comma\"");
 }
 

@@ -1,15 +1,16 @@
 // Verification against real proxy servers on loopback addresses: the judge on 127.0.2.1, the
 // proxies on 127.0.1.x, the own address 127.0.0.1 (none of them is part of another).
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include "core/text.h"
 #include "e2e/real_servers.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/loopback_server.h"
-#include "platform/posix/curl_http_client.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
 #include "platform/posix/posix_parallel_backend.h"
+#include "verify/public_address.h"
 #include "verify/socket_layer.h"
 #include "verify/verify_command.h"
 
@@ -19,9 +20,12 @@ namespace {
 using namespace quillet::testing;
 
 constexpr const char* kJudgeAddress = "127.0.2.1";
+constexpr const char* kOwnAddress = "127.0.0.1";
 
 struct Expected {
   std::string label, server_ip, server_name, status, secure;
+  std::string level = "";
+  std::string protocol = "";  // empty: HTTP
 };
 
 class RealProxiesTest : public ::testing::Test {
@@ -30,17 +34,18 @@ class RealProxiesTest : public ::testing::Test {
     if (!IcmpPinger::Permitted(IcmpPinger::SocketKind::Any)) {
       GTEST_SKIP() << "no ICMP socket is permitted here (see README, troubleshooting)";
     }
-    if (FindProgram("tinyproxy").empty() || FindProgram("squid").empty()) {
-      GTEST_SKIP() << "tinyproxy and squid are needed (make test installs them)";
+    if (FindProgram("tinyproxy").empty() || FindProgram("squid").empty() ||
+        FindProgram("microsocks").empty()) {
+      GTEST_SKIP() << "tinyproxy, squid and microsocks are needed (make test installs them)";
     }
     judge_ = StartJudge(kJudgeAddress);
     ASSERT_TRUE(judge_);
-    app_.TestHost = kJudgeAddress + (":" + std::to_string(judge_->port()));
+    app_.TestHost = JudgeHost();
     app_.TestPath = "/";
     app_.TestTimeoutMs = 2000;
     app_.PingTimeoutMs = 1000;
     app_.SearchText = "HTTP_CLIENT_IP";
-    app_.FindIP = "127.0.0.1";
+    app_.FindIP = kOwnAddress;
   }
 
   RunningServer Tinyproxy(const std::string& listen, const std::string& bind,
@@ -51,10 +56,12 @@ class RealProxiesTest : public ::testing::Test {
   }
 
   // Puts the rows into a list, selects them all and runs the Verify command over them.
-  void VerifyAll(const std::vector<Expected>& rows) {
+  void VerifyAll(const std::vector<Expected>& rows,
+                 std::function<void(const std::string&)> title_changed = nullptr) {
     for (const Expected& row : rows) {
-      list_.AddRow({"", kServerIpIndent + row.server_ip, row.server_name, row.label, "", "", "", "",
-                    "", ""});
+      int added = list_.AddRow({"", kServerIpIndent + row.server_ip, row.server_name, row.label, "",
+                                "", "", "", "", ""});
+      list_.SetProtocolAt(added, row.protocol);
     }
     list_.SetCurrentRow(1);
     list_.SetCurrentCol(0);
@@ -62,9 +69,11 @@ class RealProxiesTest : public ::testing::Test {
     list_.SetSelectionEndCol(kColCol);
     app_.SelectedLines = Split(Trim(list_.SelectedText()), "\r");
     VerifyServices services{backend_, [](const std::string&) {}, "Quillet",
-                            [] { return std::string("now"); }};
+                            [] { return std::string("now"); }, std::move(title_changed)};
     VerifyToEnd({list_, app_, ui_}, services, 1);
   }
+
+  std::string JudgeHost() const { return kJudgeAddress + (":" + std::to_string(judge_->port())); }
 
   TempDir folder_;
   std::unique_ptr<judge::JudgeServer> judge_;
@@ -80,7 +89,7 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
   RunningServer anonymous = Tinyproxy("127.0.1.12", "127.0.1.12", "");
   RunningServer elite = Tinyproxy("127.0.1.13", "127.0.1.13", "DisableViaHeader Yes");
   RunningServer deny = Tinyproxy("127.0.1.14", "127.0.1.14", "Allow 127.0.0.2");
-  RunningServer by_name = Tinyproxy("127.0.0.1", "127.0.1.18", "DisableViaHeader Yes");
+  RunningServer by_name = Tinyproxy(kOwnAddress, "127.0.1.18", "DisableViaHeader Yes");
   RunningServer squid = StartSquid(folder_, "127.0.1.21", "forwarded_for on");
   ASSERT_TRUE(squid) << "squid on 127.0.1.21 did not start";
   LoopbackServer black_hole("127.0.1.16", CloseAtOnce(), false);
@@ -88,18 +97,34 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
       "127.0.1.17", AnswerWith("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<p>Hi</p>"));
   std::string closed = "127.0.1.15:" + std::to_string(ClosedPort("127.0.1.15"));
   std::string name_port = std::to_string(by_name.port);
+  RunningServer socks = StartMicrosocks("127.0.1.41", "127.0.1.41");
+  ASSERT_TRUE(socks) << "microsocks on 127.0.1.41 did not start";
+  RunningServer connect =
+      Tinyproxy("127.0.1.42", "127.0.1.42", "ConnectPort " + std::to_string(judge_->port()));
+  // Takes the client's greeting, accepts "no authentication", then hangs up.
+  LoopbackServer greets_and_closes("127.0.1.44", [](Socket fd, const std::atomic<bool>&) {
+    char greeting[3];
+    if (recv(static_cast<int>(fd), greeting, sizeof greeting, 0) > 0)
+      send(static_cast<int>(fd), "\x05\x00", 2, MSG_NOSIGNAL);
+  });
 
   const std::vector<Expected> rows = {
-      {"transparent", transparent.proxy(), "", "OK", "N"},
-      {"anonymous", anonymous.proxy(), "", "OK", "Y"},
-      {"elite", elite.proxy(), "", "OK", "Y"},
-      {"squid transparent", squid.proxy(), "", "OK", "N"},
+      {"transparent", transparent.proxy(), "", "OK", "N", "transparent"},
+      {"anonymous", anonymous.proxy(), "", "OK", "Y", "anonymous"},
+      {"elite", elite.proxy(), "", "OK", "Y", "elite"},
+      {"squid transparent", squid.proxy(), "", "OK", "N", "transparent"},
       {"deny", deny.proxy(), "", "403", ""},
       {"closed port", closed, "", "--", ""},
       {"black hole", black_hole.proxy(), "", "--", ""},
       {"not a judge", not_a_judge.proxy(), "", "OK", "?"},
-      {"by name", "", "localhost:" + name_port, "OK", "Y"},
+      {"by name", "", "localhost:" + name_port, "OK", "Y", "elite"},
       {"unresolvable", "", "no..such.host:" + name_port, "--", ""},
+      {"socks5", socks.proxy(), "", "OK", "Y", "elite", "socks5"},
+      {"socks4 to a socks5-only server", socks.proxy(), "", "--", "", "", "socks4"},
+      {"connect", connect.proxy(), "", "OK", "Y", "elite", "https"},
+      {"socks port refusing", closed, "", "--", "", "", "socks5"},
+      {"closes after greeting", greets_and_closes.proxy(), "", "--", "", "", "socks5"},
+      {"http listed as socks", anonymous.proxy(), "", "--", "", "", "socks4a"},
   };
   VerifyAll(rows);
   EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
@@ -108,16 +133,55 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
     const ProxyRow& got = list_.Row(static_cast<int>(i) + 1);
     EXPECT_EQ(got.cells[kColStatus], row.status) << row.label;
     EXPECT_EQ(got.cells[kColSecure], row.secure) << row.label;
+    EXPECT_EQ(got.anonymity, row.level) << row.label;
     EXPECT_EQ(got.cells[kColVerified], "now") << row.label;
     const std::string& ping = got.cells[kColPing];
-    const bool ok = row.status == "OK";
-    EXPECT_TRUE(ok ? IsNumeric(ping) : ping.empty()) << row.label << ": ping " << ping;
-    EXPECT_EQ(got.back[kColStatus], ok ? PaletteColor(kPaletteBrightWhite) : list_.FailColor)
-        << row.label;
+    if (row.status == "OK") {
+      EXPECT_TRUE(IsNumeric(ping)) << row.label << ": ping " << ping;
+      EXPECT_EQ(got.back[kColStatus], PaletteColor(kPaletteBrightWhite)) << row.label;
+    } else {
+      EXPECT_EQ(ping, "") << row.label;
+      EXPECT_EQ(got.back[kColStatus], list_.FailColor) << row.label;
+    }
     EXPECT_EQ(got.cells[kColServerIp], kServerIpIndent + row.server_ip) << "not rewritten";
   }
   EXPECT_FALSE(app_.Verifying);
   EXPECT_TRUE(app_.ListDirty);
+}
+
+// Without FindIP and without a known own address, the judge's REMOTE_ADDR on a direct visit is
+// what tells a transparent proxy from an elite one.
+TEST_F(RealProxiesTest, theJudgeNamesTheOwnAddressOnADirectVisit) {
+  RunningServer transparent = Tinyproxy("127.0.1.31", "127.0.1.31", "XTinyproxy Yes");
+  RunningServer elite = Tinyproxy("127.0.1.32", "127.0.1.32", "DisableViaHeader Yes");
+  app_.FindIP.clear();
+  app_.MyIP.clear();
+  std::string title;
+  VerifyAll({{"transparent", transparent.proxy(), "", "OK", "N", "transparent"},
+             {"elite", elite.proxy(), "", "OK", "Y", "elite"}},
+            [&title](const std::string& caption) { title = caption; });
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
+  EXPECT_EQ(app_.PublicIP, kOwnAddress);
+  EXPECT_EQ(title, "Quillet            your public IP: 127.0.0.1");
+  for (int row : {1, 2}) EXPECT_EQ(list_.Text(row, kColSecure), row == 1 ? "N" : "Y");
+
+  // Test pages need a port below 32768: the judge's is, and is free on other addresses.
+  LoopbackServer no_address("127.0.1.33", AnswerWith("HTTP/1.0 200 OK\r\n\r\nHTTP_CLIENT_IP"), true,
+                            judge_->port());
+  std::string closed = "127.0.1.34:" + std::to_string(judge_->port());
+  ProbeSettings probe = ProbeSettings::From(app_);
+  DirectVisit judge = VisitTypedTestPage(backend_, probe, "http://" + JudgeHost() + "/", nullptr);
+  DirectVisit bare = VisitTypedTestPage(backend_, probe, no_address.proxy() + "/x", nullptr);
+  DirectVisit gone = VisitTypedTestPage(backend_, probe, closed, nullptr);
+  EXPECT_EQ(judge.address, kOwnAddress);
+  EXPECT_TRUE(bare.answered && bare.address.empty());
+  EXPECT_FALSE(gone.answered);
+  std::string line = JudgeCheckLine(bare, "HTTP_CLIENT_IP");
+  EXPECT_EQ(line.rfind("Answered in ", 0), 0u) << line;
+  EXPECT_NE(line.find(" is there; no REMOTE_ADDR"), std::string::npos) << line;
+  app_.TestHost = closed;
+  EXPECT_NE(TakePublicAddress(app_, gone).find("could not be reached without a proxy"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -122,6 +122,17 @@ RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
   });
 }
 
+RunningServer StartMicrosocks(const std::string& listen, const std::string& bind) {
+  std::string program = FindProgram("microsocks");
+  if (program.empty()) return {};
+  return StartOnFreePort(listen, [&](RunningServer& server) {
+    server.process = std::make_unique<ChildProcess>(
+        std::vector<std::string>{program, "-i", listen, "-p", std::to_string(server.port), "-b",
+                                 bind},
+        "/dev/null");
+  });
+}
+
 RunningServer StartSquid(const TempDir& folder, const std::string& listen,
                          const std::string& extra) {
   std::string program = FindProgram("squid");

@@ -48,6 +48,9 @@ std::unique_ptr<judge::JudgeServer> StartJudge(const std::string& address);
 RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
                              const std::string& bind, const std::string& extra);
 
+// microsocks (a SOCKS5 server) listening on `listen`, connecting out from `bind`.
+RunningServer StartMicrosocks(const std::string& listen, const std::string& bind);
+
 // squid likewise (as root it drops to the "proxy" user, which gets the folder).
 RunningServer StartSquid(const TempDir& folder, const std::string& listen,
                          const std::string& extra);

@@ -46,6 +46,7 @@ Socket Listen(const std::string& address, uint16_t& port, int backlog) {
   Socket fd = static_cast<Socket>(socket(AF_INET, SOCK_STREAM | kNoInherit, 0));
   sockaddr_in where{};
   where.sin_family = AF_INET;
+  where.sin_port = htons(port);
   inet_pton(AF_INET, address.c_str(), &where.sin_addr);
   Length size = sizeof where;
   if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&where), size) != 0 ||
@@ -90,8 +91,9 @@ void Pause(int ms, const std::atomic<bool>& stopping) {
 }
 
 LoopbackServer::LoopbackServer(const std::string& address, Behaviour behaviour,
-                               bool accept_connections)
+                               bool accept_connections, uint16_t port)
     : sockets_(StartSockets()), address_(address), behaviour_(std::move(behaviour)) {
+  port_ = port;
   listener_ = Listen(address, port_, 64);
   if (accept_connections) acceptor_ = std::thread([this] { AcceptLoop(); });
 }

@@ -20,9 +20,11 @@ class LoopbackServer {
   // Gets the connected socket and a flag that turns true when the server stops.
   using Behaviour = std::function<void(Socket connection, const std::atomic<bool>& stopping)>;
 
-  // Listens on address:0 (throws when it cannot). With `accept_connections` false nobody ever
-  // accepts: the kernel completes connections into the backlog and they stay silent.
-  LoopbackServer(const std::string& address, Behaviour behaviour, bool accept_connections = true);
+  // Listens on address:port (any free port for 0; throws when it cannot). With
+  // `accept_connections` false nobody ever accepts: the kernel completes connections into the
+  // backlog and they stay silent.
+  LoopbackServer(const std::string& address, Behaviour behaviour, bool accept_connections = true,
+                 uint16_t port = 0);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;

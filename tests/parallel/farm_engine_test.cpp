@@ -66,9 +66,10 @@ TEST(ParallelEngineOnFarm, oneAtATimeAndManyAtOnceGiveTheGroundTruth) {
     for (size_t i = 0; i + 1 < lines.size(); ++i) {
       SCOPED_TRACE("jobs " + std::to_string(jobs) + ": " + lines[i][1]);
       const auto& want = truth.at(lines[i][1]);
-      EXPECT_EQ(got[i].status, want.first);
-      EXPECT_EQ(got[i].secure, want.second);
-      EXPECT_EQ(got[i].ping.empty(), want.first != "OK");
+      EXPECT_EQ(got[i].status, want[2]);
+      EXPECT_EQ(got[i].secure, want[3]);
+      EXPECT_EQ(got[i].level, want[4]);
+      EXPECT_EQ(got[i].ping.empty(), want[2] != "OK");
     }
     EXPECT_EQ(got[lines.size() - 1].status, "--") << "localhost, where no proxy listens";
   }

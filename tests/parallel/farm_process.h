@@ -47,14 +47,15 @@ class FarmProcess {
   const std::string& list() const { return list_; }
 
   // Proxy text -> {status, secure} that a correct check gives.
-  std::map<std::string, std::pair<std::string, std::string>> Truth() const {
-    std::map<std::string, std::pair<std::string, std::string>> truth;
+  // proxy -> its fields: proxy, kind, status, secure, level.
+  std::map<std::string, std::vector<std::string>> Truth() const {
+    std::map<std::string, std::vector<std::string>> truth;
     std::ifstream in(truth_);
     std::string line;
     std::getline(in, line);
     while (std::getline(in, line)) {
       std::vector<std::string> fields = Split(line, ",");
-      if (fields.size() >= 4) truth[fields[0]] = {fields[2], fields[3]};
+      if (fields.size() >= 5) truth[fields[0]] = fields;
     }
     return truth;
   }

@@ -134,6 +134,12 @@ TEST_F(CommandsTest, textSortsIgnoreCaseAndOnlyTheSelectedBlockMoves) {
   TitleClick(kColServerName, 1, 5);
   SortByColumn(Window(), false);
   EXPECT_EQ(Column(kColServerName), (std::vector<std::string>{"z:1", "c:1", "b:1", "a:2", "A:1"}));
+  std::vector<std::string> levels = {"", "transparent", "elite", "anonymous", ""};
+  for (int row = 1; row <= 5; ++row) list.SetText(row, kColSecure, "Y");
+  for (int row = 1; row <= 5; ++row) list.SetAnonymityAt(row, levels[size_t(row - 1)]);
+  TitleClick(kColSecure, 1, 5);
+  SortByColumn(Window(), false);
+  EXPECT_EQ(Column(kColServerName), (std::vector<std::string>{"b:1", "a:2", "c:1", "z:1", "A:1"}));
 }
 
 }  // namespace

@@ -127,6 +127,20 @@ TEST_F(ListFileTest, saveThenLoadGivesTheSameGridAndDropsDelRows) {
   EXPECT_EQ(list.Row(2).back[kColComment], list.FailColor);
 }
 
+// A tenth field naming a protocol stays with its row; any other tenth field goes, as before.
+TEST_F(ListFileTest, protocolMarksRoundTripAndOtherTenthFieldsAreDropped) {
+  std::string saved =
+      "\r\n1.2.3.4:1080\t|\t|\t|\t|\t|OK\t|Y\t|3\t|\t|socks5\t\r\n"
+      "5.6.7.8:80\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n";
+  WriteList("1.2.3.4:1080|||||OK|Y|3||SOCKS5\r\n5.6.7.8:80|||||||||gopher\r\n");
+  for (int round = 0; round < 2; ++round) {
+    Load();
+    EXPECT_EQ(list.Row(1).protocol, "socks5");
+    ASSERT_TRUE(GridExport(Window()));
+    EXPECT_EQ(ReadList(), saved);
+  }
+}
+
 TEST_F(ListFileTest, onlyCommentsGiveAnEmptyListAndSaveBackWithOneEmptyLine) {
   WriteList("'a\r\n'b\r\n");
   Load();

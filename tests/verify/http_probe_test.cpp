@@ -97,5 +97,30 @@ TEST(JudgePage, ownAddressRules) {
   EXPECT_TRUE(JudgePage("", settings).NoSearchText);
 }
 
+TEST(JudgePage, levelFromOwnAddressAndProxyHeaders) {
+  ProbeSettings settings{"127.0.2.1", "/", 1000, 1000, "REMOTE_ADDR", "10.0.0.5", ""};
+  const struct {
+    const char* page;
+    AnonymityLevel level;
+  } cases[] = {
+      {"REMOTE_ADDR = 127.0.1.2\nHTTP_X_FORWARDED_FOR = 10.0.0.5\n", AnonymityLevel::Transparent},
+      {"REMOTE_ADDR = 127.0.1.2\nHTTP_VIA = \nHTTP_CLIENT_IP = \n", AnonymityLevel::Elite},
+      {"REMOTE_ADDR = 127.0.1.2\nHTTP_VIA = 1.1 tinyproxy\n", AnonymityLevel::Anonymous},
+      {"remote_addr: 127.0.1.2\r\nX-Real-IP: 192.0.2.9\r\n", AnonymityLevel::Anonymous},
+      {"<pre>REMOTE_ADDR = 127.0.1.2\nHTTP_FORWARDED = for=x<br>\n", AnonymityLevel::Anonymous},
+      {"REMOTE_ADDR = 127.0.1.2\nHTTP_VIAGRA = 1\nSEEN VIA = x\n", AnonymityLevel::Elite},
+      {"<p>no judge here</p>", AnonymityLevel::Unknown},
+      {"", AnonymityLevel::Unknown},
+  };
+  for (const auto& c : cases) EXPECT_EQ(JudgePage(c.page, settings).Level, c.level) << c.page;
+}
+
+TEST(JudgePage, remoteAddressIsTheDottedValueOfItsLine) {
+  EXPECT_EQ(RemoteAddressOf("REMOTE_PORT = 1\nREMOTE_ADDR = 203.0.113.4\n"), "203.0.113.4");
+  EXPECT_EQ(RemoteAddressOf("<pre>remote_addr: 203.0.113.4<br>\n"), "203.0.113.4");
+  EXPECT_EQ(RemoteAddressOf("REMOTE_ADDR = \nHTTP_VIA = 1.2.3.4\n"), "");
+  EXPECT_EQ(RemoteAddressOf("REMOTE_ADDR = unknown\n"), "");
+}
+
 }  // namespace
 }  // namespace quillet

@@ -15,19 +15,32 @@ struct KindInfo {
   const char* name;
   const char* status;
   const char* secure;
+  const char* level;
 };
 
 // A transparent proxy passes on the client's address, so the check finds it: not anonymous.
+// An anonymous one hides the address but says "Via"; an elite one says nothing.
 constexpr KindInfo kKinds[] = {
-    {Kind::Elite, "elite", "OK", "Y"},
-    {Kind::Anonymous, "anonymous", "OK", "Y"},
-    {Kind::Transparent, "transparent", "OK", "N"},
-    {Kind::Deny, "deny", "403", ""},
-    {Kind::Refused, "refused", "--", ""},
-    {Kind::BlackHole, "blackhole", "--", ""},
-    {Kind::Slow, "slow", "OK", "Y"},
-    {Kind::Garbage, "garbage", "--", ""},
+    {Kind::Elite, "elite", "OK", "Y", "elite"},
+    {Kind::Anonymous, "anonymous", "OK", "Y", "anonymous"},
+    {Kind::Transparent, "transparent", "OK", "N", "transparent"},
+    {Kind::Deny, "deny", "403", "", ""},
+    {Kind::Refused, "refused", "--", "", ""},
+    {Kind::BlackHole, "blackhole", "--", "", ""},
+    {Kind::Slow, "slow", "OK", "Y", "elite"},
+    {Kind::Garbage, "garbage", "--", "", ""},
+    {Kind::Socks4, "socks4", "OK", "Y", "elite"},
+    {Kind::Socks5, "socks5", "OK", "Y", "elite"},
+    {Kind::Connect, "connect", "OK", "Y", "elite"},
 };
+
+// "address:port", with the protocol in front for a proxy that is not HTTP, as quillet-check
+// names it.
+std::string Named(const Proxy& proxy) {
+  std::string protocol = KindProtocol(proxy.kind);
+  std::string listed = proxy.address + ':' + std::to_string(proxy.port);
+  return protocol.empty() ? listed : protocol + "://" + listed;
+}
 
 const KindInfo& Info(Kind kind) {
   for (const KindInfo& info : kKinds)
@@ -45,6 +58,16 @@ std::string ExpectedStatus(Kind kind) {
 }
 std::string ExpectedSecure(Kind kind) {
   return Info(kind).secure;
+}
+std::string ExpectedLevel(Kind kind) {
+  return Info(kind).level;
+}
+
+std::string KindProtocol(Kind kind) {
+  if (kind == Kind::Socks4) return "socks4a";
+  if (kind == Kind::Socks5) return "socks5";
+  if (kind == Kind::Connect) return "https";
+  return "";
 }
 
 bool KindFromName(const std::string& name, Kind& kind) {
@@ -113,16 +136,20 @@ std::vector<Proxy> MakePlan(const std::string& first_address, int count, uint16_
 bool WriteListFile(const std::vector<Proxy>& plan, const std::string& path) {
   std::ofstream out(path, std::ios::binary);
   out << "' Proxy farm list: " << plan.size() << " proxies on loopback addresses\r\n";
-  for (const Proxy& proxy : plan) out << proxy.address << ':' << proxy.port << "\r\n";
+  for (const Proxy& proxy : plan) {
+    out << proxy.address << ':' << proxy.port;
+    if (!KindProtocol(proxy.kind).empty()) out << "|||||||||" << KindProtocol(proxy.kind);
+    out << "\r\n";
+  }
   return static_cast<bool>(out.flush());
 }
 
 bool WriteTruthFile(const std::vector<Proxy>& plan, const std::string& path) {
   std::ofstream out(path, std::ios::binary);
-  out << "proxy,kind,status,secure\n";
+  out << "proxy,kind,status,secure,level\n";
   for (const Proxy& proxy : plan) {
-    out << proxy.address << ':' << proxy.port << ',' << KindName(proxy.kind) << ','
-        << ExpectedStatus(proxy.kind) << ',' << ExpectedSecure(proxy.kind) << '\n';
+    out << Named(proxy) << ',' << KindName(proxy.kind) << ',' << ExpectedStatus(proxy.kind) << ','
+        << ExpectedSecure(proxy.kind) << ',' << ExpectedLevel(proxy.kind) << '\n';
   }
   return static_cast<bool>(out.flush());
 }

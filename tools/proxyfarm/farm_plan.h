@@ -6,7 +6,19 @@
 
 namespace proxyfarm {
 
-enum class Kind { Elite, Anonymous, Transparent, Deny, Refused, BlackHole, Slow, Garbage };
+enum class Kind {
+  Elite,
+  Anonymous,
+  Transparent,
+  Deny,
+  Refused,
+  BlackHole,
+  Slow,
+  Garbage,
+  Socks4,   // SOCKS4 and 4a, listed as socks4a
+  Socks5,   // listed as socks5
+  Connect,  // an HTTP proxy that only tunnels with CONNECT, listed as https
+};
 
 struct Proxy {
   std::string address;  // dotted IPv4 on 127.0.0.0/8
@@ -20,6 +32,8 @@ struct MixEntry {
 };
 
 const char* KindName(Kind kind);
+// The protocol a list row names for the kind ("socks5", ...), empty for an HTTP proxy.
+std::string KindProtocol(Kind kind);
 bool KindFromName(const std::string& name, Kind& kind);
 
 // Parses "elite=40,anonymous=15,..." (percentages need not add up to 100; the rest is elite).
@@ -30,12 +44,13 @@ bool ParseMix(const std::string& text, std::vector<MixEntry>& mix, std::string& 
 std::vector<Proxy> MakePlan(const std::string& first_address, int count, uint16_t port,
                             const std::vector<MixEntry>& mix, unsigned seed);
 
-// Status and Secure cells that a correct check gives for the kind.
+// Status and Secure cells and the anonymity level that a correct check gives for the kind.
 std::string ExpectedStatus(Kind kind);
 std::string ExpectedSecure(Kind kind);
+std::string ExpectedLevel(Kind kind);
 
 // The list file (short form, one proxy per line) and the ground truth (CSV:
-// proxy,kind,status,secure).
+// proxy,kind,status,secure,level).
 bool WriteListFile(const std::vector<Proxy>& plan, const std::string& path);
 bool WriteTruthFile(const std::vector<Proxy>& plan, const std::string& path);
 

@@ -35,7 +35,9 @@ struct Connection {
   const Proxy* proxy;
   std::string client;
   std::string request;
-  std::string pending;  // answer bytes not yet written
+  std::string pending;   // answer bytes not yet written
+  int tunnel_stage = 0;  // handshake steps done by a tunnelling kind
+  bool tunnelled = false;
   bool answered = false;
   Clock::time_point answer_at{};
 };
@@ -135,7 +137,7 @@ class Farm {
       if (fd < 0) return;
       char client[INET_ADDRSTRLEN];
       inet_ntop(AF_INET, &peer.sin_addr, client, sizeof client);
-      connections_[fd] = Connection{proxy, client, {}, {}, false, {}};
+      connections_[fd] = Connection{proxy, client, {}, {}, 0, false, false, {}};
       Watch(fd, EPOLLIN | EPOLLRDHUP);
     }
   }
@@ -150,6 +152,7 @@ class Farm {
       connection.request.append(buffer, static_cast<size_t>(n));
     }
     if (connection.answered || connection.proxy->kind == Kind::BlackHole) return;
+    if (!Tunnel(fd, connection)) return;
     bool complete = connection.request.find("\r\n\r\n") != std::string::npos ||
                     connection.request.size() >= kMaxRequest;
     if (!complete) return;
@@ -162,6 +165,23 @@ class Farm {
       return;
     }
     Flush(fd, connection);
+  }
+
+  // Runs a tunnelling kind's handshake as far as the bytes read allow; true once the request
+  // through the tunnel (or, for other kinds, the request itself) is what is left to read.
+  bool Tunnel(int fd, Connection& connection) {
+    Kind kind = connection.proxy->kind;
+    while (IsTunnel(kind) && !connection.tunnelled) {
+      TunnelStep step = TunnelHandshake(kind, connection.tunnel_stage++, connection.request);
+      if (step.used == 0) {
+        --connection.tunnel_stage;
+        return false;
+      }
+      send(fd, step.reply.data(), step.reply.size(), MSG_NOSIGNAL);
+      connection.request.erase(0, step.used);
+      connection.tunnelled = step.done;
+    }
+    return true;
   }
 
   void AnswerDueSlowOnes() {

@@ -22,6 +22,18 @@ int RunFarm(const std::vector<Proxy>& plan, const ServerOptions& options);
 std::string JudgePage(Kind kind, const std::string& request, const std::string& proxy_address,
                       const std::string& client_address);
 
+// One step of a tunnelling proxy's handshake (SOCKS4/4a, SOCKS5, HTTP CONNECT) read from the
+// front of `in`: how many bytes it used (0: more are needed), what to answer, and whether the
+// tunnel stands afterwards. A stand-in proxy then answers the request that comes through the
+// tunnel itself, like an elite proxy.
+struct TunnelStep {
+  size_t used = 0;
+  std::string reply;
+  bool done = false;
+};
+bool IsTunnel(Kind kind);
+TunnelStep TunnelHandshake(Kind kind, int stage, const std::string& in);
+
 // The complete HTTP answer of a proxy of this kind to `request`.
 std::string Answer(Kind kind, const std::string& request, const std::string& proxy_address,
                    const std::string& client_address);

@@ -22,6 +22,15 @@ void EnsureCurlReady() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// The proxy's scheme as libcurl reads it; the scheme decides the proxy type. SOCKS4 resolves the
+// page's host name here, SOCKS4a and SOCKS5 leave it to the proxy.
+static std::string ProxyScheme(const std::string& protocol) {
+  if (protocol == "socks4") return "socks4://";
+  if (protocol == "socks4a") return "socks4a://";
+  if (protocol == "socks5") return "socks5h://";
+  return "http://";
+}
+
 CurlProbeTransfer::CurlProbeTransfer(const HttpRequest& request) {
   EnsureCurlReady();
   easy_ = curl_easy_init();
@@ -36,7 +45,7 @@ CurlProbeTransfer::~CurlProbeTransfer() {
 void CurlProbeTransfer::Configure(const HttpRequest& request) {
   url_ = "http://" + request.host + ":" + std::to_string(request.port) +
          (request.path.empty() ? "/" : request.path);
-  proxy_ = request.proxy.empty() ? "" : "http://" + request.proxy;
+  proxy_ = request.proxy.empty() ? "" : ProxyScheme(request.protocol) + request.proxy;
   long timeout_ms = std::max<long>(request.timeout_ms, 1);
   idle_limit_ = std::chrono::milliseconds(timeout_ms);
   NoteActivity();
@@ -45,7 +54,7 @@ void CurlProbeTransfer::Configure(const HttpRequest& request) {
   curl_easy_setopt(easy_, CURLOPT_URL, url_.c_str());
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http");
   curl_easy_setopt(easy_, CURLOPT_PROXY, proxy_.c_str());  // "" means no proxy at all
-  curl_easy_setopt(easy_, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+  curl_easy_setopt(easy_, CURLOPT_HTTPPROXYTUNNEL, request.protocol == "https" ? 1L : 0L);
   curl_easy_setopt(easy_, CURLOPT_NOPROXY, "");  // the environment's no_proxy does not apply
   curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
   curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);

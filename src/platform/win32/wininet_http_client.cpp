@@ -50,6 +50,9 @@ void ReadAnswer(HINTERNET request, HttpReply& reply) {
 
 HttpReply WinInetHttpClient::Get(const HttpRequest& request) {
   HttpReply reply;
+  // WinINet speaks only to HTTP proxies here: a SOCKS or CONNECT row fails rather than being
+  // judged as something it is not.
+  if (!request.protocol.empty()) return reply;
   HINTERNET internet = OpenInternet(request.proxy);
   HINTERNET connection = nullptr;
   HINTERNET sent = nullptr;
