@@ -23,10 +23,8 @@ class StartupTest : public ::testing::Test {
   void Touch(const std::string& name) { std::ofstream(dir_ / name) << "127.0.0.1:8080\r\n"; }
 
   StartupResult Run(const std::string& command_line = "", SettingsStore* store = nullptr) {
-    StartupServices services{ui_,          store ? *store : store_,
-                             lock_,        browser_,
-                             toolbar_,     dir_.path().string(),
-                             command_line, shared_,
+    StartupServices services{ui_,      store ? *store : store_, lock_,        browser_,
+                             toolbar_, dir_.path().string(),    command_line, shared_,
                              user_};
     return RunStartup(services, settings_);
   }
@@ -56,7 +54,6 @@ TEST_F(StartupTest, firstRun_writesTheTestPageLastAndUsesTheSampleList) {
   EXPECT_EQ(std::count(urls.begin(), urls.end(), ';'), 8);
   EXPECT_EQ(store_.values["TestURL"] + ";", urls.substr(0, urls.find(';') + 1));
   EXPECT_EQ(settings_.ListFile, list);
-  EXPECT_EQ(settings_.UpgradeVersion, "");
   EXPECT_TRUE(ui_.messages.empty());
 
   store_.save_order.clear();
@@ -161,12 +158,6 @@ TEST(UpgradeNotice, onlyADifferentVersionInItemThreeCounts) {
     EXPECT_EQ(UpgradeVersionFromCookies(cookies, "0.01.022"), offered) << cookies;
   }
 }
-
-}  // namespace
-}  // namespace quillet
-
-namespace quillet {
-namespace {
 
 TEST(DesktopFamilyOf, FirstSetVariableAndFirstKnownNameDecide) {
   struct Case {
