@@ -25,9 +25,7 @@ TEST(Encoding, cutsAtCharactersAndEscapesWhatATerminalWouldObey) {
   EXPECT_EQ(LeftCharacters("\xe2\x82\xac\xe2\x82\xac", 1), "\xe2\x82\xac");
   EXPECT_EQ(EscapeControls("a\x1b]0;t\x07\tb\x7f\n"), "a\\x1b]0;t\\x07\\x09b\\x7f\\x0a");
   EXPECT_EQ(EscapeControls("x\n", true), "x\n");
-  EXPECT_EQ(EscapeControls("\xc2\x9b"
-                           "31m \xff \xc3\xa9"),
-            "\\u009b31m \\xff \xc3\xa9");
+  EXPECT_EQ(EscapeControls("\xc2\x9b" "31m \xff \xc3\xa9"), "\\u009b31m \\xff \xc3\xa9");
 }
 
 }  // namespace
