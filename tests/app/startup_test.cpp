@@ -54,7 +54,6 @@ TEST_F(StartupTest, firstRun_writesTheTestPageLastAndUsesTheSampleList) {
   EXPECT_EQ(std::count(urls.begin(), urls.end(), ';'), 8);
   EXPECT_EQ(store_.values["TestURL"] + ";", urls.substr(0, urls.find(';') + 1));
   EXPECT_EQ(settings_.ListFile, list);
-  EXPECT_EQ(settings_.UpgradeVersion, "");
   EXPECT_TRUE(ui_.messages.empty());
 
   store_.save_order.clear();
@@ -158,12 +157,6 @@ TEST(UpgradeNotice, onlyADifferentVersionInItemThreeCounts) {
     EXPECT_EQ(UpgradeVersionFromCookies(cookies, "0.01.022"), offered) << cookies;
   }
 }
-
-}  // namespace
-}  // namespace quillet
-
-namespace quillet {
-namespace {
 
 TEST(DesktopFamilyOf, FirstSetVariableAndFirstKnownNameDecide) {
   struct Case {

@@ -9,32 +9,21 @@
 namespace quillet {
 namespace {
 
-class JavaIndicatorTest : public ::testing::Test {
- protected:
-  void Store(const std::string& data) {
-    RegHandle key = 0;
-    uint32_t disposition = 0;
-    ASSERT_EQ(registry_.CreateKey(kHkeyCurrentUser, kInternetZoneKey, 0x3F, key, disposition), 0);
-    ASSERT_EQ(registry_.SetValue(key, kJavaValue, 3, data), 0);
-    registry_.CloseKey(key);
+TEST(JavaIsOn, onlyBytesOtherThanZeroOrBlankTurnItOn) {
+  testing::FakeUserInterface ui;
+  MemoryRegistry empty;
+  EXPECT_FALSE(JavaIsOn(empty, ui));  // no key at all
+  for (const auto& [data, on] : {std::pair<std::string, bool>{std::string("\0\0\0\0", 4), false},
+                                 {std::string(" \0 \0", 4), false},
+                                 {std::string("\0\0\x01\0", 4), true}}) {
+    MemoryRegistry registry;
+    registry.Add({kHkeyCurrentUser, kInternetZoneKey, {{kJavaValue, 3, data}}});
+    EXPECT_EQ(JavaIsOn(registry, ui), on);
   }
-  MemoryRegistry registry_;
-  testing::FakeUserInterface ui_;
-};
-
-TEST_F(JavaIndicatorTest, onlyBytesOtherThanZeroOrBlankTurnItOn) {
-  EXPECT_FALSE(JavaIsOn(registry_, ui_));  // no key at all
-  Store(std::string("\0\0\0\0", 4));
-  EXPECT_FALSE(JavaIsOn(registry_, ui_));
-  Store(std::string(" \0 \0", 4));
-  EXPECT_FALSE(JavaIsOn(registry_, ui_));
-  Store(std::string("\0\0\x01\0", 4));
-  EXPECT_TRUE(JavaIsOn(registry_, ui_));
-  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(MainWindowTexts, captionVersionAndNotice) {
-  EXPECT_EQ(BaseCaption("10.0.0.5"), "Quillet            your public IP: 10.0.0.5");
+TEST(MainWindowTexts, captionSaysWhenThereIsOnlyLoopback) {
   EXPECT_EQ(BaseCaption("127.0.0.1"), "Quillet            no network, only loopback: 127.0.0.1");
 }
 

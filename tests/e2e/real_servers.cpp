@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <glib.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -11,7 +12,6 @@
 #include <chrono>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "fakes/loopback_server.h"
@@ -88,11 +88,9 @@ bool ChildProcess::running() {
 }
 
 std::string FindProgram(const std::string& name) {
-  std::stringstream folders(std::string(getenv("PATH") ? getenv("PATH") : "") +
-                            ":/usr/sbin:/sbin:/usr/local/sbin");
-  for (std::string folder; std::getline(folders, folder, ':');) {
-    std::string candidate = folder + "/" + name;
-    if (!folder.empty() && access(candidate.c_str(), X_OK) == 0) return candidate;
+  for (std::string folder : {"", "/usr/sbin/", "/sbin/", "/usr/local/sbin/"}) {
+    g_autofree gchar* found = g_find_program_in_path((folder + name).c_str());
+    if (found) return found;
   }
   return "";
 }

@@ -14,7 +14,6 @@ namespace quillet::testing {
 class MemoryConnectionProxy : public ConnectionProxyComponent {
  public:
   struct Write {
-    int32_t option;
     std::string connection;
     std::string value;
     int32_t flags;
@@ -30,7 +29,7 @@ class MemoryConnectionProxy : public ConnectionProxyComponent {
   void SetConnectionOption(int32_t option, const std::string& connection, const std::string& value,
                            int32_t flags) override {
     options[{option, connection}] = {value, flags};
-    writes.push_back({option, connection, value, flags});
+    writes.push_back({connection, value, flags});
   }
   void GetConnectionOption(int32_t option, const std::string& connection, std::string& value,
                            int32_t& flags) override {

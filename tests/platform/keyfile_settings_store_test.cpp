@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -23,13 +24,6 @@ class KeyFileStoreTest : public ::testing::Test {
   std::string path_ = (dir_ / "Brasklet" / "Quillet.conf").string();
 };
 
-int KeptAside(const fs::path& folder) {
-  int kept = 0;
-  for (auto& entry : fs::directory_iterator(folder))
-    kept += entry.path().string().find(".unreadable-") != std::string::npos;
-  return kept;
-}
-
 TEST_F(KeyFileStoreTest, valuesSurviveARestartExactly) {
   testing::ExpectSettingsSurviveARestart(
       [&] { return std::make_unique<KeyFileSettingsStore>(path_); });
@@ -42,7 +36,10 @@ TEST_F(KeyFileStoreTest, anUnreadableFileIsKeptAsideAndExplained) {
   EXPECT_NE(store.OpenProblem().find("could not be read"), std::string::npos);
   EXPECT_NE(store.OpenProblem().find(".unreadable-"), std::string::npos);
   EXPECT_FALSE(store.Contains("ping"));
-  EXPECT_EQ(KeptAside(fs::path(path_).parent_path()), 1);
+  auto kept_aside = [](const fs::directory_entry& entry) {
+    return entry.path().string().find(".unreadable-") != std::string::npos;
+  };
+  EXPECT_EQ(std::ranges::count_if(fs::directory_iterator(dir_ / "Brasklet"), kept_aside), 1);
   store.Save("ping", "1");  // the store still works
   EXPECT_EQ(KeyFileSettingsStore(path_).Read("ping", ""), "1");
 }

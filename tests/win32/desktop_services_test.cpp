@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <set>
 
 #include "browser/connection_list.h"
 #include "browser/launch.h"
@@ -45,7 +44,6 @@ TEST(ShellExecuteShell, failuresGiveTheShellsCodesAndProgramsGetTheirCommandLine
   LaunchDocument(shell, ui, "", dir / "missing.txt", kShowNormal);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "File Not Found");
-  EXPECT_EQ(ui.messages[0].title, kShellProblemTitle);
 
   std::string unknown = dir / "list.quillet-no-such-type";
   std::ofstream(unknown) << "x";
@@ -62,15 +60,11 @@ TEST(ShellExecuteShell, failuresGiveTheShellsCodesAndProgramsGetTheirCommandLine
 
 TEST(CoCreateGuidSource, makesNewVersionFourIdentifiers) {
   CoCreateGuidSource source;
-  std::set<std::string> seen;
-  for (int i = 0; i < 20; ++i) {
-    std::optional<Guid> guid = source.NewGuid();
-    ASSERT_TRUE(guid.has_value());
-    EXPECT_EQ(guid->data3 >> 12, 4) << "random identifiers carry version 4";
-    EXPECT_EQ(guid->data4[0] & 0xc0, 0x80) << "and the standard variant";
-    seen.insert(GuidText(*guid));
-  }
-  EXPECT_EQ(seen.size(), 20u);
+  std::optional<Guid> guid = source.NewGuid(), other = source.NewGuid();
+  ASSERT_TRUE(guid && other);
+  EXPECT_EQ(guid->data3 >> 12, 4) << "random identifiers carry version 4";
+  EXPECT_EQ(guid->data4[0] & 0xc0, 0x80) << "and the standard variant";
+  EXPECT_NE(GuidText(*guid), GuidText(*other));
 }
 
 TEST(ShellWindowsBrowserPickup, startsAtTheIndicatorPageAndGivesUpInTime) {

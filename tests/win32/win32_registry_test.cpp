@@ -70,18 +70,6 @@ TEST_F(Win32RegistryTest, valuesAreStoredAsWindowsTypesAndReadBackThroughTheRegi
   EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
 }
 
-TEST_F(Win32RegistryTest, deleteKeyRemovesTheWholeSubtreeAndLeavesTheParent) {
-  for (const char* path : {"\\Button\\A\\Deep", "\\Button\\B", "\\Other"}) {
-    Open(branch_ + path).SetValue(std::string("Exec"), "quillet.exe");
-  }
-  CRegistry& parent = Open(branch_);
-  EXPECT_TRUE(parent.DeleteKey("Button"));
-  EXPECT_FALSE(Exists(branch_ + "\\Button"));
-  EXPECT_TRUE(Exists(branch_ + "\\Other"));
-  EXPECT_FALSE(parent.DeleteKey("Button"));  // already gone: nothing changes, nothing raised
-  EXPECT_TRUE(Exists(branch_));
-}
-
 TEST_F(Win32RegistryTest, resultCodesAreWindowsOwn) {
   testing::ExpectWindowsResultCodes(api_, kHkeyCurrentUser, branch_);
 }

@@ -15,7 +15,6 @@ enum class WineGap {
   kPerConnectionQueryGivesOnlyHttpServer,
   kBypassListNotStored,
   kRefreshRefused,
-  kConnectionNameIgnored,
   kEmptyReplacingHeaderSentEmpty,
   kAutoDetectNotStored,
 };
@@ -26,7 +25,6 @@ inline const char* WineGapText(WineGap gap) {
       "the per-connection query gives only the http= server, without its prefix",
       "the bypass list is not stored",
       "INTERNET_OPTION_REFRESH is refused",
-      "the connection name is ignored: a dial-up entry's write lands on the local network",
       "a header added empty with the replace flag is sent empty",
       "the per-connection flags keep no auto-detect bit",
   };
