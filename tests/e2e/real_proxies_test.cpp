@@ -162,7 +162,7 @@ TEST_F(RealProxiesTest, theJudgeNamesTheOwnAddressOnADirectVisit) {
             [&title](const std::string& caption) { title = caption; });
   EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
   EXPECT_EQ(app_.PublicIP, kOwnAddress);
-  EXPECT_EQ(title, "Quillet            your public IP: 127.0.0.1");
+  EXPECT_TRUE(title.ends_with(std::string(": ") + kOwnAddress)) << title;
   for (int row : {1, 2}) EXPECT_EQ(list_.Text(row, kColSecure), row == 1 ? "N" : "Y");
 
   // Test pages need a port below 32768: the judge's is, and is free on other addresses.
