@@ -16,7 +16,7 @@ test_packages=(
   tinyproxy squid microsocks iproute2 chromium
   xvfb xauth libglib2.0-bin
   g++-mingw-w64-x86-64-posix wine64 python3
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev ccache
   desktop-file-utils appstream lintian file
 )
 

@@ -4,6 +4,8 @@
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/${BUILD_DIR:-build}"
+# The size of the tests against the code; above the project's limit the run fails.
+"$here/scripts/test-ratio.sh"
 . "$here/scripts/test-env.sh"
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 600
