@@ -30,7 +30,8 @@ void ResolveListFile(StartupServices& services, AppSettings& settings) {
   std::string list = services.store.Read(keys::kListFile, fallback);
   list = WithDefaultFolder(services.program_dir, list);
   if (!FileExists(list)) {
-    services.ui.ShowMessage("The List File '" + list + "' is missing", MessageIcon::Information);
+    services.ui.ShowMessage("The List File '" + list + "' " + WhyNotAFile(list),
+                            MessageIcon::Information);
     list.clear();
   }
   settings.ListFile = list;

@@ -5,12 +5,14 @@
 
 namespace quillet {
 
-bool HasFolder(std::string_view path) { return path.find_first_of("/\\") != std::string_view::npos; }
+bool HasFolder(std::string_view path) {
+  return path.find_first_of("/\\") != std::string_view::npos;
+}
 
 std::string InFolder(std::string_view folder, std::string_view name) {
   std::string out(folder);
-  bool windows_style = folder.find('\\') != std::string_view::npos &&
-                       folder.find('/') == std::string_view::npos;
+  bool windows_style =
+      folder.find('\\') != std::string_view::npos && folder.find('/') == std::string_view::npos;
   if (out.empty() || (out.back() != '/' && out.back() != '\\')) out += windows_style ? '\\' : '/';
   return out.append(name);
 }
@@ -22,6 +24,12 @@ std::string WithDefaultFolder(std::string_view folder, std::string_view path) {
 bool FileExists(const std::string& path) {
   std::error_code error;
   return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+std::string WhyNotAFile(const std::string& path) {
+  std::error_code error;
+  bool there = !path.empty() && std::filesystem::exists(path, error);
+  return there ? "is not a plain file" : "is missing";
 }
 
 }  // namespace quillet

@@ -262,7 +262,8 @@ ReloadOutcome ReloadCommand(ListWindow window, const SettingsStore& store,
     if (!ConfirmSaveList(window)) return;
     std::string path = WithDefaultFolder(program_dir, store.Read(keys::kListFile, ""));
     if (!FileExists(path)) {
-      window.ui.ShowMessage("Required List File '" + path + "' is missing", MessageIcon::Error);
+      window.ui.ShowMessage("Required List File '" + path + "' " + WhyNotAFile(path),
+                            MessageIcon::Error);
       outcome = ReloadOutcome::EndProgram;
       return;
     }

@@ -126,6 +126,10 @@ TEST_F(StartupTest, listFile_bareNamesAreInTheProgramFolderAndAMissingOneIsToldO
   EXPECT_EQ(ui_.messages[0].icon, MessageIcon::Information);
   EXPECT_EQ(settings_.ListFile, "");
 
+  store_.values = {{"TestURL", "x.y/"}, {"ListFile", "/dev/zero"}};  // there, but no list
+  Run();
+  EXPECT_EQ(ui_.last_message(), "The List File '/dev/zero' is not a plain file");
+
   store_.values = {{"TestURL", "x.y/"}};  // no setting at all: Quillet.txt
   Run();
   EXPECT_EQ(ui_.last_message(), "The List File '" + (dir_ / "Quillet.txt") + "' is missing");
