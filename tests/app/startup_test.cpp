@@ -126,9 +126,10 @@ TEST_F(StartupTest, listFile_bareNamesAreInTheProgramFolderAndAMissingOneIsToldO
   EXPECT_EQ(ui_.messages[0].icon, MessageIcon::Information);
   EXPECT_EQ(settings_.ListFile, "");
 
-  store_.values = {{"TestURL", "x.y/"}, {"ListFile", "/dev/zero"}};  // there, but no list
+  std::string folder = dir_.path().string();  // there, but no list (like /dev/zero)
+  store_.values = {{"TestURL", "x.y/"}, {"ListFile", folder}};
   Run();
-  EXPECT_EQ(ui_.last_message(), "The List File '/dev/zero' is not a plain file");
+  EXPECT_EQ(ui_.last_message(), "The List File '" + folder + "' is not a plain file");
 
   store_.values = {{"TestURL", "x.y/"}};  // no setting at all: Quillet.txt
   Run();
