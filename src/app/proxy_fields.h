@@ -1,7 +1,8 @@
 #pragma once
 // The proxy area of the main window as plain data: the connection, the "Enable Proxy" and
-// "all 4" check boxes, the four proxy fields (0 HTTP, 1 HTTPS, 2 FTP, 3 Gopher), the protocol
-// chosen for a double-click on the list, and the bypass box with its "local" check box.
+// "all 4" check boxes, the four proxy fields (0 HTTP, 1 HTTPS, 2 FTP, 3 Gopher) and the SOCKS
+// field, the protocol chosen for a double-click on the list (0 to 3, or 4 for SOCKS), and the
+// bypass box with its "local" check box.
 #include <array>
 #include <string>
 
@@ -10,12 +11,14 @@ namespace quillet {
 enum class CheckState { Unchecked, Checked, Grey };
 
 inline constexpr const char* kLanConnection = "LAN (default)";
+inline constexpr int kSocksProtocol = 4;  // the option button that chooses the SOCKS field
 
 struct ProxyFields {
   std::string connection = kLanConnection;
   CheckState proxy = CheckState::Unchecked;
   bool same = false;
   std::array<std::string, 4> servers;
+  std::string socks;  // a SOCKS server; empty leaves every setting as the four fields give it
   int protocol = 0;
   std::string bypass;
   bool bypass_local = false;

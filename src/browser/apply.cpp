@@ -8,9 +8,26 @@
 
 namespace quillet {
 
+namespace {
+
+constexpr std::array<const char*, 4> kPrefixes = {"http=", "https=", "ftp=", "gopher="};
+
+// With a SOCKS server: the entries of the filled fields ("all 4": the HTTP server for each of
+// the four), then the SOCKS entry.
+std::string ProxyStringWithSocks(const ProxyFields& fields) {
+  std::string text;
+  for (size_t i = 0; i < kPrefixes.size(); ++i) {
+    const std::string& server = fields.same ? fields.servers[0] : fields.servers[i];
+    if (!server.empty()) text += kPrefixes[i] + server + ";";
+  }
+  return text + "socks=" + fields.socks + ";";
+}
+
+}  // namespace
+
 std::string BuildProxyString(const ProxyFields& fields) {
+  if (!fields.socks.empty()) return ProxyStringWithSocks(fields);
   if (fields.same) return fields.servers[0];
-  static constexpr std::array<const char*, 4> kPrefixes = {"http=", "https=", "ftp=", "gopher="};
   std::string text = kPrefixes[0] + fields.servers[0] + ";";
   for (size_t i = 1; i < kPrefixes.size(); ++i) {
     if (!fields.servers[i].empty()) text += kPrefixes[i] + fields.servers[i] + ";";

@@ -12,6 +12,8 @@
 namespace quillet {
 
 // The proxy server text: the bare form host:port, or "http=..;https=..;ftp=..;gopher=..;".
+// A SOCKS server always gives the per-protocol form, with only the filled fields' entries and
+// "socks=..;" last.
 std::string BuildProxyString(const ProxyFields& fields);
 
 // The bypass list: the bypass box (trimmed, less one trailing ";", both written back into

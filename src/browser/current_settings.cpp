@@ -12,9 +12,10 @@ constexpr size_t kMaxServerText = 255;
 bool ReadServerEntry(const std::string& entry, ProxyFields& fields) {
   if (entry.empty()) return false;
   std::string head = Left(entry, 4);
-  auto copy_from = [&](size_t field, size_t start) {
-    fields.servers[field] = entry.size() > start ? entry.substr(start, kMaxServerText) : "";
+  auto text_from = [&](size_t start) {
+    return entry.size() > start ? entry.substr(start, kMaxServerText) : "";
   };
+  auto copy_from = [&](size_t field, size_t start) { fields.servers[field] = text_from(start); };
   if (EqualsNoCase(head, "ftp=")) {
     copy_from(2, 4);
   } else if (EqualsNoCase(head, "http")) {
@@ -25,7 +26,9 @@ bool ReadServerEntry(const std::string& entry, ProxyFields& fields) {
     }
   } else if (EqualsNoCase(head, "goph")) {
     copy_from(3, 7);
-  } else if (!EqualsNoCase(head, "sock")) {
+  } else if (EqualsNoCase(head, "sock")) {
+    if (EqualsNoCase(Left(entry, 6), "socks=")) fields.socks = text_from(6);
+  } else {
     fields.same = true;
     fields.servers[0] = entry;
   }
@@ -40,6 +43,7 @@ std::string ConnectionName(const std::string& shown) {
 
 void ReadProxySettings(ConnectionProxyComponent& component, ProxyFields& fields) {
   fields.servers = {};
+  fields.socks.clear();
   std::string connection = ConnectionName(fields.connection);
   std::string proxy;
   int32_t flags = 0;
@@ -64,11 +68,14 @@ void ReadCurrentSettings(ProxyFieldsView& view, ConnectionProxyComponent& compon
   view.SetFields(fields);
 }
 
-std::array<uint32_t, 4> ProxyFieldColours(const ProxyFields& fields) {
+std::array<uint32_t, 5> ProxyFieldColours(const ProxyFields& fields) {
   bool others_off = fields.same || fields.proxy == CheckState::Unchecked;
   uint32_t others = others_off ? kInactiveFieldColour : kActiveFieldColour;
   uint32_t http = fields.proxy == CheckState::Checked ? kActiveFieldColour : kInactiveFieldColour;
-  return {http, others, others, others};
+  // "all 4" leaves the SOCKS server in effect.
+  uint32_t socks =
+      fields.proxy == CheckState::Unchecked ? kInactiveFieldColour : kActiveFieldColour;
+  return {http, others, others, others, socks};
 }
 
 }  // namespace quillet

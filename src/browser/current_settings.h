@@ -25,7 +25,7 @@ void ReadProxySettings(ConnectionProxyComponent& component, ProxyFields& fields)
 void ReadCurrentSettings(ProxyFieldsView& view, ConnectionProxyComponent& component,
                          UserInterface& ui);
 
-// Background colours of the four proxy fields.
-std::array<uint32_t, 4> ProxyFieldColours(const ProxyFields& fields);
+// Background colours of the four proxy fields and the SOCKS field.
+std::array<uint32_t, 5> ProxyFieldColours(const ProxyFields& fields);
 
 }  // namespace quillet

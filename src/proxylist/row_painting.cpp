@@ -94,7 +94,7 @@ GridCell GridHitTest(const ProxyList& list, double x, double y) {
 
 void UseCellAsProxy(ProxyList& list, AppSettings& settings, ProxyFieldsView& proxy_fields,
                     int protocol) {
-  if (settings.GridCol < 1 || protocol < 0 || protocol > 3) return;
+  if (settings.GridCol < 1 || protocol < 0 || protocol > kSocksProtocol) return;
   if (settings.GridCol > kColServerName) settings.GridCol = kColServerName;
   list.SetCurrentCol(settings.GridCol);
   int row = list.CurrentRow();
@@ -105,7 +105,12 @@ void UseCellAsProxy(ProxyList& list, AppSettings& settings, ProxyFieldsView& pro
   }
   if (text.find(':') == std::string::npos) return;
   ProxyFields fields = proxy_fields.Fields();
-  fields.servers[size_t(protocol)] = text;
+  // A SOCKS proxy cannot serve as an HTTP proxy: it goes into the SOCKS field whatever is chosen.
+  if (protocol == kSocksProtocol || list.Row(row).protocol.starts_with("socks")) {
+    fields.socks = text;
+  } else {
+    fields.servers[size_t(protocol)] = text;
+  }
   proxy_fields.SetFields(fields);
 }
 

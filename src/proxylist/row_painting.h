@@ -44,8 +44,9 @@ struct GridCell {
 GridCell GridHitTest(const ProxyList& list, double x, double y);
 
 // Copies the address of the current row (the Server Name when GridCol lies right of it, the other
-// address column when the chosen one is empty) into the proxy field of `protocol` (0..3), when it
-// holds a ":".
+// address column when the chosen one is empty) into the proxy field of `protocol` (0..3, or
+// kSocksProtocol for the SOCKS field), when it holds a ":". A SOCKS row always goes into the SOCKS
+// field.
 void UseCellAsProxy(ProxyList& list, AppSettings& settings, ProxyFieldsView& proxy_fields,
                     int protocol);
 

@@ -48,9 +48,10 @@ ProxyPanel::ProxyPanel(Services services, QWidget* parent) : QWidget(parent), se
 }
 
 void ProxyPanel::BuildControls() {
-  static const char* kProtocols[] = {"&HTTP", "&H&TTPS", "&FTP", "&Goph"};
+  // "SOC&KS": "&Settings" already answers to S.
+  static const char* kProtocols[] = {"&HTTP", "&H&TTPS", "&FTP", "&Goph", "SOC&KS"};
   static const char* kTips[] = {"HTTP proxy server", "HTTPS proxy server", "FTP proxy server",
-                                "Gopher proxy server"};
+                                "Gopher proxy server", "SOCKS proxy server"};
   Label1_ = Named(new QLabel("Connection", this), "Label1");
   cboConn_ = Named(new QComboBox(this), "cboConn");
   cboConn_->setMinimumWidth(160);
@@ -69,7 +70,7 @@ void ProxyPanel::BuildControls() {
   grid->addWidget(cboConn_, 0, 1);
   grid->addWidget(chkProxy_, 0, 2);
   grid->addWidget(bApply_, 0, 3);
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kFieldCount; ++i) {
     Option1_[i] = Named(new QRadioButton(kProtocols[i], this), QString("Option1_%1").arg(i));
     sOldProxy_[i] = Named(new QLineEdit(this), QString("sOldProxy_%1").arg(i), kTips[i]);
     sOldProxy_[i]->setAutoFillBackground(true);
@@ -78,9 +79,9 @@ void ProxyPanel::BuildControls() {
   }
   Option1_[0]->setChecked(true);
   grid->addWidget(chkSame_, 1, 3);
-  grid->addWidget(Label2_, 5, 0);
-  grid->addWidget(txtBypass_, 5, 1, 1, 2);
-  grid->addWidget(chkBypass_, 5, 3);
+  grid->addWidget(Label2_, kFieldCount + 1, 0);
+  grid->addWidget(txtBypass_, kFieldCount + 1, 1, 1, 2);
+  grid->addWidget(chkBypass_, kFieldCount + 1, 3);
   grid->setColumnStretch(1, 1);
 
   cboConn_->installEventFilter(this);
@@ -104,8 +105,9 @@ ProxyFields ProxyPanel::Fields() const {
   fields.connection = FromQt(cboConn_->currentText());
   fields.proxy = FromQt(chkProxy_->checkState());
   fields.same = chkSame_->isChecked();
-  for (size_t i = 0; i < 4; ++i) {
-    fields.servers[i] = FromQt(sOldProxy_[i]->text());
+  for (size_t i = 0; i < 4; ++i) fields.servers[i] = FromQt(sOldProxy_[i]->text());
+  fields.socks = FromQt(sOldProxy_[kSocksProtocol]->text());
+  for (size_t i = 0; i < kFieldCount; ++i) {
     if (Option1_[i]->isChecked()) fields.protocol = static_cast<int>(i);
   }
   fields.bypass = FromQt(txtBypass_->text());
@@ -119,15 +121,18 @@ void ProxyPanel::SetFields(const ProxyFields& fields) {
   chkProxy_->setCheckState(ToQt(fields.proxy));
   chkSame_->setChecked(fields.same);
   for (size_t i = 0; i < 4; ++i) sOldProxy_[i]->setText(ToQt(fields.servers[i]));
-  if (fields.protocol >= 0 && fields.protocol < 4) Option1_[fields.protocol]->setChecked(true);
+  sOldProxy_[kSocksProtocol]->setText(ToQt(fields.socks));
+  if (fields.protocol >= 0 && fields.protocol < kFieldCount) {
+    Option1_[fields.protocol]->setChecked(true);
+  }
   txtBypass_->setText(ToQt(fields.bypass));
   chkBypass_->setChecked(fields.bypass_local);
   UpdateColours();
 }
 
 void ProxyPanel::UpdateColours() {
-  std::array<uint32_t, 4> colours = ProxyFieldColours(Fields());
-  for (size_t i = 0; i < 4; ++i) {
+  std::array<uint32_t, kFieldCount> colours = ProxyFieldColours(Fields());
+  for (size_t i = 0; i < kFieldCount; ++i) {
     QPalette palette = sOldProxy_[i]->palette();
     palette.setColor(QPalette::Base, SystemColour(colours[i], this->palette()));
     sOldProxy_[i]->setPalette(palette);

@@ -56,8 +56,10 @@ class ProxyPanel : public QWidget, public ProxyFieldsView {
   QLabel* Label1_;
   QComboBox* cboConn_;
   QCheckBox* chkProxy_;
-  std::array<QRadioButton*, 4> Option1_;
-  std::array<QLineEdit*, 4> sOldProxy_;
+  // The four protocols' option buttons and fields, then SOCKS's (index kSocksProtocol).
+  static constexpr int kFieldCount = 5;
+  std::array<QRadioButton*, kFieldCount> Option1_;
+  std::array<QLineEdit*, kFieldCount> sOldProxy_;
   QCheckBox* chkSame_;
   QLabel* Label2_;
   QLineEdit* txtBypass_;

@@ -36,6 +36,7 @@ TEST(ProxyString, ReadIntoTheFieldsAndBuiltBack) {
     Servers servers;
     bool same;
     std::string built;
+    std::string socks = "";
   };
   for (const Case& c :
        std::vector<Case>{{"h:1", {"h:1", "", "", ""}, true, "h:1"},
@@ -48,7 +49,9 @@ TEST(ProxyString, ReadIntoTheFieldsAndBuiltBack) {
                          {"socks=s:1;HTTP=a:1;FTP=f:2;HTTPS=s:3;http=b:2",
                           {"b:2", "s:3", "f:2", ""},
                           false,
-                          "http=b:2;https=s:3;ftp=f:2;"},
+                          "http=b:2;https=s:3;ftp=f:2;socks=s:1;",
+                          "s:1"},
+                         {"SOCKS=k:1080;socksy=x;", {}, false, "socks=k:1080;", "k:1080"},
                          {"http=" + std::string(300, 'x'),
                           {std::string(255, 'x'), "", "", ""},
                           false,
@@ -58,9 +61,13 @@ TEST(ProxyString, ReadIntoTheFieldsAndBuiltBack) {
     ProxyFields fields = Read(component);
     EXPECT_EQ(fields.servers, c.servers) << c.proxy;
     EXPECT_EQ(fields.same, c.same) << c.proxy;
+    EXPECT_EQ(fields.socks, c.socks) << c.proxy;
     EXPECT_EQ(BuildProxyString(fields), c.built) << c.proxy;
   }
-  EXPECT_EQ(BuildProxyString(Fields({"h:1", "s:2", "f:3", "g:4"}, true)), "h:1");
+  ProxyFields same = Fields({"h:1", "s:2", "f:3", "g:4"}, true);
+  EXPECT_EQ(BuildProxyString(same), "h:1");
+  same.socks = "k:2";  // "all 4" with a SOCKS server beside them
+  EXPECT_EQ(BuildProxyString(same), "http=h:1;https=h:1;ftp=h:1;gopher=h:1;socks=k:2;");
 }
 
 TEST(ReadProxySettings, FlagsBypassColoursConnectionsAndFailure) {

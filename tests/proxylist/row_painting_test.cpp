@@ -66,16 +66,30 @@ TEST(UseCellAsProxy, picksTheAddressColumnUnderTheClick) {
   list.AddRow({"", "     10.0.0.1:80", "proxy.example.com:8080", "note"});
   list.AddRow({"", "     ", "name.example.org:3128"});
   list.AddRow({"", "     10.0.0.3", "no-port"});
+  list.SetProtocolAt(list.AddRow({"", "     10.0.0.4:1080"}), "socks4a");
+  list.SetProtocolAt(list.AddRow({"", "     10.0.0.5:443"}), "https");
   auto Use = [&](int row, int col, int protocol) {
     list.SetCurrentRow(row);
     settings.GridCol = col;
-    fields.fields.servers[size_t(protocol)] = "unchanged";
+    fields.fields.servers = {"unchanged", "unchanged", "unchanged", "unchanged"};
+    fields.fields.socks = "unchanged";
     UseCellAsProxy(list, settings, fields, protocol);
-    return fields.fields.servers[size_t(protocol)];
+    std::string joined = fields.fields.socks;
+    for (const std::string& server : fields.fields.servers) joined += "|" + server;
+    return joined;
   };
-  EXPECT_EQ(Use(1, kColComment, 1), "proxy.example.com:8080");
-  EXPECT_EQ(Use(2, kColServerIp, 2), "name.example.org:3128") << "empty IP falls back to name";
-  EXPECT_EQ(Use(3, kColServerName, 0), "unchanged") << "a cell without ':' changes nothing";
+  EXPECT_EQ(Use(1, kColComment, 1),
+            "unchanged|unchanged|proxy.example.com:8080|unchanged|unchanged");
+  EXPECT_EQ(Use(2, kColServerIp, 2),
+            "unchanged|unchanged|unchanged|name.example.org:3128|unchanged")
+      << "empty IP falls back to name";
+  EXPECT_EQ(Use(3, kColServerName, 0), "unchanged|unchanged|unchanged|unchanged|unchanged")
+      << "a cell without ':' changes nothing";
+  EXPECT_EQ(Use(4, kColServerIp, 0), "10.0.0.4:1080|unchanged|unchanged|unchanged|unchanged")
+      << "a SOCKS row goes into the SOCKS field whatever is chosen";
+  EXPECT_EQ(Use(5, kColServerIp, 1), "unchanged|unchanged|10.0.0.5:443|unchanged|unchanged");
+  EXPECT_EQ(Use(1, kColServerIp, kSocksProtocol),
+            "10.0.0.1:80|unchanged|unchanged|unchanged|unchanged");
 }
 
 }  // namespace

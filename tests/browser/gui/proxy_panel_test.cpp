@@ -37,7 +37,7 @@ class ProxyPanelTest : public ::testing::Test {
 
 TEST_F(ProxyPanelTest, LoadReadsEachConnectionAndApplyWritesAndTellsWhetherToExit) {
   component.Put("", "h:1", 2, "a.example;<local>");
-  component.Put("Dial", "http=d:1;ftp=f:2;", 1);
+  component.Put("Dial", "http=d:1;ftp=f:2;socks=k:1080;", 1);
   component.problem = "The damaged file was moved aside.";
   phonebook.names = {"Dial"};
   panel.Load();
@@ -49,14 +49,15 @@ TEST_F(ProxyPanelTest, LoadReadsEachConnectionAndApplyWritesAndTellsWhetherToExi
   combo->setCurrentIndex(1);
   emit combo->activated(1);
   EXPECT_FALSE(Find<QCheckBox>("chkProxy")->isChecked());
-  EXPECT_EQ(Find<QLineEdit>("sOldProxy_2")->text(), "f:2");
+  EXPECT_EQ(Find<QLineEdit>("sOldProxy_2")->text() + Find<QLineEdit>("sOldProxy_4")->text(),
+            "f:2k:1080");
 
   QSignalSpy applied(&panel, &ProxyPanel::applied);
   Find<QCheckBox>("chkProxy")->setChecked(true);
   Find<QLineEdit>("txtBypass")->setText(" a.example; ");
   Find<QPushButton>("bApply")->click();
   ASSERT_FALSE(component.writes.empty());
-  EXPECT_EQ(component.writes[0].value, "http=d:1;ftp=f:2;");
+  EXPECT_EQ(component.writes[0].value, "http=d:1;ftp=f:2;socks=k:1080;");
   EXPECT_EQ(Find<QLineEdit>("txtBypass")->text(), "a.example");  // the trimmed list is shown
   settings.ApplyButton = 1;
   Find<QPushButton>("bApply")->click();
