@@ -20,11 +20,11 @@ bool AllDigits(const std::string& text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-DesktopServer ParseServer(const std::string& raw) {
+DesktopServer ParseServer(const std::string& raw, int default_port) {
   std::string text = Trim(raw);
   if (text.empty()) return {};
   size_t colon = text.rfind(':');
-  if (colon == std::string::npos) return {text, kDefaultProxyPort};
+  if (colon == std::string::npos) return {text, default_port};
   std::string port = text.substr(colon + 1);
   long long number = AllDigits(port) && port.size() <= 5 ? std::stoll(port) : 0;
   if (colon == 0 || number < 1 || number > 65535) {
@@ -103,24 +103,28 @@ bool IsValidUtf8(const std::string& text) {
   return true;
 }
 
-std::array<DesktopServer, 3> DesktopServers(const std::string& proxy_string) {
+DesktopServerList DesktopServers(const std::string& proxy_string) {
   RequireUtf8(proxy_string, "proxy server text");
-  std::array<DesktopServer, 3> servers;
+  DesktopServerList servers;
   if (!proxy_string.empty() && proxy_string.find('=') == std::string::npos) {
-    servers.fill(ParseServer(proxy_string));
+    DesktopServer all = ParseServer(proxy_string, kDefaultProxyPort);
+    std::fill(servers.begin(), servers.begin() + kDesktopSocks, all);
     return servers;
   }
   for (const std::string& entry : Split(proxy_string, ";")) {
     std::string name = Trim(Before(entry, "="));
     for (size_t i = 0; i < kDesktopProtocols.size(); ++i) {
-      if (EqualsNoCase(name, kDesktopProtocols[i])) servers[i] = ParseServer(After(entry, "="));
+      int port = i == kDesktopSocks ? kDefaultSocksPort : kDefaultProxyPort;
+      if (EqualsNoCase(name, kDesktopProtocols[i]))
+        servers[i] = ParseServer(After(entry, "="), port);
     }
   }
   return servers;
 }
 
-std::string ProxyStringOf(const std::array<DesktopServer, 3>& servers) {
-  if (!servers[0].host.empty() && servers[1] == servers[0] && servers[2] == servers[0]) {
+std::string ProxyStringOf(const DesktopServerList& servers) {
+  if (!servers[0].host.empty() && servers[1] == servers[0] && servers[2] == servers[0] &&
+      servers[kDesktopSocks].host.empty()) {
     return ServerText(servers[0]);
   }
   std::string text;

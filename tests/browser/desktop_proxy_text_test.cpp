@@ -40,7 +40,11 @@ TEST(DesktopServers, PortsFormsReadBackAndRefusals) {
   EXPECT_EQ(ProxyStringOf(DesktopServers("h")), "h:80");  // no port: 80, as on Windows
   EXPECT_EQ(ProxyStringOf(DesktopServers("http=a:1;ftp=f:21;gopher=g:70;")), "http=a:1;ftp=f:21;");
   EXPECT_EQ(ProxyStringOf({{{"a", 1}, {"a", 2}, {"a", 1}}}), "http=a:1;https=a:2;ftp=a:1;");
-  for (const char* bad : {"h:0", "h:65536", "h:8o", ":80", "http=h:x;", "h\xc3", "\xed\xa0\x80"}) {
+  EXPECT_EQ(ProxyStringOf(DesktopServers("socks=k;")), "socks=k:1080;");  // SOCKS's own port
+  EXPECT_EQ(ProxyStringOf(DesktopServers("http=a:1;https=a:1;ftp=a:1;gopher=a:1;socks=k:2;")),
+            "http=a:1;https=a:1;ftp=a:1;socks=k:2;");  // no bare form beside a SOCKS server
+  for (const char* bad :
+       {"socks=k:0;", "h:0", "h:65536", "h:8o", ":80", "http=h:x;", "h\xc3", "\xed\xa0\x80"}) {
     EXPECT_THROW(DesktopServers(bad), RunTimeError) << bad;
   }
 }

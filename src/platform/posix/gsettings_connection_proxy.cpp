@@ -15,8 +15,6 @@
 namespace quillet {
 namespace {
 
-constexpr std::array<const char*, 4> kServerChildren = {"http", "https", "ftp", "socks"};
-
 struct Unref {
   void operator()(gpointer object) const { g_object_unref(object); }
 };
@@ -62,7 +60,7 @@ void RequireWritableKeys(GSettings* proxy, int32_t option) {
   if (option == kProxyOptionBypass) return RequireWritable(proxy, "ignore-hosts", "ignore-hosts");
   RequireWritable(proxy, "mode", "mode");
   RequireWritable(proxy, "use-same-proxy", "use-same-proxy");
-  for (const char* child : kServerChildren) {
+  for (const char* child : kDesktopProtocols) {
     Settings settings = Child(proxy, child);
     RequireWritable(settings.get(), "host", std::string(child) + " host");
     RequireWritable(settings.get(), "port", std::string(child) + " port");
@@ -91,13 +89,14 @@ void WriteServer(GSettings* proxy, const char* protocol, const DesktopServer& se
   Check(g_settings_set_int(child.get(), "port", server.port), protocol);
 }
 
-std::array<DesktopServer, 3> ReadServers(GSettings* proxy) {
-  std::array<DesktopServer, 3> servers;
+DesktopServerList ReadServers(GSettings* proxy) {
+  DesktopServerList servers;
   for (size_t i = 0; i < servers.size(); ++i) servers[i] = ReadServer(proxy, kDesktopProtocols[i]);
-  // With use-same-proxy the HTTP server serves the protocols that have none of their own.
+  // With use-same-proxy the HTTP server serves the protocols that have none of their own; a
+  // SOCKS server is always its own.
   if (g_settings_get_boolean(proxy, "use-same-proxy")) {
-    for (DesktopServer& server : servers) {
-      if (server.host.empty()) server = servers[0];
+    for (size_t i = 1; i < kDesktopSocks; ++i) {
+      if (servers[i].host.empty()) servers[i] = servers[0];
     }
   }
   return servers;
@@ -125,10 +124,9 @@ Settings Reopen(GSettings* proxy) {
 }
 
 void WriteServers(GSettings* proxy, const std::string& value, int32_t flags) {
-  std::array<DesktopServer, 3> servers = DesktopServers(value);
+  DesktopServerList servers = DesktopServers(value);
   bool same = servers[1] == servers[0] && servers[2] == servers[0] && !servers[0].host.empty();
   for (size_t i = 0; i < servers.size(); ++i) WriteServer(proxy, kDesktopProtocols[i], servers[i]);
-  WriteServer(proxy, "socks", {});
   Check(g_settings_set_boolean(proxy, "use-same-proxy", same), "use-same-proxy");
   Check(g_settings_set_string(proxy, "mode", ModeFor(flags).c_str()), "mode");
   g_settings_apply(proxy);
@@ -140,7 +138,6 @@ void WriteServers(GSettings* proxy, const std::string& value, int32_t flags) {
       Fail(std::string("the ") + kDesktopProtocols[i] + " server did not take.");
     }
   }
-  if (!ReadServer(fresh.get(), "socks").host.empty()) Fail("the SOCKS server was not cleared.");
   if (ReadString(fresh.get(), "mode") != ModeFor(flags)) Fail("the mode did not take.");
 }
 

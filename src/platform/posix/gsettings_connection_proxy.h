@@ -23,7 +23,8 @@ class GSettingsConnectionProxy : public ConnectionProxyComponent {
   GSettingsConnectionProxy& operator=(const GSettingsConnectionProxy&) = delete;
 
   // The bare form host:port goes into http, https and ftp alike with use-same-proxy set; flags 1
-  // is mode 'none', 2 mode 'manual'; a SOCKS server is cleared. Every write is checked: the keys
+  // is mode 'none', 2 mode 'manual'; the socks= entry goes into the SOCKS server, which is
+  // cleared when there is none. Every write is checked: the keys
   // must be writable, each set must succeed and read back after the sync, and settings kept in
   // memory only count as not written. Failures throw RunTimeError with the reason.
   void SetConnectionOption(int32_t option, const std::string& connection, const std::string& value,

@@ -16,7 +16,8 @@ namespace quillet {
 namespace {
 
 constexpr const char* kGroup = "Proxy Settings";
-constexpr std::array<const char*, 3> kServerKeys = {"httpProxy", "httpsProxy", "ftpProxy"};
+constexpr std::array<const char*, 4> kServerKeys = {"httpProxy", "httpsProxy", "ftpProxy",
+                                                    "socksProxy"};
 
 struct FreeKeyFile {
   void operator()(GKeyFile* file) const { g_key_file_free(file); }
@@ -61,18 +62,18 @@ DesktopServer ServerOf(std::string text) {
   return {host, static_cast<int>(LeadingWholeNumber(port))};
 }
 
-std::string KdeServerText(const DesktopServer& server) {
+std::string KdeServerText(const DesktopServer& server, size_t protocol) {
   if (server.host.empty()) return "";
-  return "http://" + server.host + " " + std::to_string(server.port);
+  std::string scheme = protocol == kDesktopSocks ? "socks://" : "http://";
+  return scheme + server.host + " " + std::to_string(server.port);
 }
 
 std::map<std::string, std::string> ServerValues(const std::string& value, int32_t flags) {
-  std::array<DesktopServer, 3> servers = DesktopServers(value);
+  DesktopServerList servers = DesktopServers(value);
   // A reversed bypass list (only the listed hosts use the proxy) is not Quillet's meaning.
   std::map<std::string, std::string> values{{"ProxyType", flags == kProxyFlagsDirect ? "0" : "1"},
-                                            {"socksProxy", ""},
                                             {"ReversedException", "false"}};
-  for (size_t i = 0; i < servers.size(); ++i) values[kServerKeys[i]] = KdeServerText(servers[i]);
+  for (size_t i = 0; i < servers.size(); ++i) values[kServerKeys[i]] = KdeServerText(servers[i], i);
   return values;
 }
 
@@ -141,7 +142,7 @@ void KioslavercConnectionProxy::GetConnectionOption(int32_t option, const std::s
   if (option == kProxyOptionServer) {
     std::string type = Read(file.get(), "ProxyType");
     flags = type.empty() || type == "0" ? kProxyFlagsDirect : kProxyFlagsManual;
-    std::array<DesktopServer, 3> servers;
+    DesktopServerList servers;
     for (size_t i = 0; i < servers.size(); ++i) {
       servers[i] = ServerOf(Read(file.get(), kServerKeys[i]));
     }

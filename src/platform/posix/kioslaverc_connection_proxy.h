@@ -16,9 +16,9 @@ class KioslavercConnectionProxy : public ConnectionProxyComponent {
   static std::string DefaultPath();
 
   // Flags 1 is ProxyType 0 (no proxy), 2 ProxyType 1 (manual); servers are written as KDE's
-  // own dialog writes them ("http://host port"), the SOCKS server is cleared and the bypass list
-  // is not reversed; the bypass list goes into NoProxyFor separated by ",". Every write is read
-  // back; failures throw.
+  // own dialog writes them ("http://host port", the SOCKS server "socks://host port" or empty)
+  // and the bypass list is not reversed; the bypass list goes into NoProxyFor separated by ",".
+  // Every write is read back; failures throw.
   void SetConnectionOption(int32_t option, const std::string& connection, const std::string& value,
                            int32_t flags) override;
   void GetConnectionOption(int32_t option, const std::string& connection, std::string& value,

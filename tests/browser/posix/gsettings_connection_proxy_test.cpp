@@ -80,6 +80,14 @@ TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocolAndOwnServersShowWhateverS
   SetHost("https", "s.example");  // another program's own HTTPS server; use-same-proxy stays on
   component.GetConnectionOption(kProxyOptionServer, "", value, flags);
   EXPECT_EQ(value, "http=p.example:8080;https=s.example:8080;ftp=p.example:8080;");
+  // A SOCKS server alone: the others are cleared, use-same-proxy leaves it its own.
+  component.SetConnectionOption(kProxyOptionServer, "", "socks=k.example:1081;", kProxyFlagsManual);
+  keys = Desktop();
+  for (const char* key : {".socks host 'k.example'", ".socks port 1081", ".http host ''"}) {
+    EXPECT_NE(keys.find(key), std::string::npos) << key;
+  }
+  component.GetConnectionOption(kProxyOptionServer, "", value, flags);
+  EXPECT_EQ(value, "socks=k.example:1081;");
 }
 
 TEST_F(GSettingsProxyTest, LockedKeyMemoryBackendAndBadTextAreRefusedBeforeAnyWrite) {

@@ -53,6 +53,13 @@ TEST(KioslavercConnectionProxy, WritesKdeFormsKeepsTheRestAndReadsBack) {
   ReadProxySettings(component, shown);
   EXPECT_EQ(shown.proxy, CheckState::Unchecked);
   EXPECT_EQ(shown.servers[0] + (shown.same ? " same " : " ") + shown.bypass, "k:8080 same a;b");
+
+  fields.socks = "s:1081";  // the SOCKS server beside the HTTP one
+  WriteProxySettings(component, fields);
+  EXPECT_NE(ReadTextFile(KioslavercPath()).find("\nsocksProxy=socks://s 1081\n"),
+            std::string::npos);
+  ReadProxySettings(component, shown);
+  EXPECT_EQ(shown.servers[0] + " " + shown.socks, "h:3128 s:1081");
 }
 
 TEST(KioslavercConnectionProxy, DamagedFileIsMovedAsideAndSaidAtStart) {
