@@ -71,7 +71,8 @@ TEST_F(WinInetConnectionProxyTest, serverAndFlagsMakeTheRoundTripKeepingAutoDete
 }
 
 TEST_F(WinInetConnectionProxyTest, perProtocolServersAreStoredWhole) {
-  const std::string servers = "http=127.0.3.1:81;https=127.0.3.2:82;ftp=127.0.3.3:83;";
+  const std::string servers =
+      "http=127.0.3.1:81;https=127.0.3.2:82;ftp=127.0.3.3:83;socks=127.0.3.4:1080;";
   proxy_.SetConnectionOption(kProxyOptionServer, "", servers, kProxyFlagsManual);
   EXPECT_EQ(StoredServer(), servers);
   int32_t flags = 0;
