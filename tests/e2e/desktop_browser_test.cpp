@@ -1,5 +1,6 @@
 // A real browser follows Apply: headless Chromium, on a GNOME and on a KDE desktop of its own,
-// fetches the judge page through the proxy that Quillet wrote into the desktop's settings.
+// fetches the judge page through the proxy that Quillet wrote into the desktop's settings: an
+// HTTP proxy, then a SOCKS server alone.
 #define G_SETTINGS_ENABLE_BACKEND
 #include <gio/gsettingsbackend.h>
 #include <gtest/gtest.h>
@@ -49,7 +50,9 @@ TEST(RealBrowser, FollowsApplyOnGnomeAndKde) {
   RunningServer proxy = StartTinyproxy(
       folder, "127.0.7.42", "127.0.7.43",
       "Filter \"" + (folder / "judge-only") + "\"\nFilterDefaultDeny Yes\nFilterExtended Yes");
-  ASSERT_TRUE(judge && proxy);
+  RunningServer socks = StartMicrosocks("127.0.7.44", "127.0.7.45");
+  ASSERT_TRUE(judge && proxy && socks);
+  std::string url = "http://127.0.7.41:" + std::to_string(judge->port()) + "/";
   for (const char* desktop : {"GNOME", "KDE"}) {
     std::string home = folder / desktop;
     std::filesystem::create_directories(home);
@@ -66,14 +69,16 @@ TEST(RealBrowser, FollowsApplyOnGnomeAndKde) {
     fields.proxy = CheckState::Checked;
     fields.servers[0] = proxy.proxy();
     fields.bypass = "<-loopback>";  // Chromium would otherwise go straight to loopback
-    for (std::string seen_as : {"127.0.7.43", "127.0.0.1"}) {  // through the proxy, then direct
+    auto seen_as = [&] {
       WriteProxySettings(settings, fields);
-      EXPECT_EQ(
-          SeenByTheJudge(home, env, "http://127.0.7.41:" + std::to_string(judge->port()) + "/"),
-          seen_as)
-          << desktop;
-      fields.proxy = CheckState::Unchecked;
-    }
+      return SeenByTheJudge(home, env, url);
+    };
+    EXPECT_EQ(seen_as(), "127.0.7.43") << desktop;  // through the HTTP proxy
+    fields.servers[0].clear();
+    fields.socks = socks.proxy();
+    EXPECT_EQ(seen_as(), "127.0.7.45") << desktop;  // through the SOCKS server alone
+    fields.proxy = CheckState::Unchecked;
+    EXPECT_EQ(seen_as(), "127.0.0.1") << desktop;  // direct
   }
 }
 
