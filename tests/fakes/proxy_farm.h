@@ -1,19 +1,17 @@
 #pragma once
 // A proxy farm (tools/proxyfarm) started for one test or benchmark and stopped when it ends.
 // Its user defines PROXYFARM_PATH.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/text.h"
+#include "fakes/child_process.h"
 
 namespace quillet::testing {
 
@@ -33,43 +31,17 @@ class FarmProcess {
     list_ = (dir / "farm.txt").string();
     truth_ = (dir / "truth.csv").string();
     std::string ready = (dir / "ready").string();
-    std::vector<std::string> args = {
-        "proxyfarm",
-        "--first",
-        options.first,
-        "--count",
-        std::to_string(options.count),
-        "--port",
-        std::to_string(options.port ? options.port : 20000 + getpid() % 20000),
-        "--list",
-        list_,
-        "--truth",
-        truth_,
-        "--ready-file",
-        ready,
-        "--lifetime",
-        std::to_string(options.lifetime_s),
-        "--slow-ms",
-        "300"};
+    std::string port = std::to_string(options.port ? options.port : 20000 + getpid() % 20000);
+    std::vector<std::string> args = {PROXYFARM_PATH, "--first", options.first, "--port", port};
+    args.insert(args.end(), {"--count", std::to_string(options.count), "--list", list_});
+    args.insert(args.end(), {"--truth", truth_, "--ready-file", ready, "--slow-ms", "300"});
+    args.insert(args.end(), {"--lifetime", std::to_string(options.lifetime_s)});
     if (!options.mix.empty()) args.insert(args.end(), {"--mix", options.mix});
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    child_ = fork();
-    if (child_ == 0) {
-      execv(PROXYFARM_PATH, argv.data());
-      _exit(127);
-    }
+    child_.emplace(args, "/dev/null");
     for (int i = 0; i < options.ready_within_s * 20 && !std::filesystem::exists(ready); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ready_ = std::filesystem::exists(ready);
   }
-  ~FarmProcess() {
-    kill(child_, SIGTERM);
-    int status;
-    waitpid(child_, &status, 0);
-  }
-
   bool ready() const { return ready_; }
   const std::string& list() const { return list_; }
 
@@ -87,7 +59,7 @@ class FarmProcess {
   }
 
  private:
-  pid_t child_ = -1;
+  std::optional<ChildProcess> child_;
   bool ready_ = false;
   std::string list_;
   std::string truth_;
