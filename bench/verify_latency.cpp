@@ -4,21 +4,18 @@
 // latency is the time until the window's thread handles the click and shows the cancel prompt.
 // The last click answers Yes and cancels the run.
 //   build/bench/verify-latency [--rows 2000] [--parallel 64]
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <numeric>
 #include <random>
 #include <thread>
 
 #include "app/proxy_fields.h"
-#include "bench_child.h"
-#include "core/text.h"
+#include "fakes/proxy_farm.h"
+#include "fakes/verify_fixture.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/posix_parallel_backend.h"
 #include "proxylist/grid_mouse.h"
@@ -78,31 +75,23 @@ int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   fs::path dir = fs::temp_directory_path() / ("verify-latency-" + std::to_string(getpid()));
   fs::create_directories(dir);
-  pid_t farm = bench::StartChild(
-      PROXYFARM_PATH,
-      {"--first", "127.11.0.1", "--count", std::to_string(rows), "--port", "8080", "--list",
-       (dir / "farm.txt").string(), "--ready-file", (dir / "ready").string(), "--lifetime", "600"});
-  if (!bench::WaitForFile((dir / "ready").string(), farm, 60)) return 1;
+  quillet::testing::FarmProcess farm(dir, {.first = "127.11.0.1",
+                                           .count = rows,
+                                           .port = 8080,
+                                           .lifetime_s = 600,
+                                           .ready_within_s = 60});
+  if (!farm.ready()) return 1;
 
   MeasuredWindow ui;
   quillet::ProxyList list;
   quillet::AppSettings settings;
   quillet::ListWindow window{list, settings, ui};
   ui.window = &window;
-  settings.ListFile = (dir / "farm.txt").string();
+  settings.ListFile = farm.list();
   quillet::MemoryProxyFields fields;
   quillet::LoadList(window, fields);
-  settings.TestHost = "127.0.0.2";
-  settings.TestPath = "/judge";
-  settings.TestTimeoutMs = 3000;
-  settings.PingTimeoutMs = 1000;
-  settings.SearchText = "REMOTE_ADDR";
-  settings.FindIP = "127.0.0.1";
-  list.SetCurrentRow(1);
-  list.SetCurrentCol(0);
-  list.SetSelectionEndRow(list.LastRow());
-  list.SetSelectionEndCol(9);
-  settings.SelectedLines = quillet::Split(quillet::Trim(list.SelectedText()), "\r");
+  quillet::testing::UseJudge(settings, "127.0.0.2", "/judge", "REMOTE_ADDR", 3000);
+  quillet::testing::SelectForVerify(window, 1, list.LastRow());
 
   quillet::GetAddrInfoResolver resolver;
   quillet::PosixParallelBackend backend(resolver);
@@ -140,7 +129,6 @@ int main(int argc, char** argv) {
       l.empty() ? 0 : *std::max_element(l.begin(), l.end()),
       l.empty() ? 0 : std::accumulate(l.begin(), l.end(), 0.0) / double(l.size()),
       ui.longest_gap_ms);
-  bench::StopChild(farm);
   fs::remove_all(dir);
   return 0;
 }

@@ -15,16 +15,14 @@
 #include <memory>
 #include <vector>
 
-#include "core/text.h"
 #include "fakes/loopback_server.h"
+#include "fakes/verify_fixture.h"
+#include "fakes/verify_window.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
 #include "platform/posix/posix_parallel_backend.h"
 #include "proxylist/grid_mouse.h"
-#include "ui/list_grid_view.h"
-#include "ui/proxy_table_model.h"
 #include "ui/qt_user_interface.h"
-#include "verify/verify_command.h"
 
 using namespace quillet;
 
@@ -65,24 +63,12 @@ int main(int argc, char** argv) {
   }
   AppSettings settings;
   settings.ListFile = "bench";
-  settings.TestHost = "127.0.2.1:8080";
-  settings.TestPath = "/";
-  settings.TestTimeoutMs = 2000;
-  settings.PingTimeoutMs = 1000;
-  settings.SearchText = "HTTP_CLIENT_IP";
-  settings.FindIP = "127.0.0.1";
+  testing::UseJudge(settings, "127.0.2.1:8080", "/", "HTTP_CLIENT_IP");
   QtUserInterface ui;
   ListWindow window{list, settings, ui};
-  ProxyTableModel model(list);
-  ListGridView grid(window, &model);
-  grid.resize(900, 500);
-  grid.show();
-
-  list.SetCurrentRow(1);
-  list.SetCurrentCol(0);
-  list.SetSelectionEndRow(kRows);
-  list.SetSelectionEndCol(kColCol);
-  settings.SelectedLines = Split(Trim(list.SelectedText()), "\r");
+  testing::ShownGrid shown(window, 900, 500);
+  ListGridView& grid = shown.view;
+  testing::SelectForVerify(window, 1, kRows);
 
   Probe probe;
   probe.clock.start();
@@ -123,10 +109,7 @@ int main(int argc, char** argv) {
       "Quillet", [] { return std::string("now"); }};
   VerifyRun run(window, services, 1);
   QTimer pump;
-  QObject::connect(&pump, &QTimer::timeout, [&] {
-    if (!run.Pump(0)) app.quit();
-  });
-  pump.start(10);
+  testing::TurnFromEventLoop(pump, run, [&] { app.quit(); });
   app.exec();
 
   qint64 worst = 0, worst_hole = 0;

@@ -6,10 +6,10 @@
 #include <fstream>
 
 #include "core/errors.h"
-#include "core/text.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_settings_store.h"
 #include "fakes/temp_dir.h"
+#include "verify/http_probe.h"
 
 namespace quillet {
 namespace {
@@ -27,12 +27,8 @@ class SettingsDialogTest : public ::testing::Test {
     settings_.TestPath = "/env";
   }
   SettingsDialogModel Model() {
-    // The test page address as the check would split it: host, then "/" and the path.
-    return SettingsDialogModel({store_, settings_, ui_, dir_.string(), [this](std::string& url) {
-                                  url = ReplaceAllNoCase(url, "http://", "");
-                                  settings_.TestHost = Before(url, "/");
-                                  settings_.TestPath = "/" + After(url, "/");
-                                }});
+    return SettingsDialogModel({store_, settings_, ui_, dir_.string(),
+                                [this](std::string& url) { SetTestPage(ui_, settings_, url); }});
   }
 
   testing::TempDir temp_;
@@ -79,6 +75,7 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
   EXPECT_EQ(settings_.TestTimeoutMs, 2500);
   EXPECT_EQ(store_.values["ListFile"], (dir_ / "mine.txt").string());
   EXPECT_EQ(store_.values["TestURL"], "new.example/judge");
+  EXPECT_EQ(settings_.TestHost + "|" + settings_.TestPath, "new.example|/judge");
   EXPECT_EQ(store_.values["ComboURLs"], "http://new.example/judge;");  // as typed
   EXPECT_TRUE(ui_.messages.empty());
 }

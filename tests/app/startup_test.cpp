@@ -8,7 +8,6 @@
 
 #include "core/errors.h"
 #include "core/paths.h"
-#include "fakes/fake_startup_services.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_settings_store.h"
 #include "fakes/temp_dir.h"
@@ -17,6 +16,26 @@ namespace quillet {
 namespace {
 
 using testing::MemorySettingsStore;
+
+class FakeInstanceLock : public InstanceLock {
+ public:
+  bool other_copy_running = false;
+  bool Acquire() override { return !other_copy_running; }
+};
+
+class FakeBrowserInfo : public BrowserInfo {
+ public:
+  std::optional<ClientVersion> version = ClientVersion{1, 2};
+  std::string cookies;
+  std::optional<ClientVersion> Version() override { return version; }
+  std::string Cookies(const std::string&) override { return cookies; }
+};
+
+class RecordingToolbarRemover : public ToolbarRemover {
+ public:
+  std::vector<std::string> removed;
+  void RemoveToolbarButton(const std::string& guid) override { removed.push_back(guid); }
+};
 
 class StartupTest : public ::testing::Test {
  protected:
@@ -32,9 +51,9 @@ class StartupTest : public ::testing::Test {
   testing::TempDir dir_;
   testing::FakeUserInterface ui_;
   MemorySettingsStore store_;
-  testing::FakeInstanceLock lock_;
-  testing::FakeBrowserInfo browser_;
-  testing::RecordingToolbarRemover toolbar_;
+  FakeInstanceLock lock_;
+  FakeBrowserInfo browser_;
+  RecordingToolbarRemover toolbar_;
   AppSettings settings_;
   std::string shared_, user_;
 };

@@ -2,14 +2,35 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/app_settings.h"
 #include "browser/memory_registry.h"
-#include "fakes/fake_toolbar_services.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_settings_store.h"
 
 namespace quillet {
 namespace {
+
+// Identifiers counted up from 1, and a launcher-entry folder in memory.
+class CountingGuidSource : public GuidSource {
+ public:
+  uint32_t next = 1;
+  bool fail = false;
+  std::optional<Guid> NewGuid() override {
+    if (fail) return std::nullopt;
+    Guid guid;
+    guid.data1 = next++;
+    return guid;
+  }
+};
+
+class MemoryToolbarShortcut : public ToolbarShortcut {
+ public:
+  std::set<std::string> installed;
+  void Install(const std::string& id, const std::string&) override { installed.insert(id); }
+  void Remove(const std::string& id) override { installed.erase(id); }
+};
 
 const std::string kFirstId = "{00000001-0000-0000-0000-000000000000}";
 const std::string kSecondId = "{00000002-0000-0000-0000-000000000000}";
@@ -23,8 +44,8 @@ class ToolbarButtonTest : public ::testing::Test {
   MemoryRegistry registry;
   testing::MemorySettingsStore store;
   testing::FakeUserInterface ui;
-  testing::MemoryToolbarShortcut shortcut;
-  testing::CountingGuidSource guids;
+  MemoryToolbarShortcut shortcut;
+  CountingGuidSource guids;
   ToolbarServices services{registry, store, ui, shortcut, guids, "C:\\Tools"};
 };
 

@@ -7,6 +7,7 @@
 #include "e2e/real_servers.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/loopback_server.h"
+#include "fakes/verify_fixture.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
 #include "platform/posix/posix_parallel_backend.h"
@@ -40,12 +41,7 @@ class RealProxiesTest : public ::testing::Test {
     }
     judge_ = StartJudge(kJudgeAddress);
     ASSERT_TRUE(judge_);
-    app_.TestHost = JudgeHost();
-    app_.TestPath = "/";
-    app_.TestTimeoutMs = 2000;
-    app_.PingTimeoutMs = 1000;
-    app_.SearchText = "HTTP_CLIENT_IP";
-    app_.FindIP = kOwnAddress;
+    UseJudge(app_, JudgeHost(), "/", "HTTP_CLIENT_IP");
   }
 
   RunningServer Tinyproxy(const std::string& listen, const std::string& bind,
@@ -63,11 +59,7 @@ class RealProxiesTest : public ::testing::Test {
                                 "", "", "", "", ""});
       list_.SetProtocolAt(added, row.protocol);
     }
-    list_.SetCurrentRow(1);
-    list_.SetCurrentCol(0);
-    list_.SetSelectionEndRow(list_.LastRow());
-    list_.SetSelectionEndCol(kColCol);
-    app_.SelectedLines = Split(Trim(list_.SelectedText()), "\r");
+    SelectForVerify({list_, app_, ui_}, 1, list_.LastRow());
     VerifyServices services{backend_, [](const std::string&) {}, "Quillet",
                             [] { return std::string("now"); }, std::move(title_changed)};
     VerifyToEnd({list_, app_, ui_}, services, 1);

@@ -1,12 +1,8 @@
 #include "e2e/real_servers.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <glib.h>
 #include <pwd.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -55,37 +51,6 @@ RunningServer StartOnFreePort(const std::string& address, Launch launch) {
 }
 
 }  // namespace
-
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& log_path) {
-  pid_t parent = getpid();
-  pid_ = fork();
-  if (pid_ != 0) return;
-  // The child: die with the test, write into the log, run the program.
-  prctl(PR_SET_PDEATHSIG, SIGKILL);
-  if (getppid() != parent) _exit(127);
-  int log = open(log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  dup2(log, STDOUT_FILENO);
-  dup2(log, STDERR_FILENO);
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  execv(args[0], args.data());
-  _exit(127);
-}
-
-ChildProcess::~ChildProcess() {
-  if (!running()) return;  // never kill(-1): that would reach every process
-  kill(pid_, SIGTERM);
-  for (int i = 0; i < 100 && running(); ++i) std::this_thread::sleep_for(milliseconds(50));
-  if (!running()) return;
-  kill(pid_, SIGKILL);
-  waitpid(pid_, nullptr, 0);
-}
-
-bool ChildProcess::running() {
-  if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = -1;
-  return pid_ > 0;
-}
 
 std::string FindProgram(const std::string& name) {
   for (std::string folder : {"", "/usr/sbin/", "/sbin/", "/usr/local/sbin/"}) {

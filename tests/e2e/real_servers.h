@@ -3,30 +3,16 @@
 // run time: the judge inside the test program, tinyproxy and squid as child processes with their
 // configuration and files in the test's temporary folder. A child dies with the test process and
 // is stopped (and waited for) when its object goes away.
-#include <sys/types.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "fakes/child_process.h"
 #include "fakes/temp_dir.h"
 #include "judge/judge_server.h"
 
 namespace quillet::testing {
-
-class ChildProcess {
- public:
-  // Starts `argv` (argv[0] a full path) with stdout and stderr going to `log_path`.
-  ChildProcess(const std::vector<std::string>& argv, const std::string& log_path);
-  ~ChildProcess();  // SIGTERM, then SIGKILL after a few seconds; always waits for the child
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-  bool running();
-
- private:
-  pid_t pid_ = -1;
-};
 
 // The full path of an installed program (on PATH or in the sbin folders, where proxies live).
 std::string FindProgram(const std::string& name);

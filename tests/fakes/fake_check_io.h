@@ -77,16 +77,13 @@ class ScriptedCheckIo : public CheckIo {
   std::vector<End> pending_;
 };
 
-// A backend whose I/O is a ScriptedCheckIo owned by the test, with an open-files limit of its
-// choosing.
+// A backend whose I/O is a ScriptedCheckIo owned by the test, with no limit on open files.
 class ScriptedParallelBackend : public ParallelBackend {
  public:
   explicit ScriptedParallelBackend(CheckIo& io) : io_(io) {}
 
-  uint64_t files_limit = 1 << 20;
-
   std::unique_ptr<CheckIo> MakeIo() override { return std::make_unique<Forward>(io_); }
-  uint64_t RaiseOpenFiles(uint64_t wanted) override { return std::min(wanted, files_limit); }
+  uint64_t RaiseOpenFiles(uint64_t wanted) override { return wanted; }
 
  private:
   class Forward : public CheckIo {

@@ -24,8 +24,6 @@ class FakeUserInterface : public UserInterface {
   std::deque<std::string> text_answers;
 
   std::vector<ShownMessage> messages;
-  std::vector<std::string> prompts;
-  std::vector<std::string> prompt_initials;
   std::vector<PointerShape> pointer_changes;
   int pending_event_calls = 0;
   // What another program left on the clipboard: a copy must replace it, even with empty text.
@@ -43,10 +41,7 @@ class FakeUserInterface : public UserInterface {
         buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
     return Next(message_answers, otherwise);
   }
-  std::string AskText(const std::string& prompt, const std::string& initial,
-                      const std::string&) override {
-    prompts.push_back(prompt);
-    prompt_initials.push_back(initial);
+  std::string AskText(const std::string&, const std::string&, const std::string&) override {
     return Next(text_answers, std::string());
   }
   void SetPointer(PointerShape shape) override { pointer_changes.push_back(shape); }

@@ -1,6 +1,5 @@
 #pragma once
 // Scripted HTTP and ICMP ports for the verification tests.
-#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -16,14 +15,12 @@ class FakeHttpClient : public HttpClient {
  public:
   std::map<std::string, HttpReply> replies;
   std::vector<HttpRequest> requests;
-  std::function<void(const HttpRequest&)> on_get;  // runs before answering
 
   HttpReply Get(const HttpRequest& request) override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       requests.push_back(request);
     }
-    if (on_get) on_get(request);
     auto found = replies.find(request.proxy);
     return found == replies.end() ? HttpReply{} : found->second;
   }

@@ -11,13 +11,11 @@
 #include <chrono>
 #include <thread>
 
-#include "core/text.h"
 #include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
+#include "fakes/verify_fixture.h"
+#include "fakes/verify_window.h"
 #include "platform/posix/posix_parallel_backend.h"
-#include "ui/list_grid_view.h"
-#include "ui/proxy_table_model.h"
-#include "verify/verify_command.h"
 
 namespace quillet {
 namespace {
@@ -41,15 +39,8 @@ TEST(VerifyInWindow, clickWhileALookUpHangs_cancelsAtOnce) {
   testing::FakeUserInterface ui;
   ui.message_answers = {MessageAnswer::Yes};
   ListWindow window{list, settings, ui};
-  ProxyTableModel model(list);
-  ListGridView grid(window, &model);
-  grid.resize(800, 300);
-  grid.show();
-  list.SetCurrentRow(1);
-  list.SetCurrentCol(0);
-  list.SetSelectionEndRow(3);
-  list.SetSelectionEndCol(kColCol);
-  settings.SelectedLines = Split(Trim(list.SelectedText()), "\r");
+  testing::ShownGrid grid(window, 800, 300);
+  testing::SelectForVerify(window, 1, 3);
 
   static auto* resolver = new HangingResolver;
   PosixParallelBackend backend(*resolver);
@@ -59,13 +50,10 @@ TEST(VerifyInWindow, clickWhileALookUpHangs_cancelsAtOnce) {
   QEventLoop loop;
   QTimer pump;
   std::chrono::steady_clock::time_point clicked;
-  QObject::connect(&pump, &QTimer::timeout, [&] {
-    if (!run->Pump(0)) loop.quit();
-  });
-  pump.start(10);
+  testing::TurnFromEventLoop(pump, *run, [&] { loop.quit(); });
   QTimer::singleShot(100, [&] {
     clicked = std::chrono::steady_clock::now();
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(200, 60));
+    QTest::mouseClick(grid.view.viewport(), Qt::LeftButton, {}, QPoint(200, 60));
   });
   QTimer::singleShot(5000, &loop, &QEventLoop::quit);
   loop.exec();

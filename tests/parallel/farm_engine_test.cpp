@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "core/text.h"
+#include "fakes/engine_run.h"
+#include "fakes/proxy_farm.h"
 #include "fakes/temp_dir.h"
-#include "parallel/farm_process.h"
 #include "platform/posix/event_loop_check_io.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
-#include "verify/verify_engine.h"
 
 namespace quillet {
 namespace {
@@ -21,23 +21,9 @@ std::vector<std::vector<std::string>> FarmLines(const std::string& list_file) {
   while (std::getline(in, line)) {
     line = Trim(ReplaceAll(line, "\r", ""));
     if (line.empty() || line[0] == '\'') continue;
-    lines.push_back(Split("\t" + line + "\t\t\t\t\t\t\t\t", "\t"));
+    lines.push_back(testing::ProxyCells(line));
   }
   return lines;
-}
-
-std::map<size_t, RowCheckOutcome> RunEngine(CheckIo& io, const ProbeSettings& settings, int jobs,
-                                            const std::vector<std::vector<std::string>>& lines) {
-  VerifyEngine engine(io, settings, jobs);
-  for (size_t i = 0; i < lines.size(); ++i) engine.Add(i, lines[i]);
-  std::map<size_t, RowCheckOutcome> got;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!engine.Done() && std::chrono::steady_clock::now() < deadline) {
-    for (RowEvent& event : engine.Step(50)) {
-      if (!event.started) got.emplace(event.index, std::move(event.outcome));
-    }
-  }
-  return got;
 }
 
 TEST(ParallelEngineOnFarm, oneAtATimeAndManyAtOnceGiveTheGroundTruth) {
@@ -46,9 +32,9 @@ TEST(ParallelEngineOnFarm, oneAtATimeAndManyAtOnceGiveTheGroundTruth) {
                     "net.ipv4.ping_group_range)";
   }
   testing::TempDir dir;
-  testing::FarmProcess farm(dir.path(), "127.10.210.1", 36,
-                            "elite=25,anonymous=15,transparent=15,deny=10,refused=10,"
-                            "blackhole=5,slow=10,garbage=10");
+  testing::FarmProcess farm(dir.path(), {"127.10.210.1", 36,
+                                         "elite=25,anonymous=15,transparent=15,deny=10,"
+                                         "refused=10,blackhole=5,slow=10,garbage=10"});
   ASSERT_TRUE(farm.ready());
   auto lines = FarmLines(farm.list());
   ASSERT_EQ(lines.size(), 36u);
@@ -61,7 +47,7 @@ TEST(ParallelEngineOnFarm, oneAtATimeAndManyAtOnceGiveTheGroundTruth) {
   auto truth = farm.Truth();
   for (int jobs : {1, 64}) {
     EventLoopCheckIo io(resolver);
-    auto got = RunEngine(io, settings, jobs, lines);
+    auto got = testing::RunEngine(io, settings, jobs, lines, 50).done;
     ASSERT_EQ(got.size(), lines.size()) << jobs;
     for (size_t i = 0; i + 1 < lines.size(); ++i) {
       SCOPED_TRACE("jobs " + std::to_string(jobs) + ": " + lines[i][1]);

@@ -4,19 +4,15 @@
 // after the time-out.
 #include <gtest/gtest.h>
 
-#include <map>
-
-#include "core/text.h"
+#include "fakes/engine_run.h"
 #include "fakes/loopback_server.h"
 #include "platform/posix/event_loop_check_io.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_pinger.h"
-#include "verify/verify_engine.h"
 
 namespace quillet {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using testing::LoopbackServer;
 
 constexpr int kTimeoutMs = 400;
@@ -50,32 +46,22 @@ TEST(EngineTimeouts, stallsTricklesAndInterimAnswersGiveTheSameCellsInEveryMode)
   for (size_t i = 0; i < std::size(cases); ++i) {
     servers.push_back(
         std::make_unique<LoopbackServer>("127.0.3." + std::to_string(i + 1), cases[i].behaviour));
-    lines.push_back(Split("\t" + servers.back()->proxy() + "\t\t\t\t\t\t\t\t", "\t"));
+    lines.push_back(testing::ProxyCells(servers.back()->proxy()));
   }
   ProbeSettings settings{"127.0.0.2", "/", kTimeoutMs, 1000, "REMOTE_ADDR", "127.0.0.1", ""};
   GetAddrInfoResolver resolver;
   for (int jobs : {1, 8}) {
     EventLoopCheckIo io(resolver);
-    VerifyEngine engine(io, settings, jobs);
-    for (size_t i = 0; i < lines.size(); ++i) engine.Add(i, lines[i]);
-    std::map<size_t, Clock::time_point> started;
-    auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (!engine.Done() && Clock::now() < deadline) {
-      for (RowEvent& event : engine.Step(20)) {
-        SCOPED_TRACE(std::string(cases[event.index].what) + ", jobs " + std::to_string(jobs));
-        if (event.started) {
-          started[event.index] = Clock::now();
-          continue;
-        }
-        EXPECT_EQ(event.outcome.status, cases[event.index].status);
-        // A stall ends the row within the time-out and a quarter second of its last byte.
-        if (event.index == 0 || event.index == 3) {
-          EXPECT_LT(Clock::now() - started[event.index],
-                    std::chrono::milliseconds(kTimeoutMs + 250));
-        }
+    testing::EngineRun run = testing::RunEngine(io, settings, jobs, lines, 20, 20);
+    ASSERT_EQ(run.done.size(), lines.size()) << jobs;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      SCOPED_TRACE(std::string(cases[i].what) + ", jobs " + std::to_string(jobs));
+      EXPECT_EQ(run.done[i].status, cases[i].status);
+      // A stall ends the row within the time-out and a quarter second of its last byte.
+      if (i == 0 || i == 3) {
+        EXPECT_LT(run.took[i], std::chrono::milliseconds(kTimeoutMs + 250));
       }
     }
-    EXPECT_TRUE(engine.Done());
   }
 }
 

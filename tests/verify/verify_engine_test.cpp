@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "core/text.h"
+#include "fakes/engine_run.h"
 #include "fakes/fake_check_io.h"
 #include "fakes/fake_resolver.h"
 
@@ -20,8 +21,6 @@ struct Engine {
   testing::FakeHttpClient http;
   testing::FakePinger pinger;
   testing::ScriptedCheckIo io{http, pinger};
-  std::map<size_t, RowCheckOutcome> done;
-  std::vector<size_t> started;
 
   Engine() {
     io.names["proxy.example"] = "127.0.1.11";
@@ -30,18 +29,13 @@ struct Engine {
     http.replies["unknown.example:3128"] = {200, "REMOTE_ADDR 127.0.0.1 HTTP_CLIENT_IP"};
   }
   // Checks the lines ("ip|name") `jobs` at once to their end, on `on` or the scripted I/O.
-  void Run(const std::vector<std::string>& lines, int jobs, CheckIo* on = nullptr) {
-    VerifyEngine engine(on ? *on : io, settings, jobs);
-    for (size_t i = 0; i < lines.size(); ++i) {
-      engine.Add(i, Split("\t" + ReplaceAll(lines[i], "|", "\t") + "\tnote\t\t\t\t\t\t", "\t"));
-    }
-    while (!engine.Done()) {
-      for (RowEvent& event : engine.Step(0)) {
-        if (event.started) started.push_back(event.index);
-        if (!event.started) done[event.index] = std::move(event.outcome);
-      }
-      EXPECT_LE(engine.InFlight(), size_t(jobs));
-    }
+  testing::EngineRun Run(const std::vector<std::string>& lines, int jobs, CheckIo* on = nullptr) {
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& line : lines)
+      rows.push_back(Split("\t" + ReplaceAll(line, "|", "\t") + "\tnote\t\t\t\t\t\t", "\t"));
+    testing::EngineRun run = testing::RunEngine(on ? *on : io, settings, jobs, rows);
+    EXPECT_LE(run.most_in_flight, size_t(jobs));
+    return run;
   }
 };
 
@@ -64,15 +58,15 @@ TEST(VerifyEngine, eachLineComesToItsOutcomeWhateverTheJobs) {
     testing::FakeResolver resolver;
     resolver.addresses["proxy.example"] = {"127.0.1.11"};
     BlockingCheckIo blocking({e.http, e.pinger, resolver}, 1);  // the fakes are not thread-safe
-    e.Run(lines, std::abs(jobs), jobs < 0 ? &blocking : nullptr);
-    ASSERT_EQ(e.done.size(), lines.size());
-    EXPECT_EQ(e.started, (std::vector<size_t>{0, 1, 2, 3, 4, 5})) << "rows start in order";
+    testing::EngineRun run = e.Run(lines, std::abs(jobs), jobs < 0 ? &blocking : nullptr);
+    ASSERT_EQ(run.done.size(), lines.size());
+    EXPECT_EQ(run.started, (std::vector<size_t>{0, 1, 2, 3, 4, 5})) << "rows start in order";
     for (size_t i = 0; i < lines.size(); ++i) {
       SCOPED_TRACE(lines[i] + ", jobs " + std::to_string(jobs));
-      EXPECT_EQ(e.done[i].status, want[i].status);
-      EXPECT_EQ(e.done[i].secure, want[i].secure);
-      EXPECT_EQ(e.done[i].ping, want[i].ping);
-      EXPECT_EQ(e.done[i].failure != nullptr, i == 5);
+      EXPECT_EQ(run.done[i].status, want[i].status);
+      EXPECT_EQ(run.done[i].secure, want[i].secure);
+      EXPECT_EQ(run.done[i].ping, want[i].ping);
+      EXPECT_EQ(run.done[i].failure != nullptr, i == 5);
     }
     EXPECT_EQ(e.pinger.pinged.size(), 3u);
   }
@@ -90,14 +84,11 @@ TEST(VerifyEngine, anIoFailureBecomesTheRowsFailure) {
   testing::FakePinger pinger;
   pinger.statuses["127.0.1.11"] = ip_status::kSuccess;
   ThrowingCheckIo io(http, pinger);
-  VerifyEngine engine(io, ProbeSettings{"127.0.2.1", "/", 1000, 1000, "", "", ""}, 1);
-  engine.Add(0, {"", "127.0.1.11:3128", ""});
-  std::vector<RowEvent> events;
-  while (!engine.Done()) {
-    for (RowEvent& event : engine.Step(0)) events.push_back(std::move(event));
-  }
-  ASSERT_EQ(events.size(), 2u);
-  EXPECT_TRUE(events[1].outcome.failure);
+  testing::EngineRun run =
+      testing::RunEngine(io, ProbeSettings{"127.0.2.1", "/", 1000, 1000, "", "", ""}, 1,
+                         {{"", "127.0.1.11:3128", ""}});
+  ASSERT_EQ(run.done.size(), 1u);
+  EXPECT_TRUE(run.done[0].failure);
 }
 
 }  // namespace

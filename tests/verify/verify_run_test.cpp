@@ -5,6 +5,7 @@
 #include "core/text.h"
 #include "fakes/fake_check_io.h"
 #include "fakes/fake_user_interface.h"
+#include "fakes/verify_fixture.h"
 #include "proxylist/grid_mouse.h"
 #include "verify/verify_command.h"
 
@@ -27,10 +28,7 @@ struct Window {
 
   Window() {
     settings.ListFile = "list.txt";
-    settings.TestHost = "127.0.2.1:8080";
-    settings.TestPath = "/";
-    settings.SearchText = "HTTP_CLIENT_IP";
-    settings.FindIP = "127.0.0.1";
+    testing::UseJudge(settings, "127.0.2.1:8080", "/", "HTTP_CLIENT_IP");
     for (const char* ok : {"127.0.1.11", "127.0.1.12", "127.0.1.13", "127.0.1.15"}) {
       pinger.statuses[ok] = ip_status::kSuccess;
     }
@@ -42,14 +40,7 @@ struct Window {
   void AddRow(const std::string& ip, const std::string& col = "", const std::string& name = "") {
     list.AddRow({"", "     " + ip, name, "note", "", "", "", "", "", col});
   }
-  // Selects data rows first..last as a right-click would.
-  void Select(int first, int last) {
-    list.SetCurrentRow(first);
-    list.SetCurrentCol(0);
-    list.SetSelectionEndRow(last);
-    list.SetSelectionEndCol(9);
-    settings.SelectedLines = Split(Trim(list.SelectedText()), "\r");
-  }
+  void Select(int first, int last) { testing::SelectForVerify(window, first, last); }
   VerifyServices Services() {
     return {backend, [this](const std::string& text) { captions.push_back(text); }, "Quillet 0.1",
             [] { return std::string("05/12/2026 15:00:00"); }};

@@ -4,14 +4,13 @@
 
 #include <memory>
 
-#include "core/text.h"
+#include "fakes/engine_run.h"
 #include "fakes/loopback_server.h"
 #include "platform/win32/icmp_library_pinger.h"
 #include "platform/win32/wininet_http_client.h"
 #include "platform/win32/winsock_resolver.h"
 #include "verify/blocking_check_io.h"
 #include "verify/socket_layer.h"
-#include "verify/verify_engine.h"
 
 namespace quillet {
 namespace {
@@ -30,18 +29,12 @@ TEST(WindowsEngine, eightAtOnceGiveTheCellsOfOneAtATime) {
   IcmpLibraryPinger pinger;
   WinsockResolver resolver;
   ProbeSettings settings{"127.0.3.99:8080", "/", 1000, 2500, "REMOTE_ADDR", "127.0.0.9", ""};
-  std::vector<std::vector<RowCheckOutcome>> runs;
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& proxy : proxies) rows.push_back(testing::ProxyCells(proxy->proxy()));
+  std::vector<std::map<size_t, RowCheckOutcome>> runs;
   for (int jobs : {1, 8}) {
     BlockingCheckIo io({http, pinger, resolver}, 8);
-    VerifyEngine engine(io, settings, jobs);
-    for (size_t i = 0; i < proxies.size(); ++i)
-      engine.Add(i, Split("\t" + proxies[i]->proxy() + "\t\t\t\t\t\t\t\t", "\t"));
-    runs.emplace_back(proxies.size());
-    while (!engine.Done()) {
-      for (RowEvent& event : engine.Step(50)) {
-        if (!event.started) runs.back()[event.index] = std::move(event.outcome);
-      }
-    }
+    runs.push_back(testing::RunEngine(io, settings, jobs, rows, 50).done);
   }
   for (size_t i = 0; i < proxies.size(); ++i) {
     SCOPED_TRACE(proxies[i]->proxy());
