@@ -49,6 +49,40 @@ TEST(ParseProxyLine, refusesLinesThatASaveCouldNotWriteReadably) {
                        "...\n(the line is longer than 65536 characters)");
 }
 
+// "scheme://host:port" is the short form with a protocol; a bad one stops loading with a reason.
+TEST(ParseProxyLine, readsShortFormsThatNameTheirProtocol) {
+  struct Case {
+    const char *line, *protocol, *ip, *name, *reason;
+  };
+  const char* kPort = "the port must be a number from 1 to 65535";
+  const Case kCases[] = {
+      {"socks5://127.0.1.14:1080", "socks5", "127.0.1.14:1080", "", ""},
+      {" SOCKS4a://proxy.test:1 ", "socks4a", "", "proxy.test:1", ""},
+      {"http://127.0.1.11:8888", "", "127.0.1.11:8888", "", ""},
+      {"https://proxy.test:443", "https", "", "proxy.test:443", ""},
+      {"socks5://", "", "", "", "host:port expected after \"://\""},
+      {"socks5://:1080", "", "", "", "host:port expected after \"://\""},
+      {"socks9://proxy.test:1", "", "", "",
+       "\"socks9\" is no proxy protocol: http, https, "
+       "socks4, socks4a or socks5"},
+      {"socks5://proxy.test:", "", "", "", kPort},
+      {"socks5://proxy.test:70000", "", "", "", kPort},
+      {"socks4://ab:1", "", "", "", "the address needs four characters before its \":\""},
+  };
+  for (const Case& c : kCases) {
+    ParsedLine parsed = ParseProxyLine(c.line);
+    if (*c.reason) {
+      EXPECT_EQ(parsed.error,
+                std::string("Error in Proxy List file:\n") + c.line + "\n(" + c.reason + ")");
+      EXPECT_TRUE(parsed.fields.empty()) << c.line;
+      continue;
+    }
+    ASSERT_EQ(parsed.fields.size(), 9u) << c.line << parsed.error;
+    EXPECT_EQ(parsed.protocol, c.protocol) << c.line;
+    EXPECT_EQ(parsed.fields[0] + "|" + parsed.fields[1], std::string(c.ip) + "|" + c.name);
+  }
+}
+
 TEST_F(ListFileTest, loadsRowsCommentsTypesAndAcceptsAnyLineEnding) {
   WriteList(
       "' first\r\n1.2.3.4:80\n\r\nproxy.example.com:8080\r' second\r\n"
@@ -127,12 +161,16 @@ TEST_F(ListFileTest, saveThenLoadGivesTheSameGridAndDropsDelRows) {
   EXPECT_EQ(list.Row(2).back[kColComment], list.FailColor);
 }
 
-// A tenth field naming a protocol stays with its row; any other tenth field goes, as before.
+// A tenth field naming a protocol stays with its row; any other tenth field goes, as before. A
+// short form with a protocol is saved in the full form, as plain short forms are.
 TEST_F(ListFileTest, protocolMarksRoundTripAndOtherTenthFieldsAreDropped) {
   std::string saved =
       "\r\n1.2.3.4:1080\t|\t|\t|\t|\t|OK\t|Y\t|3\t|\t|socks5\t\r\n"
-      "5.6.7.8:80\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n";
-  WriteList("1.2.3.4:1080|||||OK|Y|3||SOCKS5\r\n5.6.7.8:80|||||||||gopher\r\n");
+      "5.6.7.8:80\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n"
+      "127.0.1.15:1081\t|\t|\t|\t|\t|\t|\t|\t|\t|socks4\t\r\n";
+  WriteList(
+      "1.2.3.4:1080|||||OK|Y|3||SOCKS5\r\n5.6.7.8:80|||||||||gopher\r\n"
+      "socks4://127.0.1.15:1081\r\n");
   for (int round = 0; round < 2; ++round) {
     Load();
     EXPECT_EQ(list.Row(1).protocol, "socks5");
