@@ -190,8 +190,7 @@ ProtocolPrefix SplitProtocolPrefix(const std::string& text) {
   prefix.rest = trimmed.substr(mark + 3);
   if (IsProxyProtocol(scheme)) prefix.protocol = scheme;
   if (scheme != "http" && prefix.protocol.empty()) {
-    prefix.problem =
-        "\"" + scheme + "\" is no proxy protocol: http, https, socks4, socks4a or socks5";
+    prefix.problem = "unknown proxy protocol \"" + scheme + "\"";
   }
   return prefix;
 }
