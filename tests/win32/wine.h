@@ -19,6 +19,8 @@ enum class WineGap {
   kAutoDetectNotStored,
 };
 
+// Avoided, so met by no test: a "socks=" WinINet proxy entry is ignored (the fetch goes direct).
+
 inline const char* WineGapText(WineGap gap) {
   static const char* const texts[] = {
       "the phonebook lists no entries",

@@ -65,5 +65,15 @@ TEST(WinInetHttpClient, aRedirectionIsNotFollowedAndALongPageGivesItsFirstBlock)
   EXPECT_EQ(reply.body, page.substr(0, kFirstBlockBytes));
 }
 
+// Only HTTP proxies go to WinINet (see wine.h): others are refused, and never fetched directly.
+TEST(WinInetHttpClient, otherProtocolsAreRefusedAndNeverFetchedDirectly) {
+  LoopbackServer page("127.0.3.21", Answer("HTTP/1.0 200 OK", "direct"), true, 8080);
+  for (const char* protocol : {"socks4", "socks4a", "socks5", "https"}) {
+    auto got = WinInetHttpClient().Get({page.proxy(), "127.0.3.21", 8080, "/", 5000, protocol});
+    EXPECT_TRUE(got.unsupported && got.status == 0) << protocol;
+  }
+  EXPECT_TRUE(page.requests().empty());
+}
+
 }  // namespace
 }  // namespace quillet

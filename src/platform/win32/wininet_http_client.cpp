@@ -50,9 +50,13 @@ void ReadAnswer(HINTERNET request, HttpReply& reply) {
 
 HttpReply WinInetHttpClient::Get(const HttpRequest& request) {
   HttpReply reply;
-  // WinINet speaks only to HTTP proxies here: a SOCKS or CONNECT row fails rather than being
-  // judged as something it is not.
-  if (!request.protocol.empty()) return reply;
+  // WinINet is given HTTP proxies only. Its "socks=" proxy entry would speak SOCKS4 on Windows,
+  // but Wine ignores it and fetches the page directly, which no test here could tell from a
+  // working proxy; CONNECT-only and SOCKS5 proxies it cannot use at all. Such a row says so.
+  if (!request.protocol.empty()) {
+    reply.unsupported = true;
+    return reply;
+  }
   HINTERNET internet = OpenInternet(request.proxy);
   HINTERNET connection = nullptr;
   HINTERNET sent = nullptr;
