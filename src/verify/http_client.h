@@ -24,14 +24,10 @@ struct HttpRequest {
 // The request is an HTTP/1.0 GET that follows no redirect and asks every cache on the way for a
 // fresh copy, with the headers "Content-Type: text/*" and "Accept-Language: en" and without
 // User-Agent and Referer.
-// The Status cell of a row whose protocol the client cannot speak, instead of "--".
-inline constexpr const char* kProtocolUnsupported = "unsupported";
-
 struct HttpReply {
   int status = 0;    // the answer's status code; 0 when none could be read
   std::string body;  // the first block of the body (at most kFirstBlockBytes); empty when the
                      // read failed or gave nothing
-  bool unsupported = false;  // nothing was sent: the client cannot speak the request's protocol
 };
 
 class HttpClient {

@@ -75,7 +75,6 @@ std::optional<HttpRequest> TestPageRequest(UserInterface& ui, std::string& proxy
 std::string TestPageText(const HttpReply& reply, std::string& proxy) {
   if (reply.status == kHttpOk) return Left(reply.body, kFirstBlockBytes);
   if (reply.status != 0) proxy = std::to_string(reply.status);
-  if (reply.unsupported) proxy = kProtocolUnsupported;
   return "";
 }
 

@@ -19,7 +19,8 @@ enum class WineGap {
   kAutoDetectNotStored,
 };
 
-// Avoided, so met by no test: a "socks=" WinINet proxy entry is ignored (the fetch goes direct).
+// Avoided, so met by no test: a "socks=" WinINet proxy entry is ignored (the fetch goes direct),
+// which is one reason why SOCKS rows do not go through WinINet.
 
 inline const char* WineGapText(WineGap gap) {
   static const char* const texts[] = {

@@ -1,5 +1,7 @@
 #include "platform/win32/wininet_http_client.h"
 
+#include "platform/win32/winsock_tunnel.h"
+
 #include <windows.h>
 
 #include <wininet.h>
@@ -50,13 +52,9 @@ void ReadAnswer(HINTERNET request, HttpReply& reply) {
 
 HttpReply WinInetHttpClient::Get(const HttpRequest& request) {
   HttpReply reply;
-  // WinINet is given HTTP proxies only. Its "socks=" proxy entry would speak SOCKS4 on Windows,
-  // but Wine ignores it and fetches the page directly, which no test here could tell from a
-  // working proxy; CONNECT-only and SOCKS5 proxies it cannot use at all. Such a row says so.
-  if (!request.protocol.empty()) {
-    reply.unsupported = true;
-    return reply;
-  }
+  // WinINet is given HTTP proxies only: its "socks=" entry speaks SOCKS4 alone on Windows (and is
+  // ignored by Wine, which then fetches directly), and it has no CONNECT for an http:// page.
+  if (!request.protocol.empty()) return TunnelGet(request);
   HINTERNET internet = OpenInternet(request.proxy);
   HINTERNET connection = nullptr;
   HINTERNET sent = nullptr;
