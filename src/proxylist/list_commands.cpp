@@ -137,23 +137,30 @@ void AddNewCommand(ListWindow window, Resolver& resolver) {
         std::string("Add new proxy by\r\nname:port or IP:port\r\n(ex: ") + kAddNewExample + ")";
     std::string entry = LeftCharacters(Trim(window.ui.AskText(prompt, "")), kMaxTyped);
     if (entry.empty()) return;
-    if (entry.find(':') == std::string::npos) {
-      window.ui.ShowMessage("Port number missing in " + entry, MessageIcon::Error);
+    // "socks5://host:port" adds a row of that protocol; the checks below apply to host:port.
+    ProtocolPrefix prefix = SplitProtocolPrefix(entry);
+    std::string host_port = prefix.found ? prefix.rest : entry;
+    if (!prefix.problem.empty() || host_port.find(':') == std::string::npos) {
+      window.ui.ShowMessage(prefix.problem.empty() ? "Port number missing in " + entry
+                                                   : "Cannot add " + entry + ": " + prefix.problem,
+                            MessageIcon::Error);
       return;
     }
     entry = ReplaceAll(entry, "|", "/");
-    if (!IsNumeric(Trim(After(entry, ":")))) {
+    host_port = ReplaceAll(host_port, "|", "/");
+    if (!IsNumeric(Trim(After(host_port, ":")))) {
       window.ui.ShowMessage("Port not numeric in " + entry, MessageIcon::Error);
       return;
     }
-    auto cells = NewEntryCells(window, resolver, entry);
+    auto cells = NewEntryCells(window, resolver, host_port);
     // A row that a save would write unreadably is refused now rather than lost at the next load.
     if (std::string problem = StoredLineProblem({cells.begin() + 1, cells.end()});
         !problem.empty()) {
       window.ui.ShowMessage("Cannot add " + entry + ": " + problem, MessageIcon::Error);
       return;
     }
-    window.list.AddRow(cells);
+    int row = window.list.AddRow(cells);
+    if (!prefix.protocol.empty()) window.list.SetProtocolAt(row, prefix.protocol);
     window.settings.ListDirty = true;
   });
 }

@@ -83,6 +83,45 @@ std::string ProtocolField(const std::vector<std::string>& fields) {
   return IsProxyProtocol(word) ? word : "";
 }
 
+// The full form of a short-form line: "host:port" in Server IP for an address, else in Server Name.
+std::string ExpandShortForm(const std::string& line) {
+  return LooksLikeAddress(Before(line, ":")) ? line + "||||||||" : "|" + line + "|||||||";
+}
+
+// Why the text after "scheme://" is not a host, ":" and a port from 1 to 65535.
+std::string HostPortProblem(const std::string& rest) {
+  size_t colon = rest.find(':');
+  std::string host = rest.substr(0, colon);
+  if (colon == std::string::npos || host.empty() || host.find_first_of(" /") != std::string::npos) {
+    return "host:port expected after \"://\"";
+  }
+  std::string port = rest.substr(colon + 1);
+  bool digits = !port.empty() && port.size() <= 5 &&
+                port.find_first_not_of("0123456789") == std::string::npos;
+  if (!digits || std::stoi(port) < 1 || std::stoi(port) > 65535) {
+    return "the port must be a number from 1 to 65535";
+  }
+  return "";
+}
+
+// A short-form line that names its protocol: the row of the plain short form after "://", with
+// that protocol. A save writes it in the full form with the protocol as its tenth field.
+ParsedLine ParseProtocolShortForm(const std::string& line, const ProtocolPrefix& prefix) {
+  ParsedLine parsed;
+  std::string problem = prefix.problem.empty() ? HostPortProblem(prefix.rest) : prefix.problem;
+  if (problem.empty()) {
+    parsed.fields = Split(ExpandShortForm(prefix.rest), "|");
+    problem = StoredLineProblem(parsed.fields);
+  }
+  if (!problem.empty()) {
+    parsed.fields.clear();
+    parsed.error = FormatError(line, problem);
+    return parsed;
+  }
+  parsed.protocol = prefix.protocol;
+  return parsed;
+}
+
 // Selects TopRow and scrolls it to the top when it or its neighbours are out of view.
 void ShowBrowserProxyRow(ProxyList& list) {
   int row = list.TopRow;
@@ -138,6 +177,24 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
   return lines;
 }
 
+ProtocolPrefix SplitProtocolPrefix(const std::string& text) {
+  ProtocolPrefix prefix;
+  std::string trimmed = Trim(text);
+  size_t mark = trimmed.find("://");
+  if (mark == 0 || mark == std::string::npos) return prefix;
+  std::string scheme = ToLower(trimmed.substr(0, mark));
+  if (scheme.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789+.-") != std::string::npos) {
+    return prefix;  // not a scheme: the text is read as it always was
+  }
+  prefix.found = true;
+  prefix.rest = trimmed.substr(mark + 3);
+  if (IsProxyProtocol(scheme)) prefix.protocol = scheme;
+  if (scheme != "http" && prefix.protocol.empty()) {
+    prefix.problem = "unknown proxy protocol \"" + scheme + "\"";
+  }
+  return prefix;
+}
+
 std::string StoredLineProblem(const std::vector<std::string>& fields) {
   std::string line;
   for (size_t i = 0; i < fields.size(); ++i) line += (i ? "|" : "") + StoredCell(fields[i]);
@@ -156,14 +213,17 @@ ParsedLine ParseProxyLine(const std::string& raw) {
     return parsed;
   }
   std::string line = RemoveChar(raw, '\t');
+  if (line.find('|') == std::string::npos) {
+    if (ProtocolPrefix prefix = SplitProtocolPrefix(line); prefix.found) {
+      return ParseProtocolShortForm(line, prefix);
+    }
+  }
   size_t colon = line.find(':');
   if (colon == std::string::npos || colon < kFirstColonIndex) {
     parsed.error = FormatError(line);
     return parsed;
   }
-  if (line.find('|') == std::string::npos) {
-    line = LooksLikeAddress(Before(line, ":")) ? line + "||||||||" : "|" + line + "|||||||";
-  }
+  if (line.find('|') == std::string::npos) line = ExpandShortForm(line);
   parsed.fields = Split(line, "|");
   if (parsed.fields.size() < kFieldCount) {
     parsed.fields.clear();

@@ -35,6 +35,18 @@ struct ParsedLine {
 // (for example an address that is too short once trimmed) is refused.
 ParsedLine ParseProxyLine(const std::string& line);
 
+// A proxy written with its protocol in front, as in "socks5://host:port" (list lines and Add New
+// take this short form too). `found` when the text, trimmed, begins with a scheme and "://";
+// `protocol` is the row protocol the scheme names (empty for http), `rest` the text after "://",
+// `problem` says why the scheme names no proxy protocol.
+struct ProtocolPrefix {
+  bool found = false;
+  std::string protocol;
+  std::string rest;
+  std::string problem;
+};
+ProtocolPrefix SplitProtocolPrefix(const std::string& text);
+
 // Why the nine fields of a row (Server IP to Col) would not read back after a save, or empty
 // text when they would.
 std::string StoredLineProblem(const std::vector<std::string>& fields);

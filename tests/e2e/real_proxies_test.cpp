@@ -36,8 +36,8 @@ class RealProxiesTest : public ::testing::Test {
       GTEST_SKIP() << "no ICMP socket is permitted here (see README, troubleshooting)";
     }
     if (FindProgram("tinyproxy").empty() || FindProgram("squid").empty() ||
-        FindProgram("microsocks").empty()) {
-      GTEST_SKIP() << "tinyproxy, squid and microsocks are needed (make test installs them)";
+        FindProgram("microsocks").empty() || FindProgram("danted").empty()) {
+      GTEST_SKIP() << "tinyproxy, squid, microsocks, dante are needed (make test installs them)";
     }
     judge_ = StartJudge(kJudgeAddress);
     ASSERT_TRUE(judge_);
@@ -91,6 +91,8 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
   std::string name_port = std::to_string(by_name.port);
   RunningServer socks = StartMicrosocks("127.0.1.41", "127.0.1.41");
   ASSERT_TRUE(socks) << "microsocks on 127.0.1.41 did not start";
+  RunningServer dante = StartDante(folder_, "127.0.1.45");
+  ASSERT_TRUE(dante) << "dante on 127.0.1.45 did not start";
   RunningServer connect =
       Tinyproxy("127.0.1.42", "127.0.1.42", "ConnectPort " + std::to_string(judge_->port()));
   // Takes the client's greeting, accepts "no authentication", then hangs up.
@@ -113,10 +115,13 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
       {"unresolvable", "", "no..such.host:" + name_port, "--", ""},
       {"socks5", socks.proxy(), "", "OK", "Y", "elite", "socks5"},
       {"socks4 to a socks5-only server", socks.proxy(), "", "--", "", "", "socks4"},
+      {"dante socks4", dante.proxy(), "", "OK", "Y", "elite", "socks4"},
+      {"dante socks5", dante.proxy(), "", "OK", "Y", "elite", "socks5"},
       {"connect", connect.proxy(), "", "OK", "Y", "elite", "https"},
       {"socks port refusing", closed, "", "--", "", "", "socks5"},
       {"closes after greeting", greets_and_closes.proxy(), "", "--", "", "", "socks5"},
-      {"http listed as socks", anonymous.proxy(), "", "--", "", "", "socks4a"},
+      {"http listed as socks4a", anonymous.proxy(), "", "--", "", "", "socks4a"},
+      {"http listed as socks5", elite.proxy(), "", "--", "", "", "socks5"},
   };
   VerifyAll(rows);
   EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();

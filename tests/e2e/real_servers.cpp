@@ -96,6 +96,25 @@ RunningServer StartMicrosocks(const std::string& listen, const std::string& bind
   });
 }
 
+RunningServer StartDante(const TempDir& folder, const std::string& listen) {
+  std::string program = FindProgram("danted");
+  if (program.empty()) return {};
+  // Never root: as root it runs as "nobody", else as the user who runs the test.
+  std::string user = geteuid() == 0 ? "nobody" : g_get_user_name();
+  return StartOnFreePort(listen, [&](RunningServer& server) {
+    std::string name = folder / ("dante-" + listen);
+    std::ofstream(name + ".conf") << "logoutput: " << name << ".log\ninternal: " << listen
+                                  << " port = " << server.port << "\nexternal: " << listen
+                                  << "\nsocksmethod: none\nclientmethod: none\nuser.privileged: "
+                                  << user << "\nuser.unprivileged: " << user
+                                  << "\nclient pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
+                                     "socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 }\n";
+    server.process = std::make_unique<ChildProcess>(
+        std::vector<std::string>{program, "-N", "1", "-f", name + ".conf", "-p", name + ".pid"},
+        name + ".out");
+  });
+}
+
 RunningServer StartSquid(const TempDir& folder, const std::string& listen,
                          const std::string& extra) {
   std::string program = FindProgram("squid");

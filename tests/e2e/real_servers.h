@@ -37,6 +37,9 @@ RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
 // microsocks (a SOCKS5 server) listening on `listen`, connecting out from `bind`.
 RunningServer StartMicrosocks(const std::string& listen, const std::string& bind);
 
+// dante (SOCKS4 and SOCKS5) listening and connecting out on `listen`, never as root.
+RunningServer StartDante(const TempDir& folder, const std::string& listen);
+
 // squid likewise (as root it drops to the "proxy" user, which gets the folder).
 RunningServer StartSquid(const TempDir& folder, const std::string& listen,
                          const std::string& extra);

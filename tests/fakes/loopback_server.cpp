@@ -91,9 +91,10 @@ void Pause(int ms, const std::atomic<bool>& stopping) {
 }
 
 LoopbackServer::LoopbackServer(const std::string& address, Behaviour behaviour,
-                               bool accept_connections, uint16_t port)
+                               bool accept_connections, uint16_t port, bool read_head)
     : sockets_(StartSockets()), address_(address), behaviour_(std::move(behaviour)) {
   port_ = port;
+  read_head_ = read_head;
   listener_ = Listen(address, port_, 64);
   if (accept_connections) acceptor_ = std::thread([this] { AcceptLoop(); });
 }
@@ -124,8 +125,8 @@ void LoopbackServer::AcceptLoop() {
     std::lock_guard<std::mutex> lock(mutex_);
     connections_.push_back(fd);
     handlers_.emplace_back([this, fd] {
-      std::string head = ReadRequestHead(fd);
-      {
+      if (read_head_) {
+        std::string head = ReadRequestHead(fd);
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(head);
       }

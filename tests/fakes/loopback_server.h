@@ -22,9 +22,10 @@ class LoopbackServer {
 
   // Listens on address:port (any free port for 0; throws when it cannot). With
   // `accept_connections` false nobody ever accepts: the kernel completes connections into the
-  // backlog and they stay silent.
+  // backlog and they stay silent. With `read_head` false the behaviour reads the request itself
+  // (for proxies whose client speaks first in another protocol).
   LoopbackServer(const std::string& address, Behaviour behaviour, bool accept_connections = true,
-                 uint16_t port = 0);
+                 uint16_t port = 0, bool read_head = true);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -41,6 +42,7 @@ class LoopbackServer {
   Behaviour behaviour_;
   Socket listener_ = -1;
   uint16_t port_ = 0;
+  bool read_head_ = true;
   std::atomic<bool> stopping_{false};
   std::thread acceptor_;
   std::mutex mutex_;

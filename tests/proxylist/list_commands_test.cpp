@@ -37,7 +37,10 @@ TEST_F(CommandsTest, addNewBuildsRowsFromNamesAndAddresses) {
   AddNew("127.0.1.13:3128");
   AddNew("unknown.test:81");
   AddNew("127.0.1.14:1|2");
-  ASSERT_EQ(list.Rows(), 4) << "a bar in the port is not a number";
+  AddNew("SOCKS5://127.0.1.14:1080");
+  ASSERT_EQ(list.Rows(), 5) << "a bar in the port is not a number";
+  EXPECT_EQ(list.Text(4, kColServerIp), "     127.0.1.14:1080");
+  EXPECT_EQ(list.Row(1).protocol + "|" + list.Row(4).protocol, "|socks5");
   EXPECT_EQ(list.Text(1, kColServerIp), "     127.0.1.11:8080");
   EXPECT_EQ(list.Text(1, kColServerName), "proxy.example.com:8080");
   EXPECT_EQ(list.Text(2, kColServerName), "farm.test:3128");
@@ -47,11 +50,13 @@ TEST_F(CommandsTest, addNewBuildsRowsFromNamesAndAddresses) {
 }
 
 TEST_F(CommandsTest, addNewRefusesEntriesWithoutAUsablePort) {
-  for (const char* entry : {"   ", "host.example.com", "host.example.com:"}) AddNew(entry);
+  for (const char* entry : {"   ", "host.example.com", "host.example.com:", "socks9://h.test:1"})
+    AddNew(entry);
   EXPECT_EQ(list.Rows(), 1);
-  ASSERT_EQ(ui.messages.size(), 2u);
+  ASSERT_EQ(ui.messages.size(), 3u);
   EXPECT_EQ(ui.messages[0].text, "Port number missing in host.example.com");
   EXPECT_EQ(ui.messages[1].text, "Port not numeric in host.example.com:");
+  EXPECT_EQ(ui.messages[2].text, "Cannot add socks9://h.test:1: unknown proxy protocol \"socks9\"");
   EXPECT_FALSE(settings.ListDirty) << "nothing was added";
 }
 

@@ -18,11 +18,7 @@ class ListFileTest : public ListFixture {
   MemoryProxyFields fields;
 };
 
-TEST(ParseProxyLine, acceptsBothFormsAndRejectsEarlyOrMissingColons) {
-  EXPECT_EQ(ParseProxyLine("10.1.2.3:80").fields,
-            (std::vector<std::string>{"10.1.2.3:80", "", "", "", "", "", "", "", ""}));
-  EXPECT_EQ(ParseProxyLine("proxy.example.com:8080").fields,
-            (std::vector<std::string>{"", "proxy.example.com:8080", "", "", "", "", "", "", ""}));
+TEST(ParseProxyLine, acceptsFullFormsAndRejectsEarlyOrMissingColons) {
   EXPECT_EQ(ParseProxyLine("\t|name.example.org:1\t|c\t|\t|\t|OK|Y|5|1;2|extra").fields.size(), 9u);
   EXPECT_EQ(ParseProxyLine("    ").error, "Error in Proxy List file:\n    ");
   EXPECT_EQ(ParseProxyLine("ab:80|||||||").error, "Error in Proxy List file:\nab:80|||||||");
@@ -32,21 +28,49 @@ TEST(ParseProxyLine, acceptsBothFormsAndRejectsEarlyOrMissingColons) {
             "Error in Proxy List file:\n1.2.3.4:80\tx\ty");
 }
 
-// Lines whose raw text passes the colon check but whose cells, trimmed as a save writes them,
-// would be refused or read back as a comment on the next load.
-TEST(ParseProxyLine, refusesLinesThatASaveCouldNotWriteReadably) {
-  const char* kReason = "\n(the address needs four characters before its \":\")";
-  EXPECT_EQ(ParseProxyLine("|||||||||:").error,
-            std::string("Error in Proxy List file:\n|||||||||:") + kReason);
-  EXPECT_EQ(ParseProxyLine("    ab:1|||||||||").error,
-            std::string("Error in Proxy List file:\n    ab:1|||||||||") + kReason);
-  EXPECT_EQ(ParseProxyLine("    'x:1|||||||||").error,
-            "Error in Proxy List file:\n    'x:1|||||||||\n(a proxy line cannot begin with \"'\")");
+TEST(ParseProxyLine, refusesLinesLongerThan65536Characters) {
   std::string longest(kMaxListLineBytes - 5, 'a');
   EXPECT_TRUE(ParseProxyLine("ab.c:" + longest).error.empty());
   std::string error = ParseProxyLine("ab.c:" + longest + "a").error;
   EXPECT_EQ(error, "Error in Proxy List file:\nab.c:" + std::string(195, 'a') +
                        "...\n(the line is longer than 65536 characters)");
+}
+
+// host:port puts an address into Server IP, a name into Server Name; "scheme://host:port" names
+// the protocol too. A bad one, or a line whose cells (trimmed as a save writes them) would not
+// read back, stops loading with a reason.
+TEST(ParseProxyLine, readsShortFormsOrSaysWhyALineCannotBeRead) {
+  struct Case {
+    const char *line, *protocol, *ip, *name, *reason;
+  };
+  const char* kPort = "the port must be a number from 1 to 65535";
+  const char* kFour = "the address needs four characters before its \":\"";
+  const Case kCases[] = {
+      {"10.1.2.3:80", "", "10.1.2.3:80", "", ""},
+      {"proxy.example.com:8080", "", "", "proxy.example.com:8080", ""},
+      {"socks5://127.0.1.14:1080", "socks5", "127.0.1.14:1080", "", ""},
+      {" SOCKS4a://proxy.test:1 ", "socks4a", "", "proxy.test:1", ""},
+      {"http://127.0.1.11:8888", "", "127.0.1.11:8888", "", ""},
+      {"https://proxy.test:443", "https", "", "proxy.test:443", ""},
+      {"socks5://", "", "", "", "host:port expected after \"://\""},
+      {"socks9://proxy.test:1", "", "", "", "unknown proxy protocol \"socks9\""},
+      {"socks5://proxy.test:", "", "", "", kPort},
+      {"socks5://proxy.test:70000", "", "", "", kPort},
+      {"socks4://ab:1", "", "", "", kFour},
+      {"|||||||||:", "", "", "", kFour},
+      {"    ab:1|||||||||", "", "", "", kFour},
+      {"    'x:1|||||||||", "", "", "", "a proxy line cannot begin with \"'\""},
+  };
+  for (const Case& c : kCases) {
+    ParsedLine parsed = ParseProxyLine(c.line);
+    std::string reason = *c.reason ? std::string("\n(") + c.reason + ")" : "";
+    EXPECT_EQ(parsed.error,
+              reason.empty() ? "" : "Error in Proxy List file:\n" + (c.line + reason));
+    EXPECT_EQ(parsed.fields.size(), reason.empty() ? 9u : 0u) << c.line;
+    parsed.fields.resize(9);
+    EXPECT_EQ(parsed.protocol + "|" + parsed.fields[0] + "|" + parsed.fields[1],
+              std::string(c.protocol) + "|" + c.ip + "|" + c.name);
+  }
 }
 
 TEST_F(ListFileTest, loadsRowsCommentsTypesAndAcceptsAnyLineEnding) {
@@ -127,12 +151,16 @@ TEST_F(ListFileTest, saveThenLoadGivesTheSameGridAndDropsDelRows) {
   EXPECT_EQ(list.Row(2).back[kColComment], list.FailColor);
 }
 
-// A tenth field naming a protocol stays with its row; any other tenth field goes, as before.
+// A tenth field naming a protocol stays with its row; any other tenth field goes, as before. A
+// short form with a protocol is saved in the full form, as plain short forms are.
 TEST_F(ListFileTest, protocolMarksRoundTripAndOtherTenthFieldsAreDropped) {
   std::string saved =
       "\r\n1.2.3.4:1080\t|\t|\t|\t|\t|OK\t|Y\t|3\t|\t|socks5\t\r\n"
-      "5.6.7.8:80\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n";
-  WriteList("1.2.3.4:1080|||||OK|Y|3||SOCKS5\r\n5.6.7.8:80|||||||||gopher\r\n");
+      "5.6.7.8:80\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n"
+      "127.0.1.15:1081\t|\t|\t|\t|\t|\t|\t|\t|\t|socks4\t\r\n";
+  WriteList(
+      "1.2.3.4:1080|||||OK|Y|3||SOCKS5\r\n5.6.7.8:80|||||||||gopher\r\n"
+      "socks4://127.0.1.15:1081\r\n");
   for (int round = 0; round < 2; ++round) {
     Load();
     EXPECT_EQ(list.Row(1).protocol, "socks5");

@@ -19,6 +19,9 @@ enum class WineGap {
   kAutoDetectNotStored,
 };
 
+// Avoided, so met by no test: a "socks=" WinINet proxy entry is ignored (the fetch goes direct),
+// which is one reason why SOCKS rows do not go through WinINet.
+
 inline const char* WineGapText(WineGap gap) {
   static const char* const texts[] = {
       "the phonebook lists no entries",

@@ -1,6 +1,7 @@
 #include "platform/win32/wininet_http_client.h"
 
 #include <gtest/gtest.h>
+#include <winsock2.h>
 
 #include <chrono>
 
@@ -63,6 +64,59 @@ TEST(WinInetHttpClient, aRedirectionIsNotFollowedAndALongPageGivesItsFirstBlock)
   HttpReply reply = WinInetHttpClient().Get(Through(long_page));
   EXPECT_EQ(reply.status, 200);
   EXPECT_EQ(reply.body, page.substr(0, kFirstBlockBytes));
+}
+
+// A tunnelling proxy: answers each message of the client with the next reply (the last one is
+// the page's answer) and keeps all it was sent.
+LoopbackServer::Behaviour Tunnel(std::vector<std::string> replies, std::string& seen) {
+  return [replies, &seen](testing::Socket fd, const std::atomic<bool>&) {
+    char buffer[4096];
+    for (const std::string& reply : replies) {
+      int got = recv(static_cast<SOCKET>(fd), buffer, sizeof buffer, 0);
+      if (got <= 0) return;
+      seen.append(buffer, static_cast<size_t>(got));
+      testing::SendAll(fd, reply);
+    }
+  };
+}
+
+// SOCKS and CONNECT proxies get each protocol's handshake for 127.0.3.99:8080, then the GET; a
+// proxy that refuses the handshake gives no status and is sent no GET.
+TEST(WinInetHttpClient, socksAndConnectProxiesAreSpokenToThroughATunnel) {
+  const std::string page = "HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR = 127.0.0.1\n";
+  const std::string socks4("\x04\x01\x1f\x90\x7f\x00\x03\x63\x00", 9);
+  const std::string socks4a = std::string("\x04\x01\x1f\x90\0\0\0\x01\0", 9) + "127.0.3.99";
+  const std::string socks5 = std::string("\x05\x01\x00\x05\x01\x00\x03\x0a", 8) + "127.0.3.99";
+  const std::string connect = "CONNECT 127.0.3.99:8080 HTTP/1.0\r\nHost: 127.0.3.99:8080\r\n\r\n";
+  const std::string granted4("\x00\x5a\0\0\0\0\0\0", 8), refused4("\x00\x5b\0\0\0\0\0\0", 8);
+  const std::string bound5("\x05\x00\x00\x01\x7f\0\0\x01\x1f\x90", 10);
+  struct Case {
+    const char* protocol;
+    std::vector<std::string> replies;
+    std::string handshake;
+    int status;
+  } cases[] = {
+      {"socks4", {granted4, page}, socks4, 200},
+      {"socks4a", {granted4, page}, socks4a, 200},
+      {"socks5", {std::string("\x05\x00", 2), bound5, page}, socks5, 200},
+      {"https", {"HTTP/1.0 200 Connection established\r\n\r\n", page}, connect, 200},
+      {"socks4", {refused4, page}, socks4, 0},
+      {"socks5", {"\x05\xff", page}, socks5.substr(0, 3), 0},
+      {"https", {"HTTP/1.0 403 Forbidden\r\n\r\n", page}, connect, 0},
+  };
+  for (const Case& c : cases) {
+    std::string seen;
+    LoopbackServer proxy("127.0.3.23", Tunnel(c.replies, seen), true, 0, false);
+    HttpRequest request = Through(proxy);
+    request.protocol = c.protocol;
+    HttpReply reply = WinInetHttpClient().Get(request);
+    EXPECT_EQ(reply.status, c.status) << c.protocol;
+    EXPECT_EQ(reply.body, c.status ? "REMOTE_ADDR = 127.0.0.1\n" : "") << c.protocol;
+    EXPECT_EQ(seen.substr(0, c.handshake.size()), c.handshake) << c.protocol;
+    EXPECT_EQ(seen.find("GET /env/?x=1 HTTP/1.0\r\nHost: 127.0.3.99:8080\r\n") != std::string::npos,
+              c.status == 200)
+        << c.protocol << ": " << seen;
+  }
 }
 
 }  // namespace

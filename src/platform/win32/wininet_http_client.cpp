@@ -1,5 +1,7 @@
 #include "platform/win32/wininet_http_client.h"
 
+#include "platform/win32/winsock_tunnel.h"
+
 #include <windows.h>
 
 #include <wininet.h>
@@ -50,9 +52,9 @@ void ReadAnswer(HINTERNET request, HttpReply& reply) {
 
 HttpReply WinInetHttpClient::Get(const HttpRequest& request) {
   HttpReply reply;
-  // WinINet speaks only to HTTP proxies here: a SOCKS or CONNECT row fails rather than being
-  // judged as something it is not.
-  if (!request.protocol.empty()) return reply;
+  // WinINet is given HTTP proxies only: its "socks=" entry speaks SOCKS4 alone on Windows (and is
+  // ignored by Wine, which then fetches directly), and it has no CONNECT for an http:// page.
+  if (!request.protocol.empty()) return TunnelGet(request);
   HINTERNET internet = OpenInternet(request.proxy);
   HINTERNET connection = nullptr;
   HINTERNET sent = nullptr;
