@@ -126,6 +126,10 @@ void SortRows(ProxyList& list, int first, int last, int column, bool ascending) 
 }  // namespace
 
 bool RowsAreHeld(ListWindow window) {
+  if (window.settings.Loading) {
+    window.ui.ShowMessage(kListLoadingMessage, MessageIcon::Information);
+    return true;
+  }
   if (!window.settings.Verifying && !window.settings.Resolving) return false;
   window.ui.ShowMessage(kRowsBusyMessage, MessageIcon::Information);
   return true;

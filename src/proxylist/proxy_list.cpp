@@ -54,6 +54,19 @@ void ProxyList::Reset() {
   EndUpdate();
 }
 
+void ProxyList::TakeLoaded(ProxyList&& loaded) {
+  BeginUpdate();
+  rows_ = std::move(loaded.rows_);
+  row_ = loaded.row_, col_ = loaded.col_, row_sel_ = loaded.row_sel_, col_sel_ = loaded.col_sel_;
+  first_visible_ = loaded.first_visible_;
+  ListHeader = std::move(loaded.ListHeader);
+  ListInWindows1252 = loaded.ListInWindows1252;
+  FailColor = loaded.FailColor;
+  TopRow = loaded.TopRow;
+  loaded.Reset();
+  EndUpdate();
+}
+
 int ProxyList::AddRow(const std::array<std::string, kColumnCount>& cells) {
   int row = Rows();
   bool notify = observer_ && update_depth_ == 0;

@@ -67,6 +67,9 @@ class ProxyList {
   int LastRow() const { return Rows() - 1; }
   // Removes every data row; the title row stays. Widths and heights go back to their defaults.
   void Reset();
+  // Takes the rows, the current cell, the selection, the first visible row and the list fields
+  // of a list loaded apart from this one (on another thread, say), with one reset notice.
+  void TakeLoaded(ProxyList&& loaded);
   // Appends a data row; its cells are given for columns 0 to 9. Returns the new row's number.
   int AddRow(const std::array<std::string, kColumnCount>& cells);
   void RemoveRow(int row) { RemoveRows(row, row); }
