@@ -120,6 +120,14 @@ std::string LoadLines(ProxyList& list, std::string_view text, const std::string&
   return "";
 }
 
+// How many proxy lines the text holds: the lines that are neither empty nor comments.
+size_t CountProxyLines(std::string_view text) {
+  size_t count = 0;
+  std::string_view line;
+  for (size_t at = 0; NextLine(text, at, line);) count += !line.empty() && line[0] != '\'';
+  return count;
+}
+
 // What reading a list file found, in a list of its own, so that the window's list is never
 // touched while the file is read.
 struct LoadedList {
@@ -134,6 +142,7 @@ LoadedList ReadListFile(const std::string& path, const std::string& http, int vi
   loaded.list.SetVisibleRowCount(visible_rows);
   try {
     std::string text = ListText(loaded.list, path);
+    loaded.list.ReserveRows(size_t(loaded.list.Rows()) + CountProxyLines(text));
     loaded.error = LoadLines(loaded.list, text, http, loaded.last_fields);
     if (loaded.error.empty()) ShowBrowserProxyRow(loaded.list);
   } catch (const ListTooLarge&) {
@@ -264,7 +273,7 @@ void WriteListFile(const ProxyList& list, std::ostream& out) {
       if (col > 1) text += '|';
       text += StoredCell(list.Text(row, col)) + '\t';
     }
-    if (!list.Row(row).protocol.empty()) text += '|' + list.Row(row).protocol + '\t';
+    if (!list.Row(row).protocol().empty()) text += '|' + list.Row(row).protocol() + '\t';
     text += kLineBreak;
   }
   // Back to the list's own code page, unless a character has no place there or the bytes

@@ -135,7 +135,7 @@ TEST_F(ListFileTest, protocolMarksRoundTripAndOtherTenthFieldsAreDropped) {
   WriteList("1.2.3.4:1080|||||OK|Y|3||SOCKS5\r\n5.6.7.8:80|||||||||gopher\r\n");
   for (int round = 0; round < 2; ++round) {
     Load();
-    EXPECT_EQ(list.Row(1).protocol, "socks5");
+    EXPECT_EQ(list.Row(1).protocol(), "socks5");
     ASSERT_TRUE(GridExport(Window()));
     EXPECT_EQ(ReadList(), saved);
   }
