@@ -66,6 +66,7 @@ struct AppSettings {
   bool ListDirty = false;
   bool Verifying = false;
   bool Resolving = false;  // "Get server name/IP" is working through its rows
+  bool Loading = false;    // a large list file is being read while the window goes on
   int32_t GridRow = -1;    // 32 bits: lists grow past 32767 rows
   int32_t GridCol = -1;
   std::vector<std::string> Fields;

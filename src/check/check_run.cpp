@@ -70,7 +70,7 @@ void CheckRange(const CheckOptions& options, int rows, int& first, int& last) {
 std::string ListedProxy(const ProxyList& list, int row) {
   std::string ip = Trim(list.Text(row, kColServerIp));
   std::string proxy = ip.empty() ? Trim(list.Text(row, kColServerName)) : ip;
-  const std::string& protocol = list.Row(row).protocol;
+  const std::string& protocol = list.Row(row).protocol();
   return protocol.empty() ? proxy : protocol + "://" + proxy;
 }
 
@@ -111,9 +111,8 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
     }
     VerifyEngine engine(*io, ProbeSettings::From(settings), jobs);
     for (int row = first; row <= last; ++row) {
-      const auto& cells = list.Row(row).cells;
-      std::vector<std::string> line(cells.begin(), cells.end());
-      line.push_back(list.Row(row).protocol);
+      std::vector<std::string> line = list.Row(row).cells.All();
+      line.push_back(list.Row(row).protocol());
       engine.Add(static_cast<size_t>(row), std::move(line));
     }
     size_t total = static_cast<size_t>(last - first + 1), finished = 0;

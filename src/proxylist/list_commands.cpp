@@ -111,7 +111,7 @@ void SortRows(ProxyList& list, int first, int last, int column, bool ascending) 
   for (int row = first; row <= last; ++row) {
     keys.push_back(KeyOf(list.Text(row, column), column));
     // Equal Secure cells fall in order of the anonymity level the last check found.
-    if (column == kColSecure) keys.back().second = AnonymityRank(list.Row(row).anonymity);
+    if (column == kColSecure) keys.back().second = list.Row(row).anonymity_rank;
   }
   std::vector<size_t> order(keys.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -126,6 +126,10 @@ void SortRows(ProxyList& list, int first, int last, int column, bool ascending) 
 }  // namespace
 
 bool RowsAreHeld(ListWindow window) {
+  if (window.settings.Loading) {
+    window.ui.ShowMessage(kListLoadingMessage, MessageIcon::Information);
+    return true;
+  }
   if (!window.settings.Verifying && !window.settings.Resolving) return false;
   window.ui.ShowMessage(kRowsBusyMessage, MessageIcon::Information);
   return true;

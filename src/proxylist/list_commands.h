@@ -13,10 +13,12 @@ namespace quillet {
 // verification or a resolve run works through the rows it has numbered.
 inline constexpr const char* kRowsBusyMessage =
     "Please wait until the list's Verify or Get server name/IP has finished.";
+inline constexpr const char* kListLoadingMessage = "Please wait until the list file has loaded.";
 
-// True, after telling the user, when a verification or a resolve run holds the rows. Every
-// command that moves rows or writes cells (Sort, the deletes, Add New, Edit comment, Set Color,
-// Resolve, Reload, Verify) asks this first and does nothing when it answers true.
+// True, after telling the user, when a verification or a resolve run or a load holds the rows.
+// Every command that moves rows or writes cells (Sort, the deletes, Add New, Edit comment, Set
+// Color, Resolve, Reload, Verify) asks this first and does nothing when it answers true; while a
+// load runs, every other list command asks it too.
 bool RowsAreHeld(ListWindow window);
 
 // The example entry the Add New prompt shows.

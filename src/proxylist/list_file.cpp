@@ -1,8 +1,10 @@
 #include "proxylist/list_file.h"
 
+#include <exception>
 #include <filesystem>
 
 #include "app/error_report.h"
+#include "app/yielding_call.h"
 #include "core/encoding.h"
 #include "core/paths.h"
 #include "core/text.h"
@@ -131,9 +133,10 @@ void ShowBrowserProxyRow(ProxyList& list) {
   if (!list.RowIsVisible(after) || !list.RowIsVisible(row - 1)) list.SetFirstVisibleRow(row);
 }
 
-// Loads the lines into the list; answers the format error message, or empty text.
-std::string LoadLines(ListWindow window, std::string_view text, const std::string& http) {
-  ProxyList& list = window.list;
+// Loads the lines into the list; answers the format error message, or empty text. `fields` ends
+// as the fields of the last row loaded.
+std::string LoadLines(ProxyList& list, std::string_view text, const std::string& http,
+                      std::vector<std::string>& fields) {
   bool by_address = HttpFieldHoldsAddress(http);
   std::string_view line;
   for (size_t at = 0; NextLine(text, at, line);) {
@@ -148,12 +151,67 @@ std::string LoadLines(ListWindow window, std::string_view text, const std::strin
     int row = list.LastRow();
     if (!parsed.protocol.empty()) list.SetProtocolAt(row, parsed.protocol);
     MatchBrowserProxy(list, row, parsed.fields, http, by_address);
-    window.settings.Fields = parsed.fields;
     PaintRowFromFields(list, parsed.fields);
     list.SetCurrentRow(row);
     list.SetText(row, kColType, RowType(parsed.fields[1], parsed.fields[4]));
+    fields = std::move(parsed.fields);
   }
   return "";
+}
+
+// How many proxy lines the text holds: the lines that are neither empty nor comments.
+size_t CountProxyLines(std::string_view text) {
+  size_t count = 0;
+  std::string_view line;
+  for (size_t at = 0; NextLine(text, at, line);) count += !line.empty() && line[0] != '\'';
+  return count;
+}
+
+// What reading a list file found, in a list of its own, so that the window's list is never
+// touched while the file is read.
+struct LoadedList {
+  ProxyList list;
+  std::string error;  // the format error or the refusal to show
+  std::vector<std::string> last_fields;
+  std::exception_ptr failure;  // a failure to report under "F18" once the rows are taken
+};
+
+LoadedList ReadListFile(const std::string& path, const std::string& http, int visible_rows) {
+  LoadedList loaded;
+  loaded.list.SetVisibleRowCount(visible_rows);
+  try {
+    std::string text = ListText(loaded.list, path);
+    loaded.list.ReserveRows(size_t(loaded.list.Rows()) + CountProxyLines(text));
+    loaded.error = LoadLines(loaded.list, text, http, loaded.last_fields);
+    if (loaded.error.empty()) ShowBrowserProxyRow(loaded.list);
+  } catch (const ListTooLarge&) {
+    loaded.error = "The list file '" + path + "' is larger than 1 GiB.";
+  } catch (...) {
+    loaded.failure = std::current_exception();
+  }
+  return loaded;
+}
+
+// A file this large is read on a worker thread while the window goes on handling its events;
+// the rows are held meanwhile (RowsAreHeld). A smaller one is read at once.
+constexpr uintmax_t kYieldingLoadBytes = uintmax_t{1} << 20;
+
+LoadedList ReadListFileInTurn(ListWindow window, const std::string& http) {
+  auto read = [path = window.settings.ListFile, http, visible = window.list.VisibleRowCount()] {
+    return ReadListFile(path, http, visible);
+  };
+  std::error_code error;
+  uintmax_t size = std::filesystem::file_size(window.settings.ListFile, error);
+  if (error || size < kYieldingLoadBytes) return read();
+  window.settings.Loading = true;
+  try {
+    LoadedList loaded = CallYielding(window.ui, read);
+    window.settings.Loading = false;
+    return loaded;
+  } catch (...) {
+    window.settings.Loading = false;
+    throw;
+  }
 }
 
 // Ends a list update when it goes out of scope, also on a failure.
@@ -256,16 +314,11 @@ void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields) {
   window.ui.SetPointer(PointerShape::Busy);
   std::string error;
   bool loaded = RunGuarded(window.ui, tags::kLoadList, [&] {
-    std::string text;
-    try {
-      text = ListText(list, window.settings.ListFile);
-    } catch (const ListTooLarge&) {
-      error = "The list file '" + window.settings.ListFile + "' is larger than 1 GiB.";
-      return;
-    }
-    UpdateScope update(list);
-    error = LoadLines(window, text, http);
-    if (error.empty()) ShowBrowserProxyRow(list);
+    LoadedList found = ReadListFileInTurn(window, http);
+    list.TakeLoaded(std::move(found.list));
+    if (!found.last_fields.empty()) window.settings.Fields = std::move(found.last_fields);
+    if (found.failure) std::rethrow_exception(found.failure);
+    error = std::move(found.error);
   });
   if (!loaded) return;
   window.ui.SetPointer(PointerShape::Default);
@@ -280,7 +333,7 @@ void WriteListFile(const ProxyList& list, std::ostream& out) {
       if (col > 1) text += '|';
       text += StoredCell(list.Text(row, col)) + '\t';
     }
-    if (!list.Row(row).protocol.empty()) text += '|' + list.Row(row).protocol + '\t';
+    if (!list.Row(row).protocol().empty()) text += '|' + list.Row(row).protocol() + '\t';
     text += kLineBreak;
   }
   // Back to the list's own code page, unless a character has no place there or the bytes

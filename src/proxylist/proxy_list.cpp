@@ -47,10 +47,23 @@ void ProxyList::Reset() {
   rows_.emplace_back();
   std::array<ColumnTitle, kColumnCount> titles = ColumnTitles();
   for (int col = 0; col < kColumnCount; ++col)
-    rows_[0].cells[size_t(col)] = titles[size_t(col)].text;
+    rows_[0].cells.Set(size_t(col), titles[size_t(col)].text);
   row_ = col_ = row_sel_ = col_sel_ = 0;
   first_visible_ = 1;
   widths_ = kColumnWidths;
+  EndUpdate();
+}
+
+void ProxyList::TakeLoaded(ProxyList&& loaded) {
+  BeginUpdate();
+  rows_ = std::move(loaded.rows_);
+  row_ = loaded.row_, col_ = loaded.col_, row_sel_ = loaded.row_sel_, col_sel_ = loaded.col_sel_;
+  first_visible_ = loaded.first_visible_;
+  ListHeader = std::move(loaded.ListHeader);
+  ListInWindows1252 = loaded.ListInWindows1252;
+  FailColor = loaded.FailColor;
+  TopRow = loaded.TopRow;
+  loaded.Reset();
   EndUpdate();
 }
 
@@ -59,7 +72,7 @@ int ProxyList::AddRow(const std::array<std::string, kColumnCount>& cells) {
   bool notify = observer_ && update_depth_ == 0;
   if (notify) observer_->BeginInsertRows(row, row);
   rows_.emplace_back();
-  rows_.back().cells = cells;
+  rows_.back().cells = RowCells(cells);
   if (notify) observer_->EndInsertRows();
   return row;
 }
@@ -98,7 +111,7 @@ void ProxyList::NotifyCells(int top, int left, int bottom, int right) {
 
 void ProxyList::SetText(int row, int col, const std::string& text) {
   CheckCell(row, col);
-  rows_[size_t(row)].cells[size_t(col)] = text;
+  rows_[size_t(row)].cells.Set(size_t(col), text);
   NotifyCells(row, col, row, col);
 }
 
@@ -157,52 +170,53 @@ void ProxyList::ForFilledCells(Apply apply) {
 }
 
 void ProxyList::SetCellForeColor(Color color) {
-  ForFilledCells([color](ProxyRow& row, size_t col) { row.fore[col] = color; });
+  ForFilledCells([color](ProxyRow& row, size_t col) { row.fore.Set(col, color); });
 }
 
 void ProxyList::SetCellBackColor(Color color) {
-  ForFilledCells([color](ProxyRow& row, size_t col) { row.back[col] = color; });
+  ForFilledCells([color](ProxyRow& row, size_t col) { row.back.Set(col, color); });
 }
 
 void ProxyList::SetCellPicture(CellPicture picture) {
   ForFilledCells([picture](ProxyRow& row, size_t col) { row.pictures[col] = picture; });
 }
 
-template <class Value>
-void ProxyList::SetAt(int row, int col, std::array<Value, kColumnCount> ProxyRow::*member,
-                      Value value) {
+template <class Change>
+void ProxyList::ChangeCell(int row, int col, Change change) {
   CheckCell(row, col);
-  (rows_[size_t(row)].*member)[size_t(col)] = value;
+  change(rows_[size_t(row)], size_t(col));
   NotifyCells(row, col, row, col);
 }
 
-void ProxyList::SetCellColors(int row, int col, Color fore, Color back) {
-  SetAt(row, col, &ProxyRow::fore, fore);
-  SetAt(row, col, &ProxyRow::back, back);
+void ProxyList::SetRowColors(int row, Color fore, Color back) {
+  CheckCell(row, 0);
+  rows_[size_t(row)].fore.SetShown(fore);
+  rows_[size_t(row)].back.SetShown(back);
+  NotifyCells(row, 1, row, kColumnCount - 1);
 }
 
 void ProxyList::SetCellForeColorAt(int row, int col, Color color) {
-  SetAt(row, col, &ProxyRow::fore, color);
+  ChangeCell(row, col, [color](ProxyRow& cells, size_t at) { cells.fore.Set(at, color); });
 }
 
 void ProxyList::SetCellBackColorAt(int row, int col, Color color) {
-  SetAt(row, col, &ProxyRow::back, color);
+  ChangeCell(row, col, [color](ProxyRow& cells, size_t at) { cells.back.Set(at, color); });
 }
 
 void ProxyList::SetCellPictureAt(int row, int col, CellPicture picture) {
-  SetAt(row, col, &ProxyRow::pictures, picture);
+  ChangeCell(row, col, [picture](ProxyRow& cells, size_t at) { cells.pictures[at] = picture; });
 }
 
 void ProxyList::SetAnonymityAt(int row, const std::string& level) {
-  CheckCell(row, kColSecure);
-  rows_[size_t(row)].anonymity = level;
-  NotifyCells(row, kColSecure, row, kColSecure);
+  ChangeCell(row, kColSecure, [&level](ProxyRow& cells, size_t) {
+    cells.anonymity_rank = uint8_t(AnonymityRank(level));
+  });
 }
 
 void ProxyList::SetProtocolAt(int row, const std::string& protocol) {
-  CheckCell(row, kColServerIp);
-  rows_[size_t(row)].protocol = protocol;
-  NotifyCells(row, kColServerIp, row, kColServerIp);
+  ChangeCell(row, kColServerIp, [&protocol](ProxyRow& cells, size_t) {
+    cells.protocol_number = WordNumber(kProxyProtocols, protocol);
+  });
 }
 
 void ProxyList::SetFirstVisibleRow(int row) {

@@ -65,15 +65,20 @@ class ProxyList {
   // --- Rows and cells ---
   int Rows() const { return int(rows_.size()); }
   int LastRow() const { return Rows() - 1; }
+  // Makes room for this many rows in all, so that a load grows the list without copying it.
+  void ReserveRows(size_t rows) { rows_.reserve(rows); }
   // Removes every data row; the title row stays. Widths and heights go back to their defaults.
   void Reset();
+  // Takes the rows, the current cell, the selection, the first visible row and the list fields
+  // of a list loaded apart from this one (on another thread, say), with one reset notice.
+  void TakeLoaded(ProxyList&& loaded);
   // Appends a data row; its cells are given for columns 0 to 9. Returns the new row's number.
   int AddRow(const std::array<std::string, kColumnCount>& cells);
   void RemoveRow(int row) { RemoveRows(row, row); }
   // Removes the data rows first..last in one step, with one notice to the observer.
   void RemoveRows(int first, int last);
   const ProxyRow& Row(int row) const { return rows_.at(size_t(row)); }
-  const std::string& Text(int row, int col) const { return Row(row).cells.at(size_t(col)); }
+  std::string Text(int row, int col) const { return Row(row).cells.at(size_t(col)); }
   void SetText(int row, int col, const std::string& text);
 
   // --- Current cell and selection (setting the current row or column collapses the selection
@@ -101,7 +106,8 @@ class ProxyList {
   void SetCellBackColor(Color color);
   void SetCellPicture(CellPicture picture);
   // Direct access to one cell, regardless of the fill mode.
-  void SetCellColors(int row, int col, Color fore, Color back);
+  // The colours of cells 1 to 9 of a row.
+  void SetRowColors(int row, Color fore, Color back);
   void SetCellForeColorAt(int row, int col, Color color);
   void SetCellBackColorAt(int row, int col, Color color);
   void SetCellPictureAt(int row, int col, CellPicture picture);
@@ -153,8 +159,9 @@ class ProxyList {
   void ChangeSelection(int row, int col, int row_sel, int col_sel);
   template <class Apply>
   void ForFilledCells(Apply apply);
-  template <class Value>
-  void SetAt(int row, int col, std::array<Value, kColumnCount> ProxyRow::*member, Value value);
+  // Changes one cell's display state by `change` (ProxyRow&, column) and tells the observer.
+  template <class Change>
+  void ChangeCell(int row, int col, Change change);
 
   std::vector<ProxyRow> rows_;
   int row_ = 0, col_ = 0, row_sel_ = 0, col_sel_ = 0;

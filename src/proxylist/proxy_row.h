@@ -6,10 +6,9 @@
 #include <string>
 
 #include "proxylist/palette.h"
+#include "proxylist/row_storage.h"
 
 namespace quillet {
-
-inline constexpr int kColumnCount = 10;
 
 // Column numbers of the grid.
 enum ListColumn : int {
@@ -32,37 +31,47 @@ inline constexpr const char* kServerIpIndent = "     ";
 // recognised) and pArrow (the row under test).
 enum class CellPicture : uint8_t { None, OK, No, Closed, Arrow };
 
-// Orders anonymity levels from none known (0) through "transparent" and "anonymous" to "elite".
-inline int AnonymityRank(const std::string& level) {
-  constexpr const char* kLevels[] = {"transparent", "anonymous", "elite"};
-  for (int i = 0; i < 3; ++i)
-    if (level == kLevels[i]) return i + 1;
+// The anonymity levels from "transparent" to "elite", and the protocols a proxy row can name
+// besides HTTP (which rows name by naming none): SOCKS4 (names resolved here), SOCKS4a and SOCKS5
+// (names resolved by the proxy), and HTTPS, a proxy that tunnels with CONNECT. A row keeps each
+// as its number in these lists; number 0, the empty word, means none.
+inline const std::array<std::string, 4> kAnonymityLevels = {"", "transparent", "anonymous",
+                                                            "elite"};
+inline const std::array<std::string, 5> kProxyProtocols = {"", "socks4", "socks4a", "socks5",
+                                                           "https"};
+
+// The number of a word in one of those lists; 0 for a word not in it.
+template <size_t N>
+uint8_t WordNumber(const std::array<std::string, N>& words, const std::string& word) {
+  for (size_t i = 1; i < N; ++i)
+    if (word == words[i]) return uint8_t(i);
   return 0;
 }
 
-// The protocols a proxy row can name besides HTTP (which rows name by naming none): SOCKS4 (names
-// resolved here), SOCKS4a and SOCKS5 (names resolved by the proxy), and HTTPS, a proxy that
-// tunnels with CONNECT.
+// Orders anonymity levels from none known (0) through "transparent" and "anonymous" to "elite".
+inline int AnonymityRank(const std::string& level) {
+  return WordNumber(kAnonymityLevels, level);
+}
+
 inline bool IsProxyProtocol(const std::string& word) {
-  return word == "socks4" || word == "socks4a" || word == "socks5" || word == "https";
+  return WordNumber(kProxyProtocols, word) > 0;
 }
 
 struct ProxyRow {
-  std::array<std::string, kColumnCount> cells;
-  std::array<Color, kColumnCount> fore;
-  std::array<Color, kColumnCount> back;
-  std::array<CellPicture, kColumnCount> pictures;
-  // The anonymity level the last check found ("transparent", "anonymous", "elite" or empty),
-  // shown with the Secure cell; display state only, never stored in the list file.
-  std::string anonymity;
-  // The proxy's protocol when it is not HTTP (see IsProxyProtocol), else empty.
-  std::string protocol;
+  RowCells cells;
+  RowColors fore{kSystemWindowText};
+  RowColors back{kSystemWindowBackground};
+  std::array<CellPicture, kColumnCount> pictures{};
+  // The anonymity level the last check found (AnonymityRank), shown with the Secure cell;
+  // display state only, never stored in the list file.
+  uint8_t anonymity_rank = 0;
+  // The proxy's protocol when it is not HTTP (its number in kProxyProtocols), else 0.
+  uint8_t protocol_number = 0;
 
-  ProxyRow() {
-    fore.fill(kSystemWindowText);
-    back.fill(kSystemWindowBackground);
-    pictures.fill(CellPicture::None);
-  }
+  // "transparent", "anonymous", "elite" or empty.
+  const std::string& anonymity() const { return kAnonymityLevels.at(anonymity_rank); }
+  // One of kProxyProtocols, or empty for HTTP.
+  const std::string& protocol() const { return kProxyProtocols.at(protocol_number); }
 };
 
 }  // namespace quillet

@@ -14,7 +14,7 @@ void ColorGridRow(ProxyList& list, int row, Color fore, Color back) {
     return;
   }
   list.SetCurrentRow(row);
-  for (int col = 1; col < kColumnCount; ++col) list.SetCellColors(row, col, fore, back);
+  list.SetRowColors(row, fore, back);
 }
 
 ColIndices ParseColCell(const std::string& col) {

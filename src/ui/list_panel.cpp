@@ -58,7 +58,7 @@ QPushButton* ListPanel::AddButton(const char* name, const char* caption, const c
 std::function<void()> ListPanel::Command(const char* tag, bool holds_rows,
                                          std::function<void()> run) {
   return Guarded(services_.ui, tag, [this, holds_rows, run = std::move(run)] {
-    if (holds_rows && RowsAreHeld(Window())) return;
+    if ((holds_rows || services_.settings.Loading) && RowsAreHeld(Window())) return;
     run();
   });
 }

@@ -53,7 +53,7 @@ class ListPanel : public QGroupBox {
   ListWindow Window() { return {services_.list, services_.settings, services_.ui}; }
   void BuildMenu();
   // A command handler behind the error trap; one that holds rows is refused while a
-  // verification or a resolve run works through them.
+  // verification or a resolve run works through them, and every one while a load runs.
   std::function<void()> Command(const char* tag, bool holds_rows, std::function<void()> run);
   template <class Sender, class Signal>
   void Connect(Sender* sender, Signal signal, const char* tag, bool holds_rows,

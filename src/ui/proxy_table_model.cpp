@@ -58,15 +58,15 @@ QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
   QPalette palette = QApplication::palette();
   switch (role) {
     case Qt::ToolTipRole:
-      if (col == kColSecure && !cells.anonymity.empty()) return ToQt(cells.anonymity);
+      if (col == kColSecure && !cells.anonymity().empty()) return ToQt(cells.anonymity());
       [[fallthrough]];
     case Qt::DisplayRole: {
       // The picture stands where the Server IP's leading blanks would be.
-      const std::string& text = cells.cells[size_t(col)];
+      std::string text = cells.cells[size_t(col)];
       bool pictured = cells.pictures[size_t(col)] != CellPicture::None;
       // A proxy that is not an HTTP proxy shows its protocol in front of its address.
-      if (col == kColServerIp && !cells.protocol.empty()) {
-        return ToQt(cells.protocol + "://" + Trim(text));
+      if (col == kColServerIp && !cells.protocol().empty()) {
+        return ToQt(cells.protocol() + "://" + Trim(text));
       }
       return ToQt(pictured ? Trim(text) : text);
     }

@@ -85,7 +85,7 @@ void VerifyRun::Start(int jobs) {
       // The row's protocol goes with its cells (a line past the last row has none).
       if (line.row <= list.LastRow()) {
         line.cells.resize(kColumnCount + 1);
-        line.cells[kColumnCount] = list.Row(line.row).protocol;
+        line.cells[kColumnCount] = list.Row(line.row).protocol();
       }
       line.queued = !failing_seen;
       failing_seen = failing_seen || LineFailsAtOnce(line.cells);

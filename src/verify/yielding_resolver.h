@@ -18,9 +18,6 @@ class YieldingResolver : public Resolver {
   std::optional<std::string> HostName(const std::string& address) override;
 
  private:
-  template <class Call>
-  auto Wait(Call call) -> decltype(call());
-
   Resolver& inner_;
   UserInterface& ui_;
 };

@@ -130,7 +130,7 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
     const ProxyRow& got = list_.Row(static_cast<int>(i) + 1);
     EXPECT_EQ(got.cells[kColStatus], row.status) << row.label;
     EXPECT_EQ(got.cells[kColSecure], row.secure) << row.label;
-    EXPECT_EQ(got.anonymity, row.level) << row.label;
+    EXPECT_EQ(got.anonymity(), row.level) << row.label;
     EXPECT_EQ(got.cells[kColVerified], "now") << row.label;
     const std::string& ping = got.cells[kColPing];
     if (row.status == "OK") {

@@ -30,9 +30,14 @@ struct NoLauncher : DocumentLauncher {
   void LaunchDocument(const std::string&, std::string&, int) override {}
 };
 
-// A user whose clipboard cannot be opened.
+// A user whose clipboard cannot be opened, and whose window can turn while the program yields.
 struct User : testing::FakeUserInterface {
   bool clipboard_fails = false;
+  bool turns_event_loop = false;
+  void ProcessPendingEvents() override {
+    if (turns_event_loop) QCoreApplication::processEvents();
+    FakeUserInterface::ProcessPendingEvents();
+  }
   void SetClipboardText(const std::string& text) override {
     if (clipboard_fails) throw std::runtime_error("Can't open clipboard");
     FakeUserInterface::SetClipboardText(text);
@@ -163,6 +168,34 @@ TEST_F(ListPanelTest, rowsStayPutWhileAResolveRunHoldsThem) {
   settings.Verifying = true;
   Item("popDelAllGray")->trigger();
   EXPECT_EQ(list.Rows(), 5);
+}
+
+TEST_F(ListPanelTest, aLargeListLoadsWhileTheWindowTurnsAndNoCommandTouchesIt) {
+  constexpr int kRows = 200000;
+  {
+    std::ofstream out(settings.ListFile, std::ios::binary);
+    for (int i = 1; i <= kRows; ++i) out << "127.0." << i / 200 << '.' << i % 200 << ":80\r\n";
+  }
+  const std::string file = ReadFileBytes(settings.ListFile);
+  ui.turns_event_loop = true;
+  int turns_while_loading = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (!settings.Loading || ++turns_while_loading != 2) return;
+    panel->findChild<QPushButton*>("bSaveList")->click();  // would write the emptied list
+    panel->findChild<QPushButton*>("bRefresh")->click();
+    Item("popSortDesc")->trigger();
+  });
+  timer.start(5);
+  panel->LoadList();
+  EXPECT_GE(turns_while_loading, 3) << "the window's events were handled during the load";
+  EXPECT_FALSE(settings.Loading);
+  ASSERT_EQ(list.Rows(), kRows + 1);
+  EXPECT_EQ(list.Text(kRows, kColServerIp), "     127.0.1000.0:80");
+  EXPECT_EQ(list.Selection().top, kRows) << "the last row is current, as after any load";
+  EXPECT_EQ(ReadFileBytes(settings.ListFile), file);
+  EXPECT_EQ(ui.messages.size(), 3u);
+  EXPECT_EQ(ui.last_message(), kListLoadingMessage);
 }
 
 TEST_F(ListPanelTest, colourPickerColoursTheSelectedRows) {

@@ -163,7 +163,7 @@ TEST_F(ListFileTest, protocolMarksRoundTripAndOtherTenthFieldsAreDropped) {
       "socks4://127.0.1.15:1081\r\n");
   for (int round = 0; round < 2; ++round) {
     Load();
-    EXPECT_EQ(list.Row(1).protocol, "socks5");
+    EXPECT_EQ(list.Row(1).protocol(), "socks5");
     ASSERT_TRUE(GridExport(Window()));
     EXPECT_EQ(ReadList(), saved);
   }
