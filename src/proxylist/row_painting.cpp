@@ -106,7 +106,7 @@ void UseCellAsProxy(ProxyList& list, AppSettings& settings, ProxyFieldsView& pro
   if (text.find(':') == std::string::npos) return;
   ProxyFields fields = proxy_fields.Fields();
   // A SOCKS proxy cannot serve as an HTTP proxy: it goes into the SOCKS field whatever is chosen.
-  if (protocol == kSocksProtocol || list.Row(row).protocol.starts_with("socks")) {
+  if (protocol == kSocksProtocol || list.Row(row).protocol().starts_with("socks")) {
     fields.socks = text;
   } else {
     fields.servers[size_t(protocol)] = text;

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int row = 1; row <= list.LastRow(); ++row) {
     if (quillet::EqualsNoCase(list.Text(row, quillet::kColType), "DEL")) continue;
     if (++kept > again.LastRow() || again.Row(kept).cells != list.Row(row).cells) __builtin_trap();
-    if (again.Row(kept).protocol != list.Row(row).protocol) __builtin_trap();
+    if (again.Row(kept).protocol() != list.Row(row).protocol()) __builtin_trap();
   }
   if (kept != again.LastRow()) __builtin_trap();
   return 0;

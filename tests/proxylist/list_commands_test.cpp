@@ -40,7 +40,7 @@ TEST_F(CommandsTest, addNewBuildsRowsFromNamesAndAddresses) {
   AddNew("SOCKS5://127.0.1.14:1080");
   ASSERT_EQ(list.Rows(), 5) << "a bar in the port is not a number";
   EXPECT_EQ(list.Text(4, kColServerIp), "     127.0.1.14:1080");
-  EXPECT_EQ(list.Row(1).protocol + "|" + list.Row(4).protocol, "|socks5");
+  EXPECT_EQ(list.Row(1).protocol() + "|" + list.Row(4).protocol(), "|socks5");
   EXPECT_EQ(list.Text(1, kColServerIp), "     127.0.1.11:8080");
   EXPECT_EQ(list.Text(1, kColServerName), "proxy.example.com:8080");
   EXPECT_EQ(list.Text(2, kColServerName), "farm.test:3128");
