@@ -2,14 +2,17 @@
 
 #include <linux/errqueue.h>
 #include <linux/icmp.h>
+#include <linux/net_tstamp.h>
 #include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <system_error>
 
 namespace quillet {
@@ -77,7 +80,55 @@ int OpenSocket(int type) {
   if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
     setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
   }
+  // Receive stamps only where the kernel really took them: one taken at the read would say
+  // nothing more than the clock.
+  int stamping = SOF_TIMESTAMPING_RX_SOFTWARE | SOF_TIMESTAMPING_SOFTWARE;
+  setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPING, &stamping, sizeof stamping);
   return fd;
+}
+
+int64_t Nanoseconds(const timespec& time) {
+  return static_cast<int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// The system clock now, in the kernel's receive stamps' terms.
+int64_t WallNow() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return Nanoseconds(now);
+}
+
+// One message read from a socket with its control messages (receive stamp, queued error).
+struct Received {
+  sockaddr_in peer{};
+  iovec io{};
+  msghdr header{};
+
+  ssize_t Read(int fd, void* data, size_t size, void* control, size_t control_size, int flags) {
+    peer = {};
+    io = {data, size};
+    header = {};
+    header.msg_name = &peer;
+    header.msg_namelen = sizeof peer;
+    header.msg_iov = &io;
+    header.msg_iovlen = 1;
+    header.msg_control = control;
+    header.msg_controllen = control_size;
+    return recvmsg(fd, &header, flags);
+  }
+};
+
+// When the kernel received the message `header` was read with, if it says (it stamps nothing
+// when no socket of the system asked for stamps a moment before).
+std::optional<int64_t> ArrivalOf(msghdr& header) {
+  for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
+    if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPING) {
+      scm_timestamping stamps{};
+      std::memcpy(&stamps, CMSG_DATA(c), sizeof stamps);
+      if (stamps.ts[0].tv_sec != 0 || stamps.ts[0].tv_nsec != 0) return Nanoseconds(stamps.ts[0]);
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -144,10 +195,12 @@ bool IcmpMultiplexer::Start(uint32_t address, const std::string& payload, int32_
   to.sin_addr.s_addr = address;
   int fd = sockets_[next_socket_++ % sockets_.size()];
   Clock::time_point now = Clock::now();
+  auto timeout = std::chrono::milliseconds(std::max(timeout_ms, 0));
   Echo echo;
   echo.address = address;
-  echo.sent = now;
-  echo.deadline = now + std::chrono::milliseconds(std::max(timeout_ms, 0));
+  echo.sent_ns = WallNow();
+  echo.deadline = now + timeout;
+  echo.deadline_ns = echo.sent_ns + std::chrono::nanoseconds(timeout).count();
   echo.done = std::move(done);
   auto sent =
       sendto(fd, message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
@@ -187,8 +240,21 @@ void IcmpMultiplexer::AbortAll() {
   while (!waiting_.empty()) Finish(waiting_.begin()->first, ip_status::kRequestTimedOut, 0, "");
 }
 
+// An echo reply counts when the kernel had it by the echo's deadline, however late it is read.
+// Without the kernel's stamp, a reply read before the echo was given up counts.
+void IcmpMultiplexer::Answered(uint16_t sequence, uint32_t from, const std::string& data,
+                               std::optional<int64_t> arrived_ns) {
+  auto found = waiting_.find(sequence);
+  if (found == waiting_.end()) return;
+  if (arrived_ns && *arrived_ns > found->second.deadline_ns) {
+    Finish(sequence, found->second.status_at_deadline, 0, "");
+  } else {
+    Finish(sequence, ip_status::kSuccess, from, data, arrived_ns.value_or(WallNow()));
+  }
+}
+
 void IcmpMultiplexer::Finish(uint16_t sequence, uint32_t status, uint32_t from,
-                             const std::string& data) {
+                             const std::string& data, int64_t arrived_ns) {
   auto found = waiting_.find(sequence);
   if (found == waiting_.end()) return;
   Echo echo = std::move(found->second);
@@ -199,8 +265,8 @@ void IcmpMultiplexer::Finish(uint16_t sequence, uint32_t status, uint32_t from,
   reply.address = from;
   reply.data = data.substr(0, kEchoDataBytes);
   if (status == ip_status::kSuccess) {
-    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - echo.sent);
-    reply.round_trip_ms = static_cast<uint32_t>(elapsed.count());
+    reply.round_trip_ms =
+        static_cast<uint32_t>(std::max<int64_t>(arrived_ns - echo.sent_ns, 0) / 1'000'000);
   }
   echo.done(true, reply);
 }
@@ -212,11 +278,11 @@ void IcmpMultiplexer::OnReady(int fd, uint32_t events) {
 
 void IcmpMultiplexer::ReadReplies(int fd) {
   uint8_t buffer[1500];
+  alignas(cmsghdr) uint8_t control[CMSG_SPACE(sizeof(scm_timestamping))];
+  Received received;
+  const sockaddr_in& from = received.peer;
   for (;;) {
-    sockaddr_in from{};
-    socklen_t from_size = sizeof from;
-    ssize_t got =
-        recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &from_size);
+    ssize_t got = received.Read(fd, buffer, sizeof buffer, control, sizeof control, 0);
     if (got < 0) {
       if (errno == EINTR) continue;
       return;  // drained (or an error the error queue will tell)
@@ -238,7 +304,7 @@ void IcmpMultiplexer::ReadReplies(int fd) {
       if (found == waiting_.end() || found->second.address != from.sin_addr.s_addr) continue;
       if (raw_ && Read16(message + 4) != identifier_) continue;
       std::string data(reinterpret_cast<const char*>(message + kHeaderBytes), size - kHeaderBytes);
-      Finish(sequence, ip_status::kSuccess, from.sin_addr.s_addr, data);
+      Answered(sequence, from.sin_addr.s_addr, data, ArrivalOf(received.header));
     } else if (raw_ && (type == kUnreachable || type == kTimeExceeded)) {
       // The error quotes the IP header and the first bytes of the echo it answers.
       const uint8_t* quoted = message + kHeaderBytes;
@@ -256,17 +322,11 @@ void IcmpMultiplexer::ReadReplies(int fd) {
 void IcmpMultiplexer::ReadErrors(int fd) {
   for (;;) {
     uint8_t data[512];
-    uint8_t control[512];
-    sockaddr_in to{};
-    iovec io{data, sizeof data};
-    msghdr header{};
-    header.msg_name = &to;
-    header.msg_namelen = sizeof to;
-    header.msg_iov = &io;
-    header.msg_iovlen = 1;
-    header.msg_control = control;
-    header.msg_controllen = sizeof control;
-    ssize_t got = recvmsg(fd, &header, MSG_ERRQUEUE | MSG_DONTWAIT);
+    alignas(cmsghdr) uint8_t control[512];
+    Received received;
+    msghdr& header = received.header;
+    ssize_t got =
+        received.Read(fd, data, sizeof data, control, sizeof control, MSG_ERRQUEUE | MSG_DONTWAIT);
     if (got < 0) return;
     if (static_cast<size_t>(got) < kHeaderBytes) continue;
     for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {

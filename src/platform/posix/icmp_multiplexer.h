@@ -1,9 +1,12 @@
 #pragma once
 // Many ICMP echoes in flight over a few sockets. Echoes are told apart by their sequence number
-// (and, on a raw socket, by identifier and address); each waits until its own deadline.
+// (and, on a raw socket, by identifier and address); each waits until its own deadline. A reply
+// is judged by the time the kernel received it, not by when the loop got round to reading it: a
+// late loop neither loses a reply that came in time nor lengthens its round trip.
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -36,8 +39,9 @@ class IcmpMultiplexer : public EpollLoop::Watcher {
   using Clock = std::chrono::steady_clock;
   struct Echo {
     uint32_t address;
-    Clock::time_point sent;
+    int64_t sent_ns;  // the system clock, which the kernel stamps replies with
     Clock::time_point deadline;
+    int64_t deadline_ns;
     CheckIo::EchoDone done;
     uint32_t status_at_deadline = ip_status::kRequestTimedOut;
     std::multimap<Clock::time_point, uint16_t>::iterator deadline_entry;
@@ -48,7 +52,10 @@ class IcmpMultiplexer : public EpollLoop::Watcher {
   void OnReady(int fd, uint32_t events) override;
   void ReadReplies(int fd);
   void ReadErrors(int fd);
-  void Finish(uint16_t sequence, uint32_t status, uint32_t from, const std::string& data);
+  void Answered(uint16_t sequence, uint32_t from, const std::string& data,
+                std::optional<int64_t> arrived_ns);
+  void Finish(uint16_t sequence, uint32_t status, uint32_t from, const std::string& data,
+              int64_t arrived_ns = 0);
 
   EpollLoop& loop_;
   SocketKind kind_;
