@@ -5,6 +5,7 @@
 // late loop neither loses a reply that came in time nor lengthens its round trip.
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,12 +21,16 @@ class IcmpMultiplexer : public EpollLoop::Watcher {
  public:
   enum class SocketKind { Any, Datagram, Raw };
 
-  explicit IcmpMultiplexer(EpollLoop& loop, SocketKind kind = SocketKind::Any);
+  // `receive_buffer`: the bytes asked for each socket's receive buffer (the system may grant
+  // less); the echoes in flight are kept to what the granted buffers hold.
+  explicit IcmpMultiplexer(EpollLoop& loop, SocketKind kind = SocketKind::Any,
+                           int receive_buffer = 8 << 20);
   ~IcmpMultiplexer() override;
   IcmpMultiplexer(const IcmpMultiplexer&) = delete;
   IcmpMultiplexer& operator=(const IcmpMultiplexer&) = delete;
 
-  // False when no ICMP socket can be opened; `done` is then not kept.
+  // False when no ICMP socket can be opened; `done` is then not kept. An echo for which the
+  // receive buffers have no room is sent when an earlier one ends; its time-out starts then.
   bool Start(uint32_t address, const std::string& payload, int32_t timeout_ms,
              CheckIo::EchoDone& done);
   // Milliseconds until the next echo times out, -1 when none waits.
@@ -47,7 +52,19 @@ class IcmpMultiplexer : public EpollLoop::Watcher {
     std::multimap<Clock::time_point, uint16_t>::iterator deadline_entry;
   };
 
+  struct Held {
+    uint32_t address;
+    std::string payload;
+    int32_t timeout_ms;
+    CheckIo::EchoDone done;
+  };
+
   bool Open();
+  int OpenSocket(int type);
+  bool HasRoom();
+  void Send(uint32_t address, const std::string& payload, int32_t timeout_ms,
+            CheckIo::EchoDone done);
+  void SendHeld();
   uint16_t NextSequence();
   void OnReady(int fd, uint32_t events) override;
   void ReadReplies(int fd);
@@ -59,6 +76,8 @@ class IcmpMultiplexer : public EpollLoop::Watcher {
 
   EpollLoop& loop_;
   SocketKind kind_;
+  int receive_buffer_;
+  size_t room_ = 0;  // replies the receive buffers hold
   bool tried_ = false;
   bool raw_ = false;
   std::vector<int> sockets_;
@@ -67,6 +86,7 @@ class IcmpMultiplexer : public EpollLoop::Watcher {
   uint16_t sequence_ = 0;
   std::unordered_map<uint16_t, Echo> waiting_;
   std::multimap<Clock::time_point, uint16_t> deadlines_;
+  std::deque<Held> held_;
 };
 
 }  // namespace quillet
