@@ -1,12 +1,14 @@
 // quillet-bench: one command that starts the proxy farm, runs quillet-check over its list with
 // many proxies in flight and with one in flight (a sample, extrapolated), and prints the figures.
 //   build/quillet-bench [--count 10000] [--jobs 1000] [--timeout 3] [--ping-timeout 1000]
+//                       [--repeat 1]
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "bench_child.h"
 #include "bench_truth.h"
@@ -21,6 +23,7 @@ struct Settings {
   int timeout_s = 3;
   int ping_timeout_ms = 1000;
   int sample = 200;
+  int repeat = 1;
   std::string mix = "elite=40,anonymous=15,transparent=15,deny=10,refused=10,blackhole=10";
   std::string first = "127.10.0.1";
   int port = 8080;
@@ -35,7 +38,7 @@ struct Run {
 };
 
 Run CheckList(const Settings& settings, const fs::path& dir, const std::string& list, int jobs,
-              size_t rows) {
+              size_t rows, size_t repeat = 1) {
   std::string out = (dir / ("check-" + std::to_string(jobs) + ".csv")).string();
   std::vector<std::string> arguments = {
       list, "--jobs", std::to_string(jobs), "--timeout", std::to_string(settings.timeout_s),
@@ -47,7 +50,7 @@ Run CheckList(const Settings& settings, const fs::path& dir, const std::string& 
   Run run;
   run.jobs = jobs;
   run.usage = bench::RunMeasured(QUILLET_CHECK_PATH, arguments, out);
-  run.agreement = bench::Compare((dir / "truth.csv").string(), out, rows);
+  run.agreement = bench::Compare((dir / "truth.csv").string(), out, rows, repeat);
   run.rows = run.agreement.expected;
   return run;
 }
@@ -63,6 +66,19 @@ void Print(const char* name, const Run& run) {
   if (!run.agreement.first_mismatch.empty()) {
     std::printf("          first mismatch: %s\n", run.agreement.first_mismatch.c_str());
   }
+  for (const auto& [what, count] : run.agreement.mismatches) {
+    std::printf("          %zu rows: %s\n", count, what.c_str());
+  }
+}
+
+// The farm's list `times` over, one file: more rows than the farm has listeners.
+std::string RepeatedList(const std::string& list, int times) {
+  std::string repeated = list + ".x" + std::to_string(times);
+  std::ifstream in(list);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ofstream out(repeated);
+  for (int i = 0; i < times; ++i) out << text;
+  return repeated;
 }
 
 }  // namespace
@@ -76,6 +92,9 @@ int main(int argc, char** argv) {
   app.add_option("--ping-timeout", settings.ping_timeout_ms, "echo time-out, ms")
       ->capture_default_str();
   app.add_option("--sample", settings.sample, "rows of the one-in-flight baseline (0: none)")
+      ->capture_default_str();
+  app.add_option("--repeat", settings.repeat, "check the farm's list this many times over")
+      ->check(CLI::Range(1, 100))
       ->capture_default_str();
   app.add_option("--mix", settings.mix, "the farm's mix")->capture_default_str();
   app.add_option("--first", settings.first, "the farm's first address")->capture_default_str();
@@ -100,7 +119,9 @@ int main(int argc, char** argv) {
   }
   std::printf("farm: %d proxies (%s), time-out %d s, ping time-out %d ms\n", settings.count,
               settings.mix.c_str(), settings.timeout_s, settings.ping_timeout_ms);
-  Run parallel = CheckList(settings, dir, list, settings.jobs, 0);
+  std::string checked = settings.repeat > 1 ? RepeatedList(list, settings.repeat) : list;
+  Run parallel =
+      CheckList(settings, dir, checked, settings.jobs, 0, static_cast<size_t>(settings.repeat));
   Print("parallel", parallel);
   int code = parallel.usage.exit_code == 0 && parallel.agreement.matching == parallel.rows ? 0 : 1;
   if (settings.sample > 0) {

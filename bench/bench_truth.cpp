@@ -1,5 +1,6 @@
 #include "bench_truth.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -41,26 +42,41 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& path) {
 
 }  // namespace
 
-Agreement Compare(const std::string& truth_csv, const std::string& check_csv, size_t rows) {
-  // proxy -> status/secure/level, as the check's CSV (row,proxy,status,secure,level,...) gives it
-  std::map<std::string, std::string> found;
+Agreement Compare(const std::string& truth_csv, const std::string& check_csv, size_t rows,
+                  size_t repeat) {
+  // proxy -> status/secure/level of each copy, as the check's CSV (row,proxy,status,secure,
+  // level,...) gives it
+  std::map<std::string, std::vector<std::string>> found;
   for (const auto& fields : ReadCsv(check_csv)) {
-    if (fields.size() >= 5) found[fields[1]] = fields[2] + "/" + fields[3] + "/" + fields[4];
+    if (fields.size() >= 5)
+      found[fields[1]].push_back(fields[2] + "/" + fields[3] + "/" + fields[4]);
   }
   Agreement agreement;
   for (const auto& fields : ReadCsv(truth_csv)) {
     if (rows && agreement.expected == rows) break;
     if (fields.size() < 5) continue;
-    ++agreement.expected;
+    agreement.expected += repeat;
     auto it = found.find(fields[0]);
     std::string expected = fields[2] + "/" + fields[3] + "/" + fields[4];
-    bool same = it != found.end() && it->second == expected;
-    if (same) {
-      ++agreement.matching;
-    } else if (agreement.first_mismatch.empty()) {
-      agreement.first_mismatch = fields[0] + " (" + fields[1] + "): expected " + expected +
-                                 ", got " +
-                                 (it == found.end() ? std::string("nothing") : it->second);
+    size_t same = 0;
+    std::string other = "nothing";
+    if (it != found.end()) {
+      for (const std::string& got : it->second) {
+        if (got == expected) {
+          ++same;
+        } else {
+          other = got;
+        }
+      }
+    }
+    same = std::min(same, repeat);
+    agreement.matching += same;
+    if (same < repeat) {
+      agreement.mismatches[fields[1] + " as " + other] += repeat - same;
+      if (agreement.first_mismatch.empty()) {
+        agreement.first_mismatch =
+            fields[0] + " (" + fields[1] + "): expected " + expected + ", got " + other;
+      }
     }
   }
   return agreement;

@@ -1,11 +1,12 @@
 #include "verify/verify_engine.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace quillet {
 
 VerifyEngine::VerifyEngine(CheckIo& io, const ProbeSettings& settings, int jobs)
-    : io_(io), settings_(settings), jobs_(static_cast<size_t>(std::max(jobs, 1))) {}
+    : io_(io), settings_(settings), jobs_(static_cast<size_t>(std::max(jobs, 1))), pacer_(jobs_) {}
 
 VerifyEngine::~VerifyEngine() {
   if (!running_.empty()) Cancel();
@@ -27,8 +28,8 @@ void VerifyEngine::Settle(void* address) {
   if (!cancelled_) events_.push_back(std::move(event));
 }
 
-void VerifyEngine::StartRows() {
-  while (!cancelled_ && running_.size() < jobs_ && !queue_.empty()) {
+void VerifyEngine::StartRows(size_t& starts) {
+  for (; starts > 0 && !cancelled_ && running_.size() < jobs_ && !queue_.empty(); --starts) {
     Queued row = std::move(queue_.front());
     queue_.pop_front();
     events_.push_back({row.index, true, {}});
@@ -53,13 +54,20 @@ void VerifyEngine::ResumeWoken() {
 }
 
 std::vector<RowEvent> VerifyEngine::Step(int max_wait_ms) {
-  StartRows();
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point begun = Clock::now();
+  size_t starts = pacer_.Allowed();
+  StartRows(starts);
   ResumeWoken();
+  int wait_ms = 0;
   if (!Done()) {
-    io_.RunOnce(wakeups_.empty() ? max_wait_ms : 0);
+    wait_ms = wakeups_.empty() ? max_wait_ms : 0;
+    io_.RunOnce(wait_ms);
     ResumeWoken();
-    StartRows();
+    StartRows(starts);
   }
+  auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begun);
+  if (wait_ms >= 0) pacer_.NoteTurn(took - std::chrono::milliseconds(wait_ms));
   std::vector<RowEvent> events;
   events.swap(events_);
   return events;

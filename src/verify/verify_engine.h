@@ -1,7 +1,8 @@
 #pragma once
 // The one engine that checks proxy rows, whether one at a time or thousands at once: each row is
 // a coroutine (CheckRow) whose waits go to the event loop, and at most `jobs` rows are in flight.
-// It reports when a row starts and when it ends, in the order that happened.
+// It reports when a row starts and when it ends, in the order that happened. While the loop is
+// late, fewer new rows start (StartPacer), so that the rows in flight are read in time.
 #include <cstddef>
 #include <deque>
 #include <string>
@@ -11,6 +12,7 @@
 #include "verify/check_io.h"
 #include "verify/probe_settings.h"
 #include "verify/row_check.h"
+#include "verify/start_pacer.h"
 
 namespace quillet {
 
@@ -49,13 +51,14 @@ class VerifyEngine {
     Task<RowCheckOutcome> task;
   };
 
-  void StartRows();
+  void StartRows(size_t& starts);
   void ResumeWoken();
   void Settle(void* address);
 
   CheckIo& io_;
   ProbeSettings settings_;
   size_t jobs_;
+  StartPacer pacer_;
   bool cancelled_ = false;
   std::deque<Queued> queue_;
   std::unordered_map<void*, Running> running_;  // by coroutine frame

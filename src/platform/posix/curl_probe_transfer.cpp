@@ -69,6 +69,8 @@ void CurlProbeTransfer::Configure(const HttpRequest& request) {
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
   curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlProbeTransfer::OnHeader);
   curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &CurlProbeTransfer::OnConnected);
+  curl_easy_setopt(easy_, CURLOPT_PREREQDATA, this);
   curl_easy_setopt(easy_, CURLOPT_XFERINFOFUNCTION, &CurlProbeTransfer::OnProgress);
   curl_easy_setopt(easy_, CURLOPT_XFERINFODATA, this);
   curl_easy_setopt(easy_, CURLOPT_NOPROGRESS, 0L);
@@ -87,6 +89,13 @@ size_t CurlProbeTransfer::OnBody(char* data, size_t size, size_t count, void* se
 size_t CurlProbeTransfer::OnHeader(char*, size_t size, size_t count, void* self) {
   static_cast<CurlProbeTransfer*>(self)->NoteActivity();
   return size * count;
+}
+
+// The connection is up and the request about to go: the wait for the answer starts here, not
+// at the start of a connect that took most of the time-out.
+int CurlProbeTransfer::OnConnected(void* self, char*, char*, int, int) {
+  static_cast<CurlProbeTransfer*>(self)->NoteActivity();
+  return CURL_PREREQFUNC_OK;
 }
 
 // Stops a transfer on which nothing has moved for longer than the time-out.

@@ -29,7 +29,7 @@ class CurlProbeTransfer {
   // nothing moved before IdleDeadline()). An interim 1xx answer is not a status.
   HttpReply Finish();
   // When the transfer counts as stalled: the time-out after the last byte moved either way (or
-  // after the start, while connecting).
+  // after the start, while connecting; sending the request counts from the connection).
   std::chrono::steady_clock::time_point IdleDeadline() const {
     return last_activity_ + idle_limit_;
   }
@@ -39,6 +39,7 @@ class CurlProbeTransfer {
   void NoteActivity() { last_activity_ = std::chrono::steady_clock::now(); }
   static size_t OnBody(char* data, size_t size, size_t count, void* self);
   static size_t OnHeader(char* data, size_t size, size_t count, void* self);
+  static int OnConnected(void* self, char*, char*, int, int);
   static int OnProgress(void* self, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up);
 
   CURL* easy_ = nullptr;

@@ -1,88 +1,40 @@
 #include "platform/posix/icmp_multiplexer.h"
 
+#include "platform/posix/icmp_wire.h"
+
 #include <linux/errqueue.h>
 #include <linux/icmp.h>
-#include <netinet/in.h>
+#include <linux/net_tstamp.h>
 #include <sys/epoll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <system_error>
 
 namespace quillet {
 namespace {
 
-constexpr size_t kDatagramSockets = 4;
-constexpr int kReceiveBuffer = 8 << 20;
-constexpr size_t kHeaderBytes = 8;  // type, code, checksum, identifier, sequence
+constexpr size_t kFirstDatagramSockets = 4;
+constexpr size_t kMostDatagramSockets = 64;
+// What one reply waiting to be read takes of a receive buffer, with the kernel's overhead (about
+// 800 bytes on loopback; kept generous).
+constexpr size_t kReplyBytes = 2048;
 
-constexpr uint8_t kEchoReply = 0;
-constexpr uint8_t kUnreachable = 3;
-constexpr uint8_t kEchoRequest = 8;
-constexpr uint8_t kTimeExceeded = 11;
-
-uint16_t Read16(const uint8_t* at) {
-  return static_cast<uint16_t>(at[0] << 8 | at[1]);
-}
-void Write16(uint8_t* at, uint16_t value) {
-  at[0] = static_cast<uint8_t>(value >> 8);
-  at[1] = static_cast<uint8_t>(value & 0xFF);
-}
-
-// The Internet checksum (ones' complement sum of 16-bit words) over the whole message.
-uint16_t InternetChecksum(const std::vector<uint8_t>& message) {
-  uint64_t total = 0;
-  for (size_t at = 0; at < message.size(); at += 2) {
-    uint8_t low = at + 1 < message.size() ? message[at + 1] : 0;
-    total += static_cast<uint64_t>(message[at]) << 8 | low;
-  }
-  while (total > 0xFFFF) total = (total >> 16) + (total & 0xFFFF);
-  return static_cast<uint16_t>(~total & 0xFFFF);
-}
-
-std::vector<uint8_t> EchoMessage(uint16_t identifier, uint16_t sequence,
-                                 const std::string& payload) {
-  std::vector<uint8_t> message(kHeaderBytes + payload.size(), 0);
-  message[0] = kEchoRequest;
-  Write16(&message[4], identifier);
-  Write16(&message[6], sequence);
-  std::copy(payload.begin(), payload.end(), message.begin() + kHeaderBytes);
-  Write16(&message[2], InternetChecksum(message));
-  return message;
-}
-
-uint32_t StatusOfError(uint8_t type, uint8_t code) {
-  if (type == kTimeExceeded) return ip_status::kTtlExpiredTransit;
-  if (type != kUnreachable) return ip_status::kGeneralFailure;
-  if (code == ICMP_NET_UNREACH) return ip_status::kDestNetUnreachable;
-  if (code == ICMP_PROT_UNREACH) return ip_status::kDestProtocolUnreachable;
-  if (code == ICMP_PORT_UNREACH) return ip_status::kDestPortUnreachable;
-  return ip_status::kDestHostUnreachable;
-}
-
-// Length of the IPv4 header in front of `bytes`, 0 when there is no valid one.
-size_t IpHeaderLength(const uint8_t* bytes, size_t size) {
-  if (size < 20) return 0;
-  size_t length = static_cast<size_t>(bytes[0] & 0x0F) * 4;
-  return length >= 20 && length <= size ? length : 0;
-}
-
-int OpenSocket(int type) {
-  int fd = socket(AF_INET, type | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMP);
-  if (fd < 0) return fd;
-  int size = kReceiveBuffer;
-  if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
-    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-  }
-  return fd;
+// How many replies the receive buffer of `fd`, as the system granted it, holds.
+size_t RepliesHeld(int fd) {
+  int granted = 0;
+  socklen_t size = sizeof granted;
+  if (getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &granted, &size) != 0 || granted <= 0) return 1;
+  return std::max<size_t>(static_cast<size_t>(granted) / kReplyBytes, 1);
 }
 
 }  // namespace
 
-IcmpMultiplexer::IcmpMultiplexer(EpollLoop& loop, SocketKind kind) : loop_(loop), kind_(kind) {
+IcmpMultiplexer::IcmpMultiplexer(EpollLoop& loop, SocketKind kind, int receive_buffer)
+    : loop_(loop), kind_(kind), receive_buffer_(receive_buffer) {
   identifier_ = static_cast<uint16_t>(getpid() & 0xFFFF);
 }
 
@@ -94,37 +46,56 @@ IcmpMultiplexer::~IcmpMultiplexer() {
   }
 }
 
+int IcmpMultiplexer::OpenSocket(int type) {
+  int fd = socket(AF_INET, type | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMP);
+  if (fd < 0) return fd;
+  int size = receive_buffer_;
+  if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+  }
+  // Receive stamps only where the kernel really took them: one taken at the read would say
+  // nothing more than the clock.
+  int stamping = SOF_TIMESTAMPING_RX_SOFTWARE | SOF_TIMESTAMPING_SOFTWARE;
+  setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPING, &stamping, sizeof stamping);
+  if (type == SOCK_DGRAM) {
+    int on = 1;
+    setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
+  } else {
+    // A raw socket sees every ICMP message of the host: it keeps only replies and errors.
+    icmp_filter filter{};
+    filter.data =
+        ~((1u << ICMP_ECHOREPLY) | (1u << ICMP_DEST_UNREACH) | (1u << ICMP_TIME_EXCEEDED));
+    setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+  }
+  if (!loop_.Watch(fd, EPOLLIN, this)) {
+    int error = errno;
+    close(fd);
+    throw std::system_error(error, std::generic_category(), "epoll_ctl (ICMP socket)");
+  }
+  sockets_.push_back(fd);
+  room_ += RepliesHeld(fd);
+  return fd;
+}
+
 bool IcmpMultiplexer::Open() {
   if (tried_) return !sockets_.empty();
   tried_ = true;
   if (kind_ != SocketKind::Raw) {
-    while (sockets_.size() < kDatagramSockets) {
-      int fd = OpenSocket(SOCK_DGRAM);
-      if (fd < 0) break;
-      int on = 1;
-      setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
-      sockets_.push_back(fd);
+    while (sockets_.size() < kFirstDatagramSockets && OpenSocket(SOCK_DGRAM) >= 0) {
     }
   }
-  if (sockets_.empty() && kind_ != SocketKind::Datagram) {
-    // A raw socket sees every ICMP message of the host: one is enough, and it keeps only
-    // replies and errors.
-    int fd = OpenSocket(SOCK_RAW);
-    if (fd >= 0) {
-      icmp_filter filter{};
-      filter.data =
-          ~((1u << ICMP_ECHOREPLY) | (1u << ICMP_DEST_UNREACH) | (1u << ICMP_TIME_EXCEEDED));
-      setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
-      sockets_.push_back(fd);
-      raw_ = true;
-    }
-  }
-  for (int fd : sockets_) {
-    if (!loop_.Watch(fd, EPOLLIN, this)) {
-      throw std::system_error(errno, std::generic_category(), "epoll_ctl (ICMP socket)");
-    }
-  }
+  // One raw socket is enough: every one sees every reply.
+  if (sockets_.empty() && kind_ != SocketKind::Datagram) raw_ = OpenSocket(SOCK_RAW) >= 0;
   return !sockets_.empty();
+}
+
+// Room for one more echo in flight: every reply must fit in the receive buffers at once, or the
+// kernel drops some whenever the loop reads late. Datagram sockets each have a buffer of their
+// own, so another is opened; the raw socket's echoes wait their turn.
+bool IcmpMultiplexer::HasRoom() {
+  auto fits = [this] { return waiting_.size() < std::min<size_t>(room_, 0xFFFF); };
+  if (fits()) return true;
+  return !raw_ && sockets_.size() < kMostDatagramSockets && OpenSocket(SOCK_DGRAM) >= 0 && fits();
 }
 
 uint16_t IcmpMultiplexer::NextSequence() {
@@ -136,7 +107,25 @@ uint16_t IcmpMultiplexer::NextSequence() {
 
 bool IcmpMultiplexer::Start(uint32_t address, const std::string& payload, int32_t timeout_ms,
                             CheckIo::EchoDone& done) {
-  if (!Open() || waiting_.size() >= 0xFFFF) return false;
+  if (!Open()) return false;
+  if (held_.empty() && HasRoom()) {
+    Send(address, payload, timeout_ms, std::move(done));
+  } else {
+    held_.push_back({address, payload, timeout_ms, std::move(done)});
+  }
+  return true;
+}
+
+void IcmpMultiplexer::SendHeld() {
+  while (!held_.empty() && HasRoom()) {
+    Held echo = std::move(held_.front());
+    held_.pop_front();
+    Send(echo.address, echo.payload, echo.timeout_ms, std::move(echo.done));
+  }
+}
+
+void IcmpMultiplexer::Send(uint32_t address, const std::string& payload, int32_t timeout_ms,
+                           CheckIo::EchoDone done) {
   uint16_t sequence = NextSequence();
   std::vector<uint8_t> message = EchoMessage(identifier_, sequence, payload);
   sockaddr_in to{};
@@ -144,10 +133,12 @@ bool IcmpMultiplexer::Start(uint32_t address, const std::string& payload, int32_
   to.sin_addr.s_addr = address;
   int fd = sockets_[next_socket_++ % sockets_.size()];
   Clock::time_point now = Clock::now();
+  auto timeout = std::chrono::milliseconds(std::max(timeout_ms, 0));
   Echo echo;
   echo.address = address;
-  echo.sent = now;
-  echo.deadline = now + std::chrono::milliseconds(std::max(timeout_ms, 0));
+  echo.sent_ns = WallNow();
+  echo.deadline = now + timeout;
+  echo.deadline_ns = echo.sent_ns + std::chrono::nanoseconds(timeout).count();
   echo.done = std::move(done);
   auto sent =
       sendto(fd, message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
@@ -160,7 +151,6 @@ bool IcmpMultiplexer::Start(uint32_t address, const std::string& payload, int32_
   }
   echo.deadline_entry = deadlines_.emplace(echo.deadline, sequence);
   waiting_.emplace(sequence, std::move(echo));
-  return true;
 }
 
 int IcmpMultiplexer::TimeoutMs() const {
@@ -181,14 +171,35 @@ void IcmpMultiplexer::ExpireDue() {
     uint16_t sequence = deadlines_.begin()->second;
     Finish(sequence, waiting_.at(sequence).status_at_deadline, 0, "");
   }
+  SendHeld();
 }
 
 void IcmpMultiplexer::AbortAll() {
   while (!waiting_.empty()) Finish(waiting_.begin()->first, ip_status::kRequestTimedOut, 0, "");
+  while (!held_.empty()) {
+    Held echo = std::move(held_.front());
+    held_.pop_front();
+    EchoReply reply;
+    reply.status = ip_status::kRequestTimedOut;
+    echo.done(true, reply);
+  }
+}
+
+// An echo reply counts when the kernel had it by the echo's deadline, however late it is read.
+// Without the kernel's stamp, a reply read before the echo was given up counts.
+void IcmpMultiplexer::Answered(uint16_t sequence, uint32_t from, const std::string& data,
+                               std::optional<int64_t> arrived_ns) {
+  auto found = waiting_.find(sequence);
+  if (found == waiting_.end()) return;
+  if (arrived_ns && *arrived_ns > found->second.deadline_ns) {
+    Finish(sequence, found->second.status_at_deadline, 0, "");
+  } else {
+    Finish(sequence, ip_status::kSuccess, from, data, arrived_ns.value_or(WallNow()));
+  }
 }
 
 void IcmpMultiplexer::Finish(uint16_t sequence, uint32_t status, uint32_t from,
-                             const std::string& data) {
+                             const std::string& data, int64_t arrived_ns) {
   auto found = waiting_.find(sequence);
   if (found == waiting_.end()) return;
   Echo echo = std::move(found->second);
@@ -199,8 +210,8 @@ void IcmpMultiplexer::Finish(uint16_t sequence, uint32_t status, uint32_t from,
   reply.address = from;
   reply.data = data.substr(0, kEchoDataBytes);
   if (status == ip_status::kSuccess) {
-    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - echo.sent);
-    reply.round_trip_ms = static_cast<uint32_t>(elapsed.count());
+    reply.round_trip_ms =
+        static_cast<uint32_t>(std::max<int64_t>(arrived_ns - echo.sent_ns, 0) / 1'000'000);
   }
   echo.done(true, reply);
 }
@@ -208,15 +219,16 @@ void IcmpMultiplexer::Finish(uint16_t sequence, uint32_t status, uint32_t from,
 void IcmpMultiplexer::OnReady(int fd, uint32_t events) {
   if (events & EPOLLERR) ReadErrors(fd);
   if (events & EPOLLIN) ReadReplies(fd);
+  SendHeld();
 }
 
 void IcmpMultiplexer::ReadReplies(int fd) {
   uint8_t buffer[1500];
+  alignas(cmsghdr) uint8_t control[CMSG_SPACE(sizeof(scm_timestamping))];
+  Received received;
+  const sockaddr_in& from = received.peer;
   for (;;) {
-    sockaddr_in from{};
-    socklen_t from_size = sizeof from;
-    ssize_t got =
-        recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &from_size);
+    ssize_t got = received.Read(fd, buffer, sizeof buffer, control, sizeof control, 0);
     if (got < 0) {
       if (errno == EINTR) continue;
       return;  // drained (or an error the error queue will tell)
@@ -238,7 +250,7 @@ void IcmpMultiplexer::ReadReplies(int fd) {
       if (found == waiting_.end() || found->second.address != from.sin_addr.s_addr) continue;
       if (raw_ && Read16(message + 4) != identifier_) continue;
       std::string data(reinterpret_cast<const char*>(message + kHeaderBytes), size - kHeaderBytes);
-      Finish(sequence, ip_status::kSuccess, from.sin_addr.s_addr, data);
+      Answered(sequence, from.sin_addr.s_addr, data, ArrivalOf(received.header));
     } else if (raw_ && (type == kUnreachable || type == kTimeExceeded)) {
       // The error quotes the IP header and the first bytes of the echo it answers.
       const uint8_t* quoted = message + kHeaderBytes;
@@ -256,17 +268,11 @@ void IcmpMultiplexer::ReadReplies(int fd) {
 void IcmpMultiplexer::ReadErrors(int fd) {
   for (;;) {
     uint8_t data[512];
-    uint8_t control[512];
-    sockaddr_in to{};
-    iovec io{data, sizeof data};
-    msghdr header{};
-    header.msg_name = &to;
-    header.msg_namelen = sizeof to;
-    header.msg_iov = &io;
-    header.msg_iovlen = 1;
-    header.msg_control = control;
-    header.msg_controllen = sizeof control;
-    ssize_t got = recvmsg(fd, &header, MSG_ERRQUEUE | MSG_DONTWAIT);
+    alignas(cmsghdr) uint8_t control[512];
+    Received received;
+    msghdr& header = received.header;
+    ssize_t got =
+        received.Read(fd, data, sizeof data, control, sizeof control, MSG_ERRQUEUE | MSG_DONTWAIT);
     if (got < 0) return;
     if (static_cast<size_t>(got) < kHeaderBytes) continue;
     for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
