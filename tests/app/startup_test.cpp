@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/errors.h"
 #include "core/paths.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_settings_store.h"
@@ -41,10 +40,9 @@ class StartupTest : public ::testing::Test {
  protected:
   void Touch(const std::string& name) { std::ofstream(dir_ / name) << "127.0.0.1:8080\r\n"; }
 
-  StartupResult Run(const std::string& command_line = "", SettingsStore* store = nullptr) {
-    StartupServices services{ui_,      store ? *store : store_, lock_,        browser_,
-                             toolbar_, dir_.path().string(),    command_line, shared_,
-                             user_};
+  StartupResult Run(const std::string& command_line = "") {
+    StartupServices services{ui_,          store_,  lock_, browser_, toolbar_, dir_.path().string(),
+                             command_line, shared_, user_};
     return RunStartup(services, settings_);
   }
 
@@ -162,13 +160,10 @@ TEST_F(StartupTest, storeProblems_unreadableIsExplainedAndGoesOn_failingEndsAsF1
   ASSERT_FALSE(ui_.messages.empty());
   EXPECT_EQ(ui_.messages[0].text, "The settings file could not be read.");
 
-  class BrokenStore : public MemorySettingsStore {
-    void Save(const std::string&, const std::string&) override {
-      throw RunTimeError(57, "disk full");
-    }
-  } broken;
-  EXPECT_EQ(Run("", &broken), StartupResult::Exit);
-  EXPECT_EQ(ui_.last_message(), "Function: F1\r\nError: 57\r\ndisk full");
+  store_.values.clear();  // a first run, whose saves fail
+  store_.refuse_writes = true;
+  EXPECT_EQ(Run(), StartupResult::Exit);
+  EXPECT_EQ(ui_.last_message(), "Function: F1\r\nError: 57\r\nCannot write the settings");
 }
 
 TEST(UpgradeNotice, onlyADifferentVersionInItemThreeCounts) {

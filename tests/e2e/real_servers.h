@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "fakes/child_process.h"
 #include "fakes/temp_dir.h"

@@ -147,13 +147,6 @@ LoopbackServer::Behaviour AnswerWith(std::string response) {
   return [response](Socket fd, const std::atomic<bool>&) { SendAll(fd, response); };
 }
 
-LoopbackServer::Behaviour EndlessBody() {
-  return [](Socket fd, const std::atomic<bool>& stopping) {
-    bool open = SendAll(fd, "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n");
-    while (open && !stopping) open = SendAll(fd, std::string(16384, 'x'));
-  };
-}
-
 LoopbackServer::Behaviour Trickle(int interval_ms) {
   return [interval_ms](Socket fd, const std::atomic<bool>& stopping) {
     bool open = SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n");

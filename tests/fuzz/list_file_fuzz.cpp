@@ -1,6 +1,5 @@
 // Any bytes as a list file: loading never fails outside its messages, and what was loaded is
 // written so that it loads again with the same comments and cells.
-#include <filesystem>
 #include <sstream>
 
 #include "core/text.h"

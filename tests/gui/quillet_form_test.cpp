@@ -9,6 +9,7 @@
 #include <QTest>
 #include <fstream>
 
+#include "browser/posix/desktop_sandbox.h"
 #include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_connection_proxy.h"
@@ -25,30 +26,9 @@ namespace {
 using testing::MemorySettingsStore;
 namespace fs = std::filesystem;
 
-// The program's own files (settings, registry, window geometry, lock) go to a folder of this
-// test program, whoever starts it, never to the developer's own: set once, before GLib and Qt
-// first read the environment. Removed when the program ends.
-const fs::path& PrivateConfig() {
-  static const struct Home {
-    fs::path dir = fs::temp_directory_path() / ("quillet-home-" + std::to_string(getpid()));
-    Home() {
-      fs::create_directories(dir / "run");
-      fs::permissions(dir / "run", fs::perms::owner_all);
-      setenv("HOME", dir.c_str(), 1);
-      setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-      setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
-      setenv("GSETTINGS_BACKEND", "memory", 1);
-    }
-    ~Home() { fs::remove_all(dir); }
-    fs::path config = dir / "config";
-  } home;
-  return home.config;
-}
-
 class QuilletFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    PrivateConfig();
     testing::OffscreenApp();
     platform_ = MakePlatform();
     auto store = std::make_unique<MemorySettingsStore>();
@@ -131,7 +111,7 @@ TEST_F(QuilletFormTest, closeBox_withUnsavedChanges_followsTheAnswer) {
   EXPECT_TRUE(CloseBox());
   EXPECT_EQ(ListText(), original);
   EXPECT_TRUE(store_->save_order.empty());  // the close box saves no setting
-  EXPECT_TRUE(fs::exists(PrivateConfig() / "Brasklet/QuilletWindow.ini"))
+  EXPECT_TRUE(fs::exists(testing::DesktopSandbox::ConfigHome() + "/Brasklet/QuilletWindow.ini"))
       << "the window's size is kept in the test's own folder";
 }
 

@@ -9,7 +9,6 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
-#include <thread>
 
 #include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
@@ -19,16 +18,6 @@
 
 namespace quillet {
 namespace {
-
-// A name service that answers after 30 s. It outlives the test: its abandoned look-up may
-// still be sleeping when the test ends.
-class HangingResolver : public testing::FakeResolver {
- public:
-  std::optional<std::vector<std::string>> HostAddresses(const std::string&) override {
-    std::this_thread::sleep_for(std::chrono::seconds(30));
-    return std::nullopt;
-  }
-};
 
 TEST(VerifyInWindow, clickWhileALookUpHangs_cancelsAtOnce) {
   testing::OffscreenApp();
@@ -42,7 +31,10 @@ TEST(VerifyInWindow, clickWhileALookUpHangs_cancelsAtOnce) {
   testing::ShownGrid grid(window, 800, 300);
   testing::SelectForVerify(window, 1, 3);
 
-  static auto* resolver = new HangingResolver;
+  // A name service that answers after 30 s. It outlives the test: its abandoned look-up may
+  // still be sleeping when the test ends.
+  static auto* resolver = new testing::FakeResolver;
+  resolver->delay = std::chrono::seconds(30);
   PosixParallelBackend backend(*resolver);
   auto run = std::make_unique<VerifyRun>(
       window, VerifyServices{backend, [](const std::string&) {}, "Quillet", [] { return "now"; }},

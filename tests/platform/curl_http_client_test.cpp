@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "fakes/loopback_server.h"
 #include "judge/judge_server.h"
 

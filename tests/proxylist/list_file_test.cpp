@@ -218,6 +218,8 @@ TEST_F(ListFileTest, aFailedSaveSaysSoKeepsTheChangesFlagAndLeavesNoTemporaryFil
   EXPECT_TRUE(settings.ListDirty);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].text.find("F19"), std::string::npos);
+  EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
+  EXPECT_EQ(ui.pointer(), PointerShape::Default) << "the report gives the pointer back";
   EXPECT_EQ(list.Text(1, kColComment), "changed");
   EXPECT_TRUE(std::filesystem::is_directory(settings.ListFile));
   int files = 0;

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "core/text.h"

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <winsock2.h>
 
-#include <chrono>
-
 #include "fakes/loopback_server.h"
 #include "win32/wine.h"
 

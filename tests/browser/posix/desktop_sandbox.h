@@ -1,7 +1,8 @@
 #pragma once
-// Every test of this program runs in a desktop of its own: a temporary configuration and data
-// folder, and GSettings in a key file there. The system's GSettings schemas and MIME database
-// stay visible; its applications do not. Set before GLib reads any of it.
+// Every test of a program linked with this runs in a desktop of its own: a temporary home,
+// configuration, data and runtime folder, and GSettings in a key file there, never the
+// developer's own. The system's GSettings schemas and MIME database stay visible; its
+// applications do not. Set before GLib and Qt read any of it.
 #include <gtest/gtest.h>
 
 #include <string>

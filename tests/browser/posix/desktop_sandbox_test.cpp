@@ -28,10 +28,14 @@ void DesktopSandbox::SetUp() {
   fs::create_directories(system_dirs);
   fs::create_directories(ConfigHome());
   fs::create_directories(DataHome() + "/applications");
+  fs::create_directories(Root() + "/run");
+  fs::permissions(Root() + "/run", fs::perms::owner_all);
   for (const char* shared : {"glib-2.0", "mime"}) {
     fs::path from = fs::path("/usr/share") / shared;
     if (fs::exists(from)) fs::create_directory_symlink(from, fs::path(system_dirs) / shared);
   }
+  setenv("HOME", Root().c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", (Root() + "/run").c_str(), 1);
   setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
   setenv("XDG_DATA_HOME", DataHome().c_str(), 1);
   setenv("XDG_DATA_DIRS", system_dirs.c_str(), 1);
