@@ -70,8 +70,7 @@ void CheckRange(const CheckOptions& options, int rows, int& first, int& last) {
 std::string ListedProxy(const ProxyList& list, int row) {
   std::string ip = Trim(list.Text(row, kColServerIp));
   std::string proxy = ip.empty() ? Trim(list.Text(row, kColServerName)) : ip;
-  const std::string& protocol = list.Row(row).protocol();
-  return protocol.empty() ? proxy : protocol + "://" + proxy;
+  return WithProtocol(list.Row(row).protocol(), proxy);
 }
 
 std::string FailureText(const std::exception_ptr& failure) {

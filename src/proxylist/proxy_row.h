@@ -39,6 +39,8 @@ inline const std::array<std::string, 4> kAnonymityLevels = {"", "transparent", "
                                                             "elite"};
 inline const std::array<std::string, 5> kProxyProtocols = {"", "socks4", "socks4a", "socks5",
                                                            "https"};
+// The short marks the grid shows in front of the Server IP for those protocols.
+inline const std::array<std::string, 5> kProtocolMarks = {"", "S4", "S4A", "S5", "CONN"};
 
 // The number of a word in one of those lists; 0 for a word not in it.
 template <size_t N>
@@ -57,6 +59,12 @@ inline bool IsProxyProtocol(const std::string& word) {
   return WordNumber(kProxyProtocols, word) > 0;
 }
 
+// A proxy address as a list line or Add New names it: "socks5://host:port", or host:port alone
+// for an HTTP proxy.
+inline std::string WithProtocol(const std::string& protocol, const std::string& address) {
+  return protocol.empty() ? address : protocol + "://" + address;
+}
+
 struct ProxyRow {
   RowCells cells;
   RowColors fore{kSystemWindowText};
@@ -72,6 +80,8 @@ struct ProxyRow {
   const std::string& anonymity() const { return kAnonymityLevels.at(anonymity_rank); }
   // One of kProxyProtocols, or empty for HTTP.
   const std::string& protocol() const { return kProxyProtocols.at(protocol_number); }
+  // One of kProtocolMarks, or empty for HTTP.
+  const std::string& protocol_mark() const { return kProtocolMarks.at(protocol_number); }
 };
 
 }  // namespace quillet

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QPalette>
-#include <cctype>
 
 #include "core/text.h"
 #include "ui/list_icons.h"
@@ -24,15 +23,6 @@ Qt::Alignment ToQtAlignment(CellAlignment alignment) {
 }
 
 // Selected cells show the highlight over their own colour, so row colours stay visible.
-// A proxy that is not an HTTP proxy shows a short mark of its protocol where an HTTP row's
-// Server IP has its leading blanks, so the address stays whole in the column's width.
-std::string ProtocolMark(const std::string& protocol) {
-  if (protocol == "https") return "CONN";
-  std::string mark = "S" + protocol.substr(5);  // socks4, socks4a, socks5
-  for (char& c : mark) c = char(std::toupper(static_cast<unsigned char>(c)));
-  return mark;
-}
-
 QColor Blend(const QColor& under, const QColor& over) {
   return QColor((under.red() + 2 * over.red()) / 3, (under.green() + 2 * over.green()) / 3,
                 (under.blue() + 2 * over.blue()) / 3);
@@ -71,15 +61,17 @@ QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
       if (col == kColSecure && !cells.anonymity().empty()) return ToQt(cells.anonymity());
       // The whole protocol stands in the tip, in the form a list line or Add New takes.
       if (col == kColServerIp && !cells.protocol().empty()) {
-        return ToQt(cells.protocol() + "://" + Trim(cells.cells[size_t(col)]));
+        return ToQt(WithProtocol(cells.protocol(), Trim(cells.cells[size_t(col)])));
       }
       [[fallthrough]];
     case Qt::DisplayRole: {
       // The picture stands where the Server IP's leading blanks would be.
       std::string text = cells.cells[size_t(col)];
       bool pictured = cells.pictures[size_t(col)] != CellPicture::None;
+      // A proxy that is not an HTTP proxy shows a short mark of its protocol where an HTTP
+      // row's Server IP has its leading blanks, so the address stays whole in the column.
       if (col == kColServerIp && !cells.protocol().empty()) {
-        return ToQt(ProtocolMark(cells.protocol()) + " " + Trim(text));
+        return ToQt(cells.protocol_mark() + " " + Trim(text));
       }
       return ToQt(pictured ? Trim(text) : text);
     }
