@@ -15,24 +15,19 @@ void RequireUtf8(const std::string& text, const char* what) {
   }
 }
 
-bool AllDigits(const std::string& text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 DesktopServer ParseServer(const std::string& raw, int default_port) {
   std::string text = Trim(raw);
   if (text.empty()) return {};
   size_t colon = text.rfind(':');
   if (colon == std::string::npos) return {text, default_port};
   std::string port = text.substr(colon + 1);
-  long long number = AllDigits(port) && port.size() <= 5 ? std::stoll(port) : 0;
-  if (colon == 0 || number < 1 || number > 65535) {
+  int number = PortNumber(port);
+  if (colon == 0 || number == 0) {
     throw RunTimeError(kErrInvalidCall, "The proxy server '" + text +
                                             "' needs a host and a port from 1 to 65535; "
                                             "nothing was written.");
   }
-  return {text.substr(0, colon), static_cast<int>(number)};
+  return {text.substr(0, colon), number};
 }
 
 std::string ServerText(const DesktopServer& server) {

@@ -8,9 +8,15 @@
 namespace quillet {
 namespace {
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+char Lower(char c) {
+  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+char Upper(char c) {
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Length of the number at the start of `text` (0 when none), in the general parser's grammar.
 size_t NumberLength(std::string_view text) {
@@ -115,7 +121,8 @@ std::string ReplaceAll(std::string_view text, std::string_view what, std::string
   if (what.empty()) return std::string(text);
   std::string out;
   size_t pos = 0;
-  for (size_t hit; (hit = text.find(what, pos)) != std::string_view::npos; pos = hit + what.size()) {
+  for (size_t hit; (hit = text.find(what, pos)) != std::string_view::npos;
+       pos = hit + what.size()) {
     out.append(text.substr(pos, hit - pos)).append(with);
   }
   return out.append(text.substr(pos));
@@ -159,11 +166,27 @@ std::string Before(std::string_view text, std::string_view separator) {
 
 std::string After(std::string_view text, std::string_view separator) {
   size_t hit = text.find(separator);
-  return hit == std::string_view::npos ? std::string() : std::string(text.substr(hit + separator.size()));
+  return hit == std::string_view::npos ? std::string()
+                                       : std::string(text.substr(hit + separator.size()));
 }
 
-std::string Left(std::string_view text, size_t n) { return std::string(text.substr(0, n)); }
+std::string Left(std::string_view text, size_t n) {
+  return std::string(text.substr(0, n));
+}
 
-bool LooksLikeAddress(std::string_view host) { return IsNumeric(ReplaceAll(host, ".", "0")); }
+bool LooksLikeAddress(std::string_view host) {
+  return IsNumeric(ReplaceAll(host, ".", "0"));
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int PortNumber(std::string_view text) {
+  if (!AllDigits(text) || text.size() > 5) return 0;
+  int number = std::stoi(std::string(text));
+  return number <= 65535 ? number : 0;
+}
 
 }  // namespace quillet

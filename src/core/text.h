@@ -23,6 +23,12 @@ long long LeadingWholeNumber(std::string_view text);
 // Empty text is not numeric.
 bool IsNumeric(std::string_view text);
 
+// True when the text is one or more of the digits 0 to 9 and nothing else.
+bool AllDigits(std::string_view text);
+
+// The port a text names: its value when it is digits alone from 1 to 65535, else 0.
+int PortNumber(std::string_view text);
+
 // Case-insensitive search. Returns the 0-based position or std::string::npos.
 size_t FindNoCase(std::string_view text, std::string_view what, size_t from = 0);
 bool ContainsNoCase(std::string_view text, std::string_view what);

@@ -97,10 +97,7 @@ std::string HostPortProblem(const std::string& rest) {
   if (colon == std::string::npos || host.empty() || host.find_first_of(" /") != std::string::npos) {
     return "host:port expected after \"://\"";
   }
-  std::string port = rest.substr(colon + 1);
-  bool digits = !port.empty() && port.size() <= 5 &&
-                port.find_first_not_of("0123456789") == std::string::npos;
-  if (!digits || std::stoi(port) < 1 || std::stoi(port) > 65535) {
+  if (PortNumber(rest.substr(colon + 1)) == 0) {
     return "the port must be a number from 1 to 65535";
   }
   return "";
