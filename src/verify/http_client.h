@@ -23,7 +23,13 @@ struct HttpRequest {
 
 // The request is an HTTP/1.0 GET that follows no redirect and asks every cache on the way for a
 // fresh copy, with the headers "Content-Type: text/*" and "Accept-Language: en" and without
-// User-Agent and Referer.
+// User-Agent and Referer. Every header the probe sets, as "Name: value"; a header given without a
+// value is one the request must not carry.
+inline constexpr const char* kProbeHeaders[] = {
+    "Content-Type: text/*", "User-Agent:",      "Referer:",
+    "Accept-Language: en",  "Pragma: no-cache", "Cache-Control: no-cache",
+};
+
 struct HttpReply {
   int status = 0;    // the answer's status code; 0 when none could be read
   std::string body;  // the first block of the body (at most kFirstBlockBytes); empty when the

@@ -6,12 +6,6 @@
 namespace quillet {
 namespace {
 
-// Every header the probe sets. A header given without a value removes it from the request.
-constexpr const char* kProbeHeaders[] = {
-    "Content-Type: text/*", "User-Agent:",      "Referer:",
-    "Accept-Language: en",  "Pragma: no-cache", "Cache-Control: no-cache",
-};
-
 // Connect, send and receive are each bounded by the time-out; the whole exchange by their sum.
 constexpr int kPhases = 3;
 

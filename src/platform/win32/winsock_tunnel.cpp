@@ -174,10 +174,12 @@ bool Handshake(Connection& proxy, const HttpRequest& request) {
 // The probe's request as the page's server sees it: the same headers as through an HTTP proxy.
 std::string GetRequest(const HttpRequest& request) {
   std::string host = request.host + (request.port == 80 ? "" : ":" + std::to_string(request.port));
-  return "GET " + (request.path.empty() ? std::string("/") : request.path) +
-         " HTTP/1.0\r\nHost: " + host +
-         "\r\nContent-Type: text/*\r\nAccept-Language: en\r\nPragma: no-cache\r\n"
-         "Cache-Control: no-cache\r\n\r\n";
+  std::string get = "GET " + (request.path.empty() ? std::string("/") : request.path) +
+                    " HTTP/1.0\r\nHost: " + host + "\r\n";
+  for (std::string header : kProbeHeaders) {
+    if (header.back() != ':') get += header + "\r\n";  // one without a value is left out
+  }
+  return get + "\r\n";
 }
 
 HttpReply GetThroughTunnel(const HttpRequest& request) {
