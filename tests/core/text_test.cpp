@@ -31,6 +31,12 @@ TEST(Text, isNumericFollowsAGeneralNumberParser) {
   EXPECT_FALSE(LooksLikeAddress("proxy.example.net"));
 }
 
+TEST(Text, beforeAndAfterUseTheFirstSeparator) {
+  EXPECT_EQ(Before("h:80:1", ":"), "h");
+  EXPECT_EQ(After("h:80:1", ":"), "80:1");
+  EXPECT_EQ(After("h", ":"), "");
+}
+
 TEST(Text, caseInsensitiveCompareOrdersShorterFirst) {
   EXPECT_FALSE(EqualsNoCase("ab", "abc"));
   EXPECT_LT(CompareNoCase("apple", "Banana"), 0);

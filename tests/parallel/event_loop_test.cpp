@@ -102,8 +102,8 @@ INSTANTIATE_TEST_SUITE_P(SocketKinds, IcmpPingerMultiplexedTest,
 
 // The engine's own time-outs on real sockets: a proxy that stalls after its headers, one whose
 // body comes after the time-out, a trickle that only the whole-fetch cap ends, and interim 1xx
-// answers, beside a proxy that never takes the connection. One row at a time and many at once
-// give the same cells, and a stalled row ends soon after the time-out.
+// answers, beside proxies that answer at once and one that never takes the connection. One row
+// at a time and many at once give the same cells, and a stalled row ends soon after the time-out.
 using testing::LoopbackServer;
 
 constexpr int kTimeoutMs = 400;
@@ -123,16 +123,19 @@ TEST(EngineTimeouts, stallsTricklesAndInterimAnswersGiveTheSameCellsInEveryMode)
   struct Case {
     const char* what;
     LoopbackServer::Behaviour behaviour;
-    const char* status;
+    const char* outcome;  // status/secure
     bool accepts = true;
   } cases[] = {
-      {"headers, then a stall", HeadThen(5000, ""), "--"},
-      {"the body after 1.5 time-outs", HeadThen(kTimeoutMs * 3 / 2, "REMOTE_ADDR x"), "--"},
-      {"a byte every third of the time-out", testing::Trickle(kTimeoutMs / 3), "OK"},
-      {"an interim answer, then a stall", HeadThen(5000, "", interim), "--"},
+      {"headers, then a stall", HeadThen(5000, ""), "--/"},
+      {"the body after 1.5 time-outs", HeadThen(kTimeoutMs * 3 / 2, "REMOTE_ADDR x"), "--/"},
+      {"a byte every third of the time-out", testing::Trickle(kTimeoutMs / 3), "OK/?"},
+      {"an interim answer, then a stall", HeadThen(5000, "", interim), "--/"},
       {"an interim answer, then the page",
-       HeadThen(0, std::string(kHead) + "REMOTE_ADDR x", interim), "OK"},
-      {"a connection nobody accepts", testing::Silent(), "--", false},
+       HeadThen(0, std::string(kHead) + "REMOTE_ADDR x", interim), "OK/Y"},
+      {"a connection nobody accepts", testing::Silent(), "--/", false},
+      {"a transparent proxy", HeadThen(0, "REMOTE_ADDR = 127.0.0.1"), "OK/N"},
+      {"an elite proxy", HeadThen(0, "REMOTE_ADDR = 127.0.3.8"), "OK/Y"},
+      {"a proxy that denies", testing::AnswerWith("HTTP/1.0 403 Forbidden\r\n\r\n"), "403/"},
   };
   std::vector<std::unique_ptr<LoopbackServer>> servers;
   std::vector<std::vector<std::string>> lines;
@@ -149,7 +152,7 @@ TEST(EngineTimeouts, stallsTricklesAndInterimAnswersGiveTheSameCellsInEveryMode)
     ASSERT_EQ(run.done.size(), lines.size()) << jobs;
     for (size_t i = 0; i < lines.size(); ++i) {
       SCOPED_TRACE(std::string(cases[i].what) + ", jobs " + std::to_string(jobs));
-      EXPECT_EQ(run.done[i].status, cases[i].status);
+      EXPECT_EQ(run.done[i].status + "/" + run.done[i].secure, cases[i].outcome);
       // A stall ends the row within the time-out and a quarter second of its last byte.
       if (i == 0 || i == 3) {
         EXPECT_LT(run.took[i], std::chrono::milliseconds(kTimeoutMs + 250));
