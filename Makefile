@@ -29,7 +29,7 @@ install: build
 
 # Removes exactly the files that the last install recorded in its manifest.
 uninstall:
-	@scripts/uninstall.sh "$(BUILD_DIR)/install_manifest.txt"
+	@DESTDIR="$(DESTDIR)" scripts/uninstall.sh "$(BUILD_DIR)/install_manifest.txt"
 
 package: deps
 	@scripts/build-package.sh "$(PACKAGE_DIR)"

@@ -9,7 +9,7 @@ if [ ! -f "$manifest" ]; then
   exit 1
 fi
 removed=0
-while IFS= read -r file; do
+while IFS= read -r file || [ -n "$file" ]; do  # the manifest's last line has no line feed
   path="${DESTDIR:-}$file"
   if [ -e "$path" ] || [ -L "$path" ]; then
     rm -f -- "$path"

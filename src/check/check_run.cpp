@@ -27,6 +27,8 @@ namespace {
 // How long one step of the engine may wait before the progress is shown again.
 constexpr int kStepMs = 100;
 
+constexpr const char* kStandardInputPath = "/dev/stdin";
+
 struct Failure {
   int exit_code;
   std::string line;
@@ -34,7 +36,8 @@ struct Failure {
 
 // The list file as the window would load it; a format error is bad input.
 void LoadListFile(ListWindow window, ConsoleUserInterface& ui) {
-  if (!FileExists(window.settings.ListFile)) {
+  // Standard input (a pipe, often) is no plain file, and is read all the same.
+  if (window.settings.ListFile != kStandardInputPath && !FileExists(window.settings.ListFile)) {
     throw Failure{kExitBadInput, "cannot read the list file '" + window.settings.ListFile + "'"};
   }
   MemoryProxyFields no_proxy;
@@ -135,7 +138,8 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
   bool notices = options.verbosity != Verbosity::Quiet;
   try {
     // Standard input is read like a file; only --write needs a real one.
-    settings.ListFile = options.list_file == kStandardInput ? "/dev/stdin" : options.list_file;
+    settings.ListFile =
+        options.list_file == kStandardInput ? kStandardInputPath : options.list_file;
     if (options.write) {
       std::string problem = WriteProblem(options.list_file);
       if (!problem.empty())

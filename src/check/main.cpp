@@ -136,10 +136,12 @@ int main(int argc, char** argv) {
     if (report.exit_code == kExitInterrupted) break;
     rows.insert(rows.end(), report.rows.begin(), report.rows.end());
   }
-  if (options.format != OutputFormat::Jsonl && codes.back() != kExitInterrupted) {
+  int code = CombinedExitCode(codes);
+  bool nothing_checked = rows.empty() && code == kExitBadInput;
+  if (options.format != OutputFormat::Jsonl && code != kExitInterrupted && !nothing_checked) {
     PrintStyle style{options.list_files.size() > 1,
                      options.format == OutputFormat::Table && ColourWanted()};
     PrintRows(RowsToPrint(rows, options), options.format, std::cout, style);
   }
-  return CombinedExitCode(codes);
+  return code;
 }
