@@ -12,7 +12,8 @@ build=$1
 here=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/quillet-install.XXXXXX)
 pid=""
-trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+judge=""
+trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null; [ -z "$judge" ] || kill "$judge" 2>/dev/null; rm -rf "$work"' EXIT
 dest=$work/dest
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -95,6 +96,23 @@ if command -v systemd-analyze >/dev/null; then
   sed -e "s|=$program|=$dest$program|" -e "s|=$environment|=$dest$environment|" "$unit" >"$work/quillet-judge.service"
   systemd-analyze verify --man=no "$work/quillet-judge.service" || fail "systemd rejects the unit"
 fi
+
+# The judge without arguments: port 8080 (below 32768, as Quillet needs) on every address, the
+# test page to enter in Quillet printed, the page served.
+if ss -Hltn 'sport = :8080' | grep -q .; then
+  echo "install: port 8080 is taken here; the judge's default port is not tried"
+else
+  "$dest/usr/bin/quillet-judge" >"$work/judge.log" 2>&1 &
+  judge=$!
+  for _ in $(seq 50); do grep -q '^test page' "$work/judge.log" && break; sleep 0.1; done
+  grep -qx 'listening on 0.0.0.0:8080' "$work/judge.log" || fail "the judge does not listen on 0.0.0.0:8080"
+  grep -qE '^test page for Quillet: http://[0-9.]+:8080/$' "$work/judge.log" || fail "no test page: $(cat "$work/judge.log")"
+  page=$(exec 3<>/dev/tcp/127.0.0.1/8080 && printf 'GET / HTTP/1.0\r\n\r\n' >&3 && cat <&3) || true
+  grep -q '^REMOTE_ADDR' <<<"${page//$'\r'/}" || fail "the judge on port 8080 serves no judge page"
+  kill "$judge" && wait "$judge" || fail "the judge does not end with exit code 0 on SIGTERM"
+  judge=""
+fi
+zcat "$dest/usr/share/man/man1/quillet-judge.1.gz" | grep -q 'port 8080' || fail "quillet-judge(1) names no default port"
 
 # First run of the installed program: the sample list is copied into the user's data folder and
 # named in the settings.
