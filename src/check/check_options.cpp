@@ -9,7 +9,7 @@ namespace quillet::check {
 namespace {
 
 const char kFooter[] =
-    "LIST is a Quillet list file; - reads the list from standard input.\n"
+    "Each list is a Quillet list file; - reads one from standard input.\n"
     "Exit status: 0 at least one proxy works, 1 none works, 2 bad usage or a list file or "
     "setting that cannot be used, 130 interrupted.";
 

@@ -91,6 +91,7 @@ int CombinedExitCode(const std::vector<int>& codes) {
 
 int main(int argc, char** argv) {
   using namespace quillet::check;
+  WatchInterrupts();  // first: an interrupt while starting ends the program with 130 as well
   std::setlocale(LC_ALL, "");
   EscapingBuffer escaped(std::cerr);
   std::ostream messages(&escaped);
@@ -101,7 +102,6 @@ int main(int argc, char** argv) {
     messages << parsed.error;
     return parsed.exit_code;
   }
-  WatchInterrupts();
 
   auto platform = quillet::MakePlatform();
   if (!platform->parallel) {

@@ -252,7 +252,10 @@ ProtocolPrefix SplitProtocolPrefix(const std::string& text) {
 
 std::string StoredLineProblem(const std::vector<std::string>& fields) {
   std::string line;
-  for (size_t i = 0; i < fields.size(); ++i) line += (i ? "|" : "") + StoredCell(fields[i]);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i) line += '|';  // appended apart: GCC 12 takes "|" + cell for an overlapping copy
+    line += StoredCell(fields[i]);
+  }
   if (!line.empty() && line[0] == '\'') return "a proxy line cannot begin with \"'\"";
   size_t colon = line.find(':');
   if (colon == std::string::npos || colon < kFirstColonIndex) {
