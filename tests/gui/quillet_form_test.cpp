@@ -2,14 +2,26 @@
 // user, the settings store, the name service and the proxy settings scripted.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
+#include <set>
 
+#include "app/desktop_kind.h"
 #include "browser/posix/desktop_sandbox.h"
+#include "fakes/fake_browser_pickup.h"
 #include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_connection_proxy.h"
@@ -17,6 +29,7 @@
 #include "fakes/offscreen_app.h"
 #include "fakes/temp_dir.h"
 #include "proxylist/atomic_file.h"
+#include "ui/list_grid_view.h"
 #include "ui/qu_settings.h"
 #include "ui/quillet_form.h"
 
@@ -25,6 +38,17 @@ namespace {
 
 using testing::MemorySettingsStore;
 namespace fs = std::filesystem;
+
+// Every control a person can reach with Tab has a name a screen reader can say.
+void ExpectNamed(QWidget* top) {
+  for (QWidget* widget : top->findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(top) || !(widget->focusPolicy() & Qt::TabFocus) ||
+        qobject_cast<QScrollBar*>(widget) || qobject_cast<QComboBox*>(widget->parentWidget()))
+      continue;
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty())
+        << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+  }
+}
 
 class QuilletFormTest : public ::testing::Test {
  protected:
@@ -79,6 +103,11 @@ TEST_F(QuilletFormTest, load_fillsTheWindowInOrder) {
   EXPECT_EQ(form.list().Selection().bottom, 2);
   EXPECT_EQ(settings_.PingTimeoutMs, 900);
   EXPECT_TRUE(ui_.messages.empty());
+  form.show();
+  ExpectNamed(&form);
+  for (const char* name : {"chkJava", "lblJava", "Option1_3", "sOldProxy_3"}) {
+    EXPECT_EQ(Find<QWidget>(name)->isVisible(), kBrowserDesktop) << name;
+  }
 }
 
 TEST_F(QuilletFormTest, withoutBrowserSettings_onlyTheListPartShows) {
@@ -90,7 +119,7 @@ TEST_F(QuilletFormTest, withoutBrowserSettings_onlyTheListPartShows) {
     EXPECT_FALSE(Find<QWidget>(name)->isVisible()) << name;
   }
   for (const char* name :
-       {"MSFlexGrid1", "bSaveList", "bExit", "bSettings", "lblBrask", "lblNotIE", "chkJava"}) {
+       {"MSFlexGrid1", "bSaveList", "bExit", "bSettings", "lblBrask", "lblNotIE"}) {
     EXPECT_TRUE(Find<QWidget>(name)->isVisible()) << name;
   }
   EXPECT_EQ(Find<QLabel>("lblNotIE")
@@ -127,6 +156,76 @@ TEST_F(QuilletFormTest, cancelButton_savesTheTestPageAndListFileUnlessCancelled)
   EXPECT_EQ(ui_.messages.size(), 2u);
 }
 
+TEST_F(QuilletFormTest, keyboard_runsTheListCommandsOnTheCurrentRow) {
+  Open().show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  auto* grid = Find<ListGridView>("MSFlexGrid1");
+  grid->setFocus();
+  auto* menu = Find<QMenu>("popMenu");
+  std::set<QChar> letters;  // in groups, each item with a letter of its own
+  for (QAction* item : menu->actions()) {
+    if (!item->isSeparator()) letters.insert(item->text()[item->text().indexOf('&') + 1].toLower());
+  }
+  EXPECT_EQ(letters.size() + 6, size_t(menu->actions().size())) << "13 letters, 6 separators";
+  QTest::keyClick(grid, Qt::Key_Home);
+  QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+  QSignalSpy removals(grid->model(), &QAbstractItemModel::rowsAboutToBeRemoved);
+  QTest::keyClick(grid, Qt::Key_Delete);
+  EXPECT_EQ(removals.count(), 1) << "one removal of the whole block";
+  QTest::keyClick(grid, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(ListText(), "' list\r\n\r\n127.0.1.13:8888\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n");
+  std::ofstream(settings_.ListFile, std::ios::binary) << "127.0.1.11:8888\r\n127.0.1.12:8888\r\n";
+  store_->values["ListFile"] = settings_.ListFile;  // the file Reload reads, as start-up keeps it
+  QTest::keyClick(grid, Qt::Key_F5);
+  QTest::keyClick(grid, Qt::Key_Up);
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text(), "127.0.1.11:8888") << "Enter uses the row";
+  QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(form_->list().Selection().bottom - form_->list().Selection().top, 1);
+  for (auto [key, modifiers] :
+       {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+    QPoint at;
+    QTimer::singleShot(0, menu, [&] { at = menu->pos(), menu->close(); });
+    QTest::keyClick(grid, key, modifiers);
+    QRect row = grid->visualRect(grid->model()->index(1, kColServerIp));
+    EXPECT_EQ(at, grid->viewport()->mapToGlobal(row.center())) << "the menu opens at row 2";
+    EXPECT_EQ(settings_.SelectedLines.size(), 2u);
+  }
+}
+
+// The first run shows the sample list and a line on how to get a list; rows without colours of
+// their own, failed rows and unused proxy fields follow a dark palette; Help opens the guide.
+TEST_F(QuilletFormTest, firstRunSampleInADarkPaletteAndTheUserGuide) {
+  const QPalette light = QApplication::palette();
+  QApplication::setPalette(QPalette(Qt::white, QColor(60, 60, 60), Qt::gray, Qt::black, Qt::gray,
+                                    QColor(230, 230, 230), QColor(30, 30, 30)));
+  settings_.ListFile = QUILLET_SOURCE_DIR "/data/QuilletD.txt";
+  settings_.FirstRun = true;
+  platform_->program_dir = QUILLET_BINARY_DIR;
+  auto* shell = new testing::RecordingShell;
+  platform_->shell.reset(shell);
+  Open().show();
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_TRUE(Find<QLabel>("lblFirstRun")->isVisible());
+  EXPECT_EQ(form_->list().Rows(), 9);
+  EXPECT_EQ(ReadFileBytes(settings_.ListFile).find("127."), std::string::npos) << "no test set-up";
+  QAbstractItemModel* model = Find<ListGridView>("MSFlexGrid1")->model();
+  auto colour = [model](int row, int role) {
+    return model->index(row - 1, kColComment).data(role).value<QColor>();
+  };
+  EXPECT_LT(colour(7, Qt::BackgroundRole).lightness(), 100) << "a failed row";
+  EXPECT_GT(colour(7, Qt::ForegroundRole).lightness(), 150);
+  EXPECT_EQ(colour(4, Qt::BackgroundRole), QColor(255, 255, 0)) << "colours chosen stay";
+  EXPECT_EQ(colour(4, Qt::ForegroundRole), QColor(0, 0, 255));
+  EXPECT_LT(Find<QLineEdit>("sOldProxy_1")->palette().color(QPalette::Base).lightness(), 100);
+  auto* help = Find<QLabel>("lblHelp");
+  QTest::mouseClick(help, Qt::LeftButton, {}, QPoint(4, help->height() / 2));
+  const std::string guide = QUILLET_BINARY_DIR "/user-guide.html";
+  EXPECT_EQ(shell->opened, std::vector<std::string>{guide + "  1 owned"});
+  EXPECT_NE(ReadFileBytes(guide).find("<title>Quillet user guide</title>"), std::string::npos);
+  QApplication::setPalette(light);
+}
+
 TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) {
   testing::OffscreenApp();
   MemorySettingsStore store;
@@ -136,6 +235,23 @@ TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) 
   SettingsDialogModel model({store, settings, ui, "/", [](std::string&) {}});
   QuSettings dialog(model, {});
   dialog.show();
+  ExpectNamed(&dialog);
+  auto labels = dialog.findChildren<QLabel*>();
+  for (QWidget* field : dialog.findChildren<QWidget*>(QRegularExpression("^(txt|cbo)"))) {
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [field](QLabel* label) {
+      return label->buddy() == field && !label->toolTip().isEmpty();
+    })) << field->objectName().toStdString();
+  }
+  EXPECT_EQ(dialog.findChild<QRadioButton*>("optOpen")->text(), "+ &open browser");
+  EXPECT_EQ(dialog.findChild<QPushButton*>("bAttachIE")->text(), "Create desktop &launcher");
+  QTimer::singleShot(0, [] {
+    auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    chooser->selectFile(QUILLET_SOURCE_DIR "/data/QuilletD.txt");
+    static_cast<QDialog*>(chooser)->accept();
+  });
+  dialog.findChild<QPushButton*>("bBrowseList")->click();
+  EXPECT_EQ(dialog.findChild<QComboBox*>("cboFiles")->currentText(),
+            QUILLET_SOURCE_DIR "/data/QuilletD.txt");
   auto* timeout = dialog.findChild<QLineEdit*>("txtTimeout");
   EXPECT_EQ(dialog.findChild<QLineEdit*>("txtPing")->text(), "10000");
   timeout->clear();
