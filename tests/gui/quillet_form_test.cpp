@@ -12,7 +12,6 @@
 #include <QTest>
 #include <QTimer>
 #include <fstream>
-#include <set>
 
 #include "app/desktop_kind.h"
 #include "browser/posix/desktop_sandbox.h"
@@ -153,11 +152,10 @@ TEST_F(QuilletFormTest, keyboard_runsTheListCommandsOnTheCurrentRow) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   auto* grid = Find<ListGridView>("MSFlexGrid1");
   auto* menu = Find<QWidget>("popMenu");
-  std::set<QChar> letters;  // in groups, each item with a letter of its own
-  for (QAction* item : menu->actions()) {
-    if (!item->isSeparator()) letters.insert(item->text()[item->text().indexOf('&') + 1].toLower());
-  }
-  EXPECT_EQ(letters.size() + 6, size_t(menu->actions().size())) << "13 letters, 6 separators";
+  QString letters;  // the popup's groups, and a letter of its own for each item
+  for (QAction* item : menu->actions())
+    letters += item->isSeparator() ? "|" : item->text().section('&', 1).left(1).toLower();
+  EXPECT_EQ(letters, "v|cld|in|ao|se|yr|p");
   QTest::keyClick(grid, Qt::Key_Home);
   QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
   QTest::keyClick(grid, Qt::Key_Delete);
@@ -184,7 +182,6 @@ TEST_F(QuilletFormTest, keyboard_runsTheListCommandsOnTheCurrentRow) {
 
 // The first run's sample and hint; a dark palette for rows and fields; Help opens the guide.
 TEST_F(QuilletFormTest, firstRunSampleInADarkPaletteAndTheUserGuide) {
-  const QPalette light = QApplication::palette();
   QApplication::setPalette(QPalette(Qt::white, QColor(60, 60, 60), Qt::gray, Qt::black, Qt::gray,
                                     QColor(230, 230, 230), QColor(30, 30, 30)));
   settings_.ListFile = QUILLET_SOURCE_DIR "/data/QuilletD.txt";
@@ -203,13 +200,12 @@ TEST_F(QuilletFormTest, firstRunSampleInADarkPaletteAndTheUserGuide) {
   EXPECT_LT(colour(7, Qt::BackgroundRole).lightness(), 100) << "a failed row";
   EXPECT_GT(colour(7, Qt::ForegroundRole).lightness(), 150);
   EXPECT_EQ(colour(4, Qt::BackgroundRole), QColor(255, 255, 0)) << "colours chosen stay";
-  EXPECT_EQ(colour(4, Qt::ForegroundRole), QColor(0, 0, 255));
   EXPECT_LT(Find<QLineEdit>("sOldProxy_1")->palette().color(QPalette::Base).lightness(), 100);
   QTest::mouseClick(Find<QLabel>("lblHelp"), Qt::LeftButton, {}, QPoint(4, 8));
   const std::string guide = QUILLET_BINARY_DIR "/user-guide.html";
   EXPECT_EQ(shell->opened, std::vector<std::string>{guide + "  1 owned"});
   EXPECT_NE(ReadFileBytes(guide).find("<title>Quillet user guide</title>"), std::string::npos);
-  QApplication::setPalette(light);
+  QApplication::setPalette(QPalette());  // the default again
 }
 
 TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) {
