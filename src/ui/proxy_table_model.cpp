@@ -40,10 +40,14 @@ QColor ShownBackground(const ProxyRow& cells, int col, const QPalette& palette) 
 
 QColor ShownText(const ProxyRow& cells, int col, const QPalette& palette) {
   Color fore = cells.fore[size_t(col)];
-  Color back = cells.back[size_t(col)];
+  QColor back = ShownBackground(cells, col, palette);
   bool palette_back =
-      IsSystemColor(back) || ShownBackground(cells, col, palette) == palette.color(QPalette::Base);
+      IsSystemColor(cells.back[size_t(col)]) || back == palette.color(QPalette::Base);
   if (fore == PaletteColor(kPaletteBlack) && palette_back) return palette.color(QPalette::Text);
+  // The palette's text over a fixed background (the mark of a row under test, a background
+  // picked alone) becomes black or white, whichever reads on it.
+  if (fore == kSystemWindowText && !palette_back)
+    return back.lightness() < 128 ? Qt::white : Qt::black;
   return ToQColor(fore);
 }
 
