@@ -61,6 +61,7 @@ if(NOT QUILLET_WITH_QT)
 endif()
 
 install(TARGETS quillet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${QUILLET_USER_GUIDE} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillet)
 # Quillet's own page is written by hand: the window program has no --help.
 configure_file(data/man/quillet.1.in ${CMAKE_BINARY_DIR}/man/quillet.1 @ONLY)
 quillet_install_gzipped(${CMAKE_BINARY_DIR}/man/quillet.1 ${CMAKE_INSTALL_MANDIR}/man1)

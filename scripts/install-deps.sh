@@ -9,7 +9,7 @@ run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libglib2.0-dev gsettings-desktop-schemas
   libcurl4-openssl-dev libmicrohttpd-dev libcli11-dev nlohmann-json3-dev
-  help2man librsvg2-bin
+  help2man librsvg2-bin python3-markdown
 )
 test_packages=(
   googletest libgtest-dev

@@ -44,6 +44,7 @@ struct AppSettings {
   // Filled by start-up.
   std::string ListFile;
   bool NoIE = false;
+  bool FirstRun = false;  // start-up wrote the first-run settings just now
   std::string UpgradeVersion;
   std::string ToolbarGuid;
   std::string MyIP;

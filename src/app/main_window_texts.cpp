@@ -27,4 +27,9 @@ std::string NotIENotice() {
          links::kBrowserDownload;
 }
 
+std::string FirstRunHint() {
+  return "To get a list: paste proxies (host:port, one a line) into Add New from the list's "
+         "right-click menu, or open a list file with Settings and Reload.";
+}
+
 }  // namespace quillet

@@ -14,4 +14,7 @@ std::string VersionLabel();
 // The notice shown in place of the proxy area when no browser settings can be written.
 std::string NotIENotice();
 
+// The one line the window shows after the first start: how to get a list of proxies.
+std::string FirstRunHint();
+
 }  // namespace quillet

@@ -4,7 +4,6 @@ namespace quillet::links {
 
 inline constexpr const char* kMakerHome = "https://brasklet.example/";
 inline constexpr const char* kProductPage = "https://brasklet.example/quillet/";
-inline constexpr const char* kHelpPage = "https://brasklet.example/quillet/help.htm";
 inline constexpr const char* kUpgradePage = "https://brasklet.example/quillet/download.htm";
 inline constexpr const char* kBrowserDownload = "https://www.microsoft.com/edge/download";
 

@@ -1,5 +1,6 @@
 #include "app/settings_dialog_model.h"
 
+#include "app/desktop_kind.h"
 #include "core/paths.h"
 #include "core/text.h"
 
@@ -22,12 +23,22 @@ bool IsNonNegativeNumber(const std::string& text) {
 }  // namespace
 
 std::string ToolbarCaption(bool attached) {
+  if (!kBrowserDesktop) return attached ? "Remove desktop &launcher" : "Create desktop &launcher";
   return attached ? "Detach from &IE toolbar" : "Create &IE toolbar button";
+}
+
+std::string ToolbarTip() {
+  if (!kBrowserDesktop) return "Create/delete a 'Set Proxy' launcher in the desktop's menu";
+  return "Create/delete toolbar button in IE";
+}
+
+std::string OpenBrowserCaption() {
+  return kBrowserDesktop ? "+ &open IE" : "+ &open browser";
 }
 
 std::string ApplyCaption(int apply_button) {
   if (apply_button == 1) return "&Apply + Exit";
-  if (apply_button == 2) return "&Apply/openIE";
+  if (apply_button == 2) return kBrowserDesktop ? "&Apply/openIE" : "&Apply/open browser";
   return "&Apply";
 }
 

@@ -30,8 +30,13 @@ struct SettingsDialogFields {
   std::string upgrade_caption;
 };
 
-// The caption of the toolbar button's button (bAttachIE), by whether the button exists.
+// The caption of the toolbar button's button (bAttachIE), by whether the button exists, and its
+// tip. Off Windows the button makes a launcher in the desktop's application menu and says so.
 std::string ToolbarCaption(bool attached);
+std::string ToolbarTip();
+
+// The caption of optOpen: Apply, then open the browser.
+std::string OpenBrowserCaption();
 
 // The Apply button's caption for an apply mode.
 std::string ApplyCaption(int apply_button);

@@ -51,7 +51,8 @@ StartupResult RunSteps(StartupServices& services, AppSettings& settings) {
 
   DetectBrowser(services, settings);
   if (HandleToolbarCommand(services, settings)) return StartupResult::Exit;
-  if (NeedsFirstRun(services.store)) {
+  settings.FirstRun = NeedsFirstRun(services.store);
+  if (settings.FirstRun) {
     WriteFirstRunValues(
         services.store,
         FirstRunListFile({services.program_dir, services.shared_data_dir, services.user_data_dir}));

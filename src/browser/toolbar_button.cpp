@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/app_settings.h"
+#include "app/desktop_kind.h"
 #include "app/settings_dialog_model.h"
 #include "browser/registry.h"
 #include "core/paths.h"
@@ -82,7 +83,9 @@ void ToggleToolbarButton(ToolbarServices& services, ToolbarDialogState& state) {
     } catch (const std::exception& failure) {
       return ShowFailure(ui, failure);
     }
-    ui.ShowMessage(std::string(kAppTitle) + " was detached from IE.");
+    ui.ShowMessage(kBrowserDesktop
+                       ? std::string(kAppTitle) + " was detached from IE."
+                       : "The 'Set Proxy' launcher was removed from the desktop's menu.");
     state.attached = false;
     return;
   }
@@ -103,10 +106,14 @@ void ToggleToolbarButton(ToolbarServices& services, ToolbarDialogState& state) {
   } catch (const std::exception& failure) {
     return ShowFailure(ui, failure);
   }
-  ui.ShowMessage(std::string(kAppTitle) + " toolbar button was created in IE.\r\n" +
-                     "   To add the new button to the toolbar: \r\n" +
-                     "1. open IE and right-click on the toolbar\r\n" + "2. select Customize\r\n" +
-                     "3. move 'Set Proxy' from Available to Current list\r\n" + "4. hit Close",
+  ui.ShowMessage(kBrowserDesktop
+                     ? std::string(kAppTitle) + " toolbar button was created in IE.\r\n" +
+                           "   To add the new button to the toolbar: \r\n" +
+                           "1. open IE and right-click on the toolbar\r\n" +
+                           "2. select Customize\r\n" +
+                           "3. move 'Set Proxy' from Available to Current list\r\n" + "4. hit Close"
+                     : std::string("A launcher 'Set Proxy' that starts ") + kAppTitle +
+                           " was created in the desktop's application menu.",
                  MessageIcon::None, MessageButtons::Ok, "Confirmation");
   state.guid = id;
   state.attached = true;

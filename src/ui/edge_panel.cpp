@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/desktop_kind.h"
+
 namespace quillet {
 namespace {
 
@@ -36,6 +38,12 @@ EdgePanel::EdgePanel(QWidget* parent) : QGroupBox(parent) {
   chkJava_ = new QCheckBox("Enable &Java", this);
   chkJava_->setObjectName("chkJava");
   chkJava_->setToolTip("Enable Java applets");
+  // Only the browser of a Windows desktop has a Java setting.
+  if (!kBrowserDesktop) {
+    for (QWidget* java : std::initializer_list<QWidget*>{chkJava_, lblJava_, lblJava2_}) {
+      java->hide();
+    }
+  }
 
   lblVersion_ = new QLabel("Version", this);
   lblVersion_->setObjectName("lblVersion");

@@ -33,6 +33,7 @@ ListGridView::ListGridView(ListWindow window, ProxyTableModel* model, QWidget* p
     : QTableView(parent), window_(window), model_(model) {
   setObjectName("MSFlexGrid1");
   setToolTip("Left, double or right-click");
+  setAccessibleName("Proxy list");
   setModel(model);
   setItemDelegate(new NoFocusDelegate(this));
   setSelectionMode(QAbstractItemView::NoSelection);
@@ -111,19 +112,20 @@ void ListGridView::SelectRows(int anchor_row, int end_row) {
   list.SetSelectionEndCol(kColumnCount - 1);
 }
 
-void ListGridView::Press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint grid_point,
-                         QPoint global) {
+bool ListGridView::Press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint grid_point,
+                         QPoint global, bool popup) {
   bool was_verifying = window_.settings.Verifying;
   float x = float(grid_point.x() * kTwipsPerPixel);
   float y = float(grid_point.y() * kTwipsPerPixel);
-  MouseOutcome outcome = GridMouseDown(window_, ToListButton(button), x, y);
-  if (outcome == MouseOutcome::ShowPopupMenu && on_popup_menu) on_popup_menu(global);
-  if (button != Qt::LeftButton || was_verifying || window_.settings.ListFile.empty()) return;
+  bool menu = GridMouseDown(window_, ToListButton(button), x, y) == MouseOutcome::ShowPopupMenu;
+  if (menu && popup && on_popup_menu) on_popup_menu(global);
+  if (button != Qt::LeftButton || was_verifying || window_.settings.ListFile.empty()) return menu;
   GridCell cell = GridHitTest(window_.list, x, y);
-  if (cell.row < 1) return;
+  if (cell.row < 1) return menu;
   bool extend = modifiers & Qt::ShiftModifier;
   SelectRows(extend ? window_.list.CurrentRow() : cell.row, cell.row);
   dragging_ = true;
+  return menu;
 }
 
 void ListGridView::mousePressEvent(QMouseEvent* event) {
@@ -163,9 +165,42 @@ bool ListGridView::eventFilter(QObject* watched, QEvent* event) {
   return QTableView::eventFilter(watched, event);
 }
 
+bool ListGridView::PressCurrentRow(Qt::MouseButton button, bool popup) {
+  ProxyList& list = window_.list;
+  int row = std::clamp(list.SelectionEndRow(), 1, list.LastRow());
+  int col = std::max(list.CurrentCol(), int(kColServerIp));
+  QModelIndex index = model_->index(ProxyTableModel::ModelRow(row), col);
+  scrollTo(index);
+  QPoint point = visualRect(index).center();
+  return Press(button, {}, GridPoint(point), viewport()->mapToGlobal(point), popup);
+}
+
+// The menu key and Shift+F10 open the popup as a right-click on the current row does; Enter
+// uses the row as a double-click does; Ctrl+A selects every row; the popup's own shortcuts
+// run after the same right press, so they act on what the popup would.
+bool ListGridView::KeyCommand(QKeyEvent* event) {
+  ProxyList& list = window_.list;
+  bool shift = event->modifiers() == Qt::ShiftModifier;
+  if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && shift)) {
+    PressCurrentRow(Qt::RightButton);
+  } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    PressCurrentRow(Qt::LeftButton);
+    dragging_ = false;
+    if (on_double_click) on_double_click();
+  } else if (event->matches(QKeySequence::SelectAll)) {
+    SelectRows(1, list.LastRow());
+  } else if (auto command = row_command_for_key ? row_command_for_key(*event) : nullptr) {
+    if (PressCurrentRow(Qt::RightButton, false)) command();
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void ListGridView::keyPressEvent(QKeyEvent* event) {
   ProxyList& list = window_.list;
   if (list.Rows() <= 1 || window_.settings.Verifying) return QTableView::keyPressEvent(event);
+  if (KeyCommand(event)) return event->accept();
   int end = list.SelectionEndRow() < 1 ? 1 : list.SelectionEndRow();
   int page = std::max(list.VisibleRowCount() - 1, 1);
   int target = end;

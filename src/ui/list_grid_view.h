@@ -22,6 +22,9 @@ class ListGridView : public QTableView {
   std::function<void(const QPoint&)> on_popup_menu;
   // Called on a double-click (after the list's rules have recorded the press).
   std::function<void()> on_double_click;
+  // The popup command a key stands for, or nothing; it runs after a right press on the current
+  // row has recorded the selection, as a popup command does.
+  std::function<std::function<void()>(const QKeyEvent&)> row_command_for_key;
 
   // Column widths and the scroll position back to the list's (after a load).
   void ApplyListGeometry();
@@ -37,9 +40,14 @@ class ListGridView : public QTableView {
 
  private:
   // A press at a point of the grid (pixels from the title row's top-left corner).
-  void Press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint grid_point,
-             QPoint global);
+  // True when the list's rules would open the popup menu (`popup`: then open it).
+  bool Press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint grid_point,
+             QPoint global, bool popup = true);
   QPoint GridPoint(QPoint viewport_point) const;
+  // The keyboard's commands on the current row; false for a key they do not handle.
+  bool KeyCommand(QKeyEvent* event);
+  // A press on the current row (the end of the selection), scrolled into view first.
+  bool PressCurrentRow(Qt::MouseButton button, bool popup = true);
   void SelectRows(int anchor_row, int end_row);
   void FollowScrollBar(int value);
   void ScrollToListRow(int grid_row);

@@ -85,6 +85,13 @@ QPixmap CellPicturePixmap(CellPicture picture) {
   return {};
 }
 
+QColor InactiveShade(const QPalette& palette) {
+  QColor base = palette.color(QPalette::Base);
+  QColor text = palette.color(QPalette::Text);
+  return QColor((3 * base.red() + text.red()) / 4, (3 * base.green() + text.green()) / 4,
+                (3 * base.blue() + text.blue()) / 4);
+}
+
 QColor ToQColor(Color color) {
   if (!IsSystemColor(color)) return QColor(RedOf(color), GreenOf(color), BlueOf(color));
   QPalette palette = QApplication::palette();
@@ -98,7 +105,7 @@ QColor ToQColor(Color color) {
     case 0x0e:
       return palette.color(QPalette::HighlightedText);
     case 0x13:
-      return QColor(212, 208, 200);  // inactive caption text: the grey of failed rows
+      return InactiveShade(palette);  // inactive caption text: the grey of failed rows
     default:
       break;
   }

@@ -1,8 +1,10 @@
 #include "ui/list_panel.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "proxylist/list_commands.h"
@@ -26,6 +28,7 @@ ListPanel::ListPanel(ListPanelServices services, QWidget* parent)
   BuildMenu();
   grid_->on_popup_menu = [this](const QPoint& global) { menu_->exec(global); };
   grid_->on_double_click = [this] { GridDoubleClick(Window(), services_.proxy_fields); };
+  grid_->row_command_for_key = [this](const QKeyEvent& event) { return CommandForKey(event); };
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -42,6 +45,12 @@ ListPanel::ListPanel(ListPanelServices services, QWidget* parent)
           });
   for (const char* name : {"bSaveList", "bEdit", "bRefresh"}) {
     buttons->addWidget(findChild<QPushButton*>(name));
+  }
+  // Save and Reload answer their usual keys anywhere in the window.
+  for (auto [name, keys] : {std::pair{"bSaveList", QKeySequence(QKeySequence::Save)},
+                            std::pair{"bRefresh", QKeySequence(Qt::Key_F5)}}) {
+    connect(new QShortcut(keys, this), &QShortcut::activated, findChild<QPushButton*>(name),
+            &QPushButton::click);
   }
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(grid_, 1);
@@ -74,40 +83,68 @@ void ListPanel::Connect(QPushButton* button, const char* tag, bool holds_rows,
   Connect(button, &QPushButton::clicked, tag, holds_rows, std::move(run));
 }
 
-// The menu's commands. Those without a trap of their own report under the grid's mouse
-// handler, which opened the menu. "prox" does nothing.
+// The menu's commands, in groups. Those without a trap of their own report under the grid's
+// mouse handler, which opened the menu. "prox" does nothing. A shortcut works in the grid as the
+// item does after a right-click on the current row.
 void ListPanel::BuildMenu() {
   struct Item {
     const char* name;
-    const char* caption;
-    const char* tag;
-    bool holds_rows;  // moves rows or writes cells by row number
-    std::function<void()> run;
+    const char* caption;  // empty: a separator
+    const char* tag = nullptr;
+    bool holds_rows = false;  // moves rows or writes cells by row number
+    std::function<void()> run = nullptr;
+    QKeySequence shortcut = {};
   };
   const char* menu = tags::kGridMouse;
   const Item items[] = {
-      {"popVerify", "Verify", tags::kVerify, true, [this] { emit verifyChosen(); }},
-      {"popEdit", "Edit comment", menu, true, [this] { EditCommentCommand(Window()); }},
-      {"popColor", "Set Color", tags::kSetRowColor, true, [this] { ChooseColors(); }},
-      {"popDelete", "Delete", menu, true, [this] { DeleteCommand(Window()); }},
-      {"popGetIP", "Get server IP", tags::kResolveRows, true, [this] { Resolve(false); }},
-      {"popGetName", "Get server name", tags::kResolveRows, true, [this] { Resolve(true); }},
-      {"popAddNew", "Add New", tags::kAddNew, true,
-       [this] { AddNewCommand(Window(), services_.resolver); }},
-      {"popCopy", "Copy cell", menu, false, [this] { CopyCellCommand(Window()); }},
-      {"popSortAsc", "Sort by column asc", menu, true, [this] { SortByColumn(Window(), true); }},
-      {"popSortDesc", "Sort by column desc", menu, true, [this] { SortByColumn(Window(), false); }},
-      {"popDelAllRed", "Delete non-anonymous", menu, true,
+      {"popVerify", "&Verify", tags::kVerify, true, [this] { emit verifyChosen(); }, Qt::Key_F9},
+      {"", ""},
+      {"popEdit", "Edit &comment", menu, true, [this] { EditCommentCommand(Window()); },
+       Qt::Key_F2},
+      {"popColor", "Set Co&lor", tags::kSetRowColor, true, [this] { ChooseColors(); }},
+      {"popDelete", "&Delete", menu, true, [this] { DeleteCommand(Window()); }, Qt::Key_Delete},
+      {"", ""},
+      {"popGetIP", "Get server &IP", tags::kResolveRows, true, [this] { Resolve(false); }},
+      {"popGetName", "Get server &name", tags::kResolveRows, true, [this] { Resolve(true); }},
+      {"", ""},
+      {"popAddNew", "&Add New", tags::kAddNew, true,
+       [this] { AddNewCommand(Window(), services_.resolver); }, Qt::Key_Insert},
+      {"popCopy", "C&opy cell", menu, false, [this] { CopyCellCommand(Window()); },
+       QKeySequence::Copy},
+      {"", ""},
+      {"popSortAsc", "&Sort by column asc", menu, true, [this] { SortByColumn(Window(), true); }},
+      {"popSortDesc", "Sort by column d&esc", menu, true,
+       [this] { SortByColumn(Window(), false); }},
+      {"", ""},
+      {"popDelAllRed", "Delete non-anon&ymous", menu, true,
        [this] { DeleteNonAnonymousCommand(Window()); }},
-      {"popDelAllGray", "Delete non-responding", menu, true,
+      {"popDelAllGray", "Delete non-&responding", menu, true,
        [this] { DeleteNonRespondingCommand(Window()); }},
-      {"popTest", "prox", menu, false, [] {}},
+      {"", ""},
+      {"popTest", "&prox", menu, false, [] {}},
   };
   for (const Item& item : items) {
+    if (!*item.caption) {
+      menu_->addSeparator();
+      continue;
+    }
     QAction* action = menu_->addAction(item.caption);
     action->setObjectName(item.name);
+    // Shown in the menu; the grid runs it (see ListGridView::row_command_for_key).
+    action->setShortcut(item.shortcut);
+    action->setShortcutContext(Qt::WidgetShortcut);
     Connect(action, &QAction::triggered, item.tag, item.holds_rows, item.run);
   }
+}
+
+std::function<void()> ListPanel::CommandForKey(const QKeyEvent& event) {
+  QKeySequence pressed(event.keyCombination());
+  for (QAction* action : menu_->actions()) {
+    if (!action->shortcut().isEmpty() && action->shortcut() == pressed) {
+      return [action] { action->trigger(); };
+    }
+  }
+  return nullptr;
 }
 
 void ListPanel::LoadList() {

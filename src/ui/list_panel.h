@@ -12,6 +12,7 @@
 #include "proxylist/list_window.h"
 #include "verify/resolver.h"
 
+class QKeyEvent;
 class QMenu;
 class QPushButton;
 
@@ -52,6 +53,8 @@ class ListPanel : public QGroupBox {
  private:
   ListWindow Window() { return {services_.list, services_.settings, services_.ui}; }
   void BuildMenu();
+  // The popup item whose shortcut is the key, as a command; nothing for other keys.
+  std::function<void()> CommandForKey(const QKeyEvent& event);
   // A command handler behind the error trap; one that holds rows is refused while a
   // verification or a resolve run works through them, and every one while a load runs.
   std::function<void()> Command(const char* tag, bool holds_rows, std::function<void()> run);

@@ -9,8 +9,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "app/desktop_kind.h"
 #include "app/settings_dialog_model.h"
 #include "browser/current_settings.h"
+#include "ui/list_icons.h"
 #include "ui/qt_user_interface.h"
 
 namespace quillet {
@@ -18,7 +20,7 @@ namespace {
 
 // The two system colours the proxy fields use.
 QColor SystemColour(uint32_t colour, const QPalette& palette) {
-  if (colour == kInactiveFieldColour) return QColor(0xC0, 0xC0, 0xC0);
+  if (colour == kInactiveFieldColour) return InactiveShade(palette);
   return palette.color(QPalette::Active, QPalette::Base);
 }
 
@@ -31,6 +33,8 @@ CheckState FromQt(Qt::CheckState state) {
   if (state == Qt::Checked) return CheckState::Checked;
   return state == Qt::PartiallyChecked ? CheckState::Grey : CheckState::Unchecked;
 }
+
+constexpr int kGopherField = 3;
 
 template <class Widget>
 Widget* Named(Widget* widget, const QString& name, const char* tip = nullptr) {
@@ -64,6 +68,8 @@ void ProxyPanel::BuildControls() {
   chkBypass_ = Named(new QCheckBox("l&ocal", this), "chkBypass", "bypass local addresses");
   bApply_ = Named(new QPushButton("&Apply", this), "bApply", "Save chages (and Exit)");
 
+  Label1_->setBuddy(cboConn_);
+  Label2_->setBuddy(txtBypass_);
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->addWidget(Label1_, 0, 0);
@@ -73,11 +79,17 @@ void ProxyPanel::BuildControls() {
   for (int i = 0; i < kFieldCount; ++i) {
     Option1_[i] = Named(new QRadioButton(kProtocols[i], this), QString("Option1_%1").arg(i));
     sOldProxy_[i] = Named(new QLineEdit(this), QString("sOldProxy_%1").arg(i), kTips[i]);
+    sOldProxy_[i]->setAccessibleName(kTips[i]);
     sOldProxy_[i]->setAutoFillBackground(true);
     grid->addWidget(Option1_[i], i + 1, 0);
     grid->addWidget(sOldProxy_[i], i + 1, 1, 1, 2);
   }
   Option1_[0]->setChecked(true);
+  // Only the browser of a Windows desktop has a Gopher proxy setting.
+  if (!kBrowserDesktop) {
+    Option1_[kGopherField]->hide();
+    sOldProxy_[kGopherField]->hide();
+  }
   grid->addWidget(chkSame_, 1, 3);
   grid->addWidget(Label2_, kFieldCount + 1, 0);
   grid->addWidget(txtBypass_, kFieldCount + 1, 1, 1, 2);

@@ -28,6 +28,29 @@ QColor Blend(const QColor& under, const QColor& over) {
                 (under.blue() + 2 * over.blue()) / 3);
 }
 
+// The black text and bright white background a check paints on a row without colours of its
+// own follow the palette, and so does black text over the palette's backgrounds; colours picked
+// by number for a row stay as picked.
+QColor ShownBackground(const ProxyRow& cells, int col, const QPalette& palette) {
+  Color back = cells.back[size_t(col)];
+  bool picked = cells.cells[kColCol].find(';') != std::string::npos;
+  if (back == PaletteColor(kPaletteBrightWhite) && !picked) return palette.color(QPalette::Base);
+  return ToQColor(back);
+}
+
+QColor ShownText(const ProxyRow& cells, int col, const QPalette& palette) {
+  Color fore = cells.fore[size_t(col)];
+  QColor back = ShownBackground(cells, col, palette);
+  bool palette_back =
+      IsSystemColor(cells.back[size_t(col)]) || back == palette.color(QPalette::Base);
+  if (fore == PaletteColor(kPaletteBlack) && palette_back) return palette.color(QPalette::Text);
+  // The palette's text over a fixed background (the mark of a row under test, a background
+  // picked alone) becomes black or white, whichever reads on it.
+  if (fore == kSystemWindowText && !palette_back)
+    return back.lightness() < 128 ? Qt::white : Qt::black;
+  return ToQColor(fore);
+}
+
 }  // namespace
 
 ProxyTableModel::ProxyTableModel(ProxyList& list, QObject* parent)
@@ -76,10 +99,9 @@ QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
       return ToQt(pictured ? Trim(text) : text);
     }
     case Qt::ForegroundRole:
-      return selected ? palette.color(QPalette::HighlightedText)
-                      : ToQColor(cells.fore[size_t(col)]);
+      return selected ? palette.color(QPalette::HighlightedText) : ShownText(cells, col, palette);
     case Qt::BackgroundRole: {
-      QColor back = ToQColor(cells.back[size_t(col)]);
+      QColor back = ShownBackground(cells, col, palette);
       return selected ? Blend(back, palette.color(QPalette::Highlight)) : back;
     }
     case Qt::DecorationRole: {

@@ -1,6 +1,8 @@
 #include "ui/qu_settings.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -52,6 +54,16 @@ void ShowWhole(QLineEdit* box, const std::string& text, int typed_length) {
   box->setText(ToQt(text));
 }
 
+// A field's label: its buddy (Alt and the underlined letter go to the field), with the field's tip.
+QLabel* LabelFor(const char* caption, QWidget* field, const char* tip) {
+  auto* label = new QLabel(caption, field->parentWidget());
+  label->setBuddy(field);
+  label->setToolTip(tip);
+  field->setToolTip(tip);
+  field->setAccessibleName(label->text().remove('&'));
+  return label;
+}
+
 QWidget* WithUnit(QLineEdit* box, const char* unit, QWidget* parent) {
   auto* row = new QWidget(parent);
   auto* layout = new QHBoxLayout(row);
@@ -78,9 +90,15 @@ void QuSettings::BuildControls() {
 
   auto* files = new QFormLayout();
   cboFiles_ = EditableCombo("cboFiles", this);
-  auto* files_label = new QLabel("Proxy List &File", this);
-  files_label->setBuddy(cboFiles_);
-  files->addRow(files_label, cboFiles_);
+  auto* browse = new QPushButton("&Browse...", this);
+  browse->setObjectName("bBrowseList");
+  browse->setToolTip("Choose a list file");
+  auto* file_row = new QHBoxLayout();
+  file_row->addWidget(cboFiles_, 1);
+  file_row->addWidget(browse);
+  files->addRow(LabelFor("Proxy List &File", cboFiles_, "The proxy list file that Reload reads"),
+                file_row);
+  connect(browse, &QPushButton::clicked, this, &QuSettings::BrowseListFile);
   auto* hint = new QLabel("to load a List File use the List Reload button", this);
   hint->setEnabled(false);
   files->addRow(QString(), hint);
@@ -100,10 +118,15 @@ void QuSettings::BuildControls() {
   page_row->addWidget(bCheckJudge_);
   lblJudge_ = new QLabel(frame1);
   lblJudge_->setObjectName("lblJudge");
-  search->addRow("Test Web Page", page_row);
+  search->addRow(LabelFor("Test &Web Page", cboURLs_, "The judge page fetched through each proxy"),
+                 page_row);
   search->addRow(QString(), lblJudge_);
-  search->addRow("Return Text", txtSearchText_);
-  search->addRow("IP", txtFindIP_);
+  search->addRow(LabelFor("&Return Text", txtSearchText_,
+                          "Text the test page holds when a proxy really fetched it"),
+                 txtSearchText_);
+  search->addRow(LabelFor("I&P", txtFindIP_,
+                          "Your own address as the test page shows it (empty: found by itself)"),
+                 txtFindIP_);
   main->addWidget(frame1);
 
   auto* frame2 = new QGroupBox("Timeout", this);
@@ -112,9 +135,13 @@ void QuSettings::BuildControls() {
   txtPing_ = Box("txtPing", kTypedDigits, frame2);
   txtTimeout_ = Box("txtTimeout", kTypedDigits, frame2);
   txtParallel_ = Box("txtParallel", kTypedDigits, frame2);
-  timeouts->addRow("Ping", WithUnit(txtPing_, "ms", frame2));
-  timeouts->addRow("Test Web Page", WithUnit(txtTimeout_, "sec", frame2));
-  timeouts->addRow("Parallel", WithUnit(txtParallel_, "at once", frame2));
+  timeouts->addRow(LabelFor("Pin&g", txtPing_, "How long to wait for a ping reply"),
+                   WithUnit(txtPing_, "ms", frame2));
+  timeouts->addRow(
+      LabelFor("Test Web P&age", txtTimeout_, "How long to wait for the test page through a proxy"),
+      WithUnit(txtTimeout_, "sec", frame2));
+  timeouts->addRow(LabelFor("Para&llel", txtParallel_, "How many proxies are checked at once"),
+                   WithUnit(txtParallel_, "at once", frame2));
   main->addWidget(frame2);
 
   frameApply_ = new QGroupBox("Button Apply", this);
@@ -122,7 +149,7 @@ void QuSettings::BuildControls() {
   auto* apply = new QHBoxLayout(frameApply_);
   optNone_ = new QRadioButton("+ &none", frameApply_);
   optExit_ = new QRadioButton("+ E&xit", frameApply_);
-  optOpen_ = new QRadioButton("+ &open IE", frameApply_);
+  optOpen_ = new QRadioButton(ToQt(OpenBrowserCaption()), frameApply_);
   optNone_->setObjectName("optNone");
   optExit_->setObjectName("optExit");
   optOpen_->setObjectName("optOpen");
@@ -132,7 +159,7 @@ void QuSettings::BuildControls() {
   auto* extras = new QHBoxLayout();
   bAttachIE_ = new QPushButton(ToQt(ToolbarCaption(false)), this);
   bAttachIE_->setObjectName("bAttachIE");
-  bAttachIE_->setToolTip("Create/delete toolbar button in IE");
+  bAttachIE_->setToolTip(ToQt(ToolbarTip()));
   lblNewVersion_ = new QLabel(this);
   lblNewVersion_->setObjectName("lblNewVersion");
   lblNewVersion_->setToolTip("Upgrade web page");
@@ -194,6 +221,13 @@ void QuSettings::ShowFields() {
   lblNewVersion_->setText("<a href=\"upgrade\">" + ToQt(fields_.upgrade_caption).toHtmlEscaped() +
                           "</a>");
   lblNewVersion_->setVisible(fields_.upgrade_visible);
+}
+
+void QuSettings::BrowseListFile() {
+  QString current = cboFiles_->currentText();
+  QString chosen = QFileDialog::getOpenFileName(this, "Proxy List File", current,
+                                                "Proxy lists (*.txt);;All files (*)");
+  if (!chosen.isEmpty()) cboFiles_->setEditText(QDir::toNativeSeparators(chosen));
 }
 
 void QuSettings::ReadFields() {

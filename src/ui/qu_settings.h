@@ -45,6 +45,8 @@ class QuSettings : public QDialog {
   void BuildControls();
   void ShowFields();
   void ReadFields();
+  // The Browse button: a file chooser for the list file.
+  void BrowseListFile();
   void OnSave();
   void OnCheckJudge();
   void ShowJudgeCheck();

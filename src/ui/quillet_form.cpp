@@ -8,12 +8,14 @@
 #include <QLocale>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "app/error_report.h"
 #include "app/main_window_texts.h"
 #include "app/maker_links.h"
 #include "app/settings_dialog_model.h"
+#include "app/user_guide.h"
 #include "browser/java_indicator.h"
 #include "browser/launch.h"
 #include "browser/toolbar_button.h"
@@ -57,7 +59,10 @@ QuilletForm::QuilletForm(Platform& platform, AppSettings& settings, UserInterfac
   Load();
 }
 
-QuilletForm::~QuilletForm() = default;
+// The panels go first: while they close they still read the list.
+QuilletForm::~QuilletForm() {
+  delete takeCentralWidget();
+}
 
 void QuilletForm::BuildWindow() {
   auto* central = new QWidget(this);
@@ -94,8 +99,7 @@ void QuilletForm::BuildWindow() {
           Guarded(ui_, tags::kMainWindowLoad, [this] { OnSettings(); }));
   connect(edge_panel_, &EdgePanel::makerLinkClicked, this,
           [this] { OpenWebPage(links::kMakerHome, tags::kMakerLink); });
-  connect(edge_panel_, &EdgePanel::helpLinkClicked, this,
-          [this] { OpenWebPage(links::kHelpPage, tags::kHelpLink); });
+  connect(edge_panel_, &EdgePanel::helpLinkClicked, this, [this] { OpenUserGuide(); });
 }
 
 // The load runs in a fixed order: the list comes after the proxy fields (it marks the row of
@@ -114,6 +118,7 @@ void QuilletForm::Load() {
     proxy_panel_->SetApplyCaption(ApplyCaption(settings_.ApplyButton));
     edge_panel_->ShowVersion(ToQt(VersionLabel()));
     if (settings_.NoIE) ShowListOnlyView();
+    if (settings_.FirstRun) ShowFirstRunHint();
   });
 }
 
@@ -199,6 +204,20 @@ void QuilletForm::TakeCheckedJudge(const std::string& page, const DirectVisit& v
   TakePublicAddress(settings_, visit);
   base_caption_ = BaseCaption(ShownOwnAddress(settings_));
   if (!settings_.Verifying) setWindowTitle(ToQt(base_caption_));
+}
+
+void QuilletForm::ShowFirstRunHint() {
+  auto* hint = new QLabel(ToQt(FirstRunHint()), this);
+  hint->setObjectName("lblFirstRun");
+  statusBar()->addWidget(hint, 1);
+}
+
+// The guide installed with the program, opened with the desktop's handler for HTML pages.
+void QuilletForm::OpenUserGuide() {
+  RunGuarded(ui_, tags::kHelpLink, [&] {
+    std::string guide = UserGuidePath(platform_.program_dir, platform_.shared_data_dir);
+    LaunchDocument(*platform_.shell, ui_, guide, "", kShowNormal);
+  });
 }
 
 // Web pages open in the browser when there is one, else with the desktop's default handler.

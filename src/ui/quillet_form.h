@@ -43,6 +43,8 @@ class QuilletForm : public QMainWindow {
   void OnExit();
   void OnSettings();
   void OpenWebPage(const char* address, const char* tag);
+  void OpenUserGuide();
+  void ShowFirstRunHint();
   void TakeCheckedJudge(const std::string& page, const DirectVisit& visit);
   // Ends the program at once, without the save prompt.
   void EndProgram();

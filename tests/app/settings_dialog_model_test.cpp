@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/desktop_kind.h"
 #include "core/errors.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_settings_store.h"
@@ -49,7 +50,8 @@ TEST_F(SettingsDialogTest, load_fillsTitleNumbersAndRecentLists) {
   EXPECT_EQ(fields.list_files,
             (std::vector<std::string>{"/lists/x.txt", (dir_ / "bare.txt").string()}));
   EXPECT_EQ(fields.test_pages, (std::vector<std::string>{"judge.example/env", "other.example/"}));
-  EXPECT_EQ(fields.toolbar_caption, "Detach from &IE toolbar");
+  EXPECT_EQ(fields.toolbar_caption,
+            kBrowserDesktop ? "Detach from &IE toolbar" : "Remove desktop &launcher");
 }
 
 TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSilently) {
@@ -65,7 +67,8 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
   fields.list_file = "mine.txt";
   fields.test_page = "http://new.example/judge";
   fields.apply_choice = 2;
-  EXPECT_EQ(model.Save(fields), std::optional<std::string>("&Apply/openIE"));
+  EXPECT_EQ(model.Save(fields),
+            std::optional<std::string>(kBrowserDesktop ? "&Apply/openIE" : "&Apply/open browser"));
   fs::current_path(previous);
   EXPECT_EQ(
       store_.save_order,

@@ -72,12 +72,14 @@ TEST_F(StartupTest, firstRun_writesTheTestPageLastAndUsesTheSampleList) {
   EXPECT_EQ(store_.values["TestURL"] + ";", urls.substr(0, urls.find(';') + 1));
   EXPECT_EQ(settings_.ListFile, list);
   EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_TRUE(settings_.FirstRun);
 
   store_.save_order.clear();
   store_.values["ping"] = "900";
   browser_.cookies = "id=7; ver=0.09";
   Run();  // a later run keeps the user's values and tells of the offered version
   EXPECT_TRUE(store_.save_order.empty());
+  EXPECT_FALSE(settings_.FirstRun);
   EXPECT_EQ(store_.values["ping"], "900");
   EXPECT_EQ(settings_.UpgradeVersion, "0.09");
 }

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/app_settings.h"
+#include "app/desktop_kind.h"
 #include "browser/memory_registry.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_settings_store.h"
@@ -62,7 +63,9 @@ TEST_F(ToolbarButtonTest, CreateDetachCreateUsesANewIdentifier) {
 
   ToggleToolbarButton(services, state);
   EXPECT_FALSE(state.attached);
-  EXPECT_EQ(ui.last_message(), "Quillet was detached from IE.");
+  EXPECT_EQ(ui.last_message(),
+            kBrowserDesktop ? "Quillet was detached from IE."
+                            : "The 'Set Proxy' launcher was removed from the desktop's menu.");
   EXPECT_FALSE(registry.KeyExists(kHkeyLocalMachine, ButtonKey(kFirstId)));
   EXPECT_TRUE(registry.KeyExists(kHkeyLocalMachine, kExtensionsKey));
   EXPECT_FALSE(store.Contains(keys::kToolbarGuid));

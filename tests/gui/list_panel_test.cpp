@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
@@ -92,20 +91,6 @@ class ListPanelTest : public ::testing::Test {
   ListGridView* grid = nullptr;
   std::unique_ptr<QAbstractItemModelTester> tester;
 };
-
-TEST_F(ListPanelTest, selectRightClickDeleteAndSave) {
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, RowPoint(2));
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowPoint(3));
-  QSignalSpy removals(grid->model(), &QAbstractItemModel::rowsAboutToBeRemoved);
-  Choose("popDelete", RowPoint(3));
-  ASSERT_EQ(grid->model()->rowCount(), 2);
-  EXPECT_EQ(removals.count(), 1) << "one removal of the whole block";
-  QTest::mouseClick(panel->findChild<QPushButton*>("bSaveList"), Qt::LeftButton);
-  EXPECT_FALSE(settings.ListDirty);
-  EXPECT_EQ(ReadFileBytes(settings.ListFile),
-            "' sample\r\n\r\n10.0.0.1:80\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n"
-            "10.0.0.4:83\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n");
-}
 
 TEST_F(ListPanelTest, titleRightClickSortsTheColumn) {
   QWidget* header = grid->horizontalHeader()->viewport();

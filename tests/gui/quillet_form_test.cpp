@@ -2,14 +2,20 @@
 // user, the settings store, the name service and the proxy settings scripted.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 
+#include "app/desktop_kind.h"
 #include "browser/posix/desktop_sandbox.h"
+#include "fakes/fake_browser_pickup.h"
 #include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/memory_connection_proxy.h"
@@ -17,6 +23,7 @@
 #include "fakes/offscreen_app.h"
 #include "fakes/temp_dir.h"
 #include "proxylist/atomic_file.h"
+#include "ui/list_grid_view.h"
 #include "ui/qu_settings.h"
 #include "ui/quillet_form.h"
 
@@ -25,6 +32,15 @@ namespace {
 
 using testing::MemorySettingsStore;
 namespace fs = std::filesystem;
+
+// Every control a person can reach with Tab has a name a screen reader can say.
+void ExpectNamed(QWidget* top) {
+  for (QWidget* widget : top->findChildren<QWidget*>())
+    EXPECT_TRUE(!widget->isVisibleTo(top) || !(widget->focusPolicy() & Qt::TabFocus) ||
+                widget->inherits("QScrollBar") || widget->parentWidget()->inherits("QComboBox") ||
+                !QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty())
+        << widget->objectName().toStdString();
+}
 
 class QuilletFormTest : public ::testing::Test {
  protected:
@@ -79,6 +95,10 @@ TEST_F(QuilletFormTest, load_fillsTheWindowInOrder) {
   EXPECT_EQ(form.list().Selection().bottom, 2);
   EXPECT_EQ(settings_.PingTimeoutMs, 900);
   EXPECT_TRUE(ui_.messages.empty());
+  form.show();
+  ExpectNamed(&form);
+  for (const char* name : {"chkJava", "lblJava", "Option1_3", "sOldProxy_3"})
+    EXPECT_EQ(Find<QWidget>(name)->isVisible(), kBrowserDesktop) << name;
 }
 
 TEST_F(QuilletFormTest, withoutBrowserSettings_onlyTheListPartShows) {
@@ -90,7 +110,7 @@ TEST_F(QuilletFormTest, withoutBrowserSettings_onlyTheListPartShows) {
     EXPECT_FALSE(Find<QWidget>(name)->isVisible()) << name;
   }
   for (const char* name :
-       {"MSFlexGrid1", "bSaveList", "bExit", "bSettings", "lblBrask", "lblNotIE", "chkJava"}) {
+       {"MSFlexGrid1", "bSaveList", "bExit", "bSettings", "lblBrask", "lblNotIE"}) {
     EXPECT_TRUE(Find<QWidget>(name)->isVisible()) << name;
   }
   EXPECT_EQ(Find<QLabel>("lblNotIE")
@@ -127,6 +147,67 @@ TEST_F(QuilletFormTest, cancelButton_savesTheTestPageAndListFileUnlessCancelled)
   EXPECT_EQ(ui_.messages.size(), 2u);
 }
 
+TEST_F(QuilletFormTest, keyboard_runsTheListCommandsOnTheCurrentRow) {
+  Open().show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  auto* grid = Find<ListGridView>("MSFlexGrid1");
+  auto* menu = Find<QWidget>("popMenu");
+  QString letters;  // the popup's groups, and a letter of its own for each item
+  for (QAction* item : menu->actions())
+    letters += item->isSeparator() ? "|" : item->text().section('&', 1).left(1).toLower();
+  EXPECT_EQ(letters, "v|cld|in|ao|se|yr|p");
+  QTest::keyClick(grid, Qt::Key_Home);
+  QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(grid, Qt::Key_Delete);
+  QTest::keyClick(grid, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(ListText(), "' list\r\n\r\n127.0.1.13:8888\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n");
+  std::ofstream(settings_.ListFile, std::ios::binary) << "127.0.1.11:8888\r\n127.0.1.12:8888\r\n";
+  store_->values["ListFile"] = settings_.ListFile;  // the file Reload reads, as start-up keeps it
+  QTest::keyClick(grid, Qt::Key_F5);
+  QTest::keyClick(grid, Qt::Key_Up);
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text(), "127.0.1.11:8888") << "Enter uses the row";
+  QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(form_->list().Selection().bottom - form_->list().Selection().top, 1);
+  for (auto [key, modifiers] :
+       {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+    QPoint at;
+    QTimer::singleShot(0, menu, [&] { at = menu->pos(), menu->close(); });
+    QTest::keyClick(grid, key, modifiers);
+    EXPECT_EQ(at,
+              grid->viewport()->mapToGlobal(grid->visualRect(grid->model()->index(1, 1)).center()))
+        << "the menu opens at the current row, 2";
+  }
+}
+
+// The first run's sample and hint; a dark palette for rows and fields; Help opens the guide.
+TEST_F(QuilletFormTest, firstRunSampleInADarkPaletteAndTheUserGuide) {
+  QApplication::setPalette(QPalette(Qt::white, QColor(60, 60, 60), Qt::gray, Qt::black, Qt::gray,
+                                    QColor(230, 230, 230), QColor(30, 30, 30)));
+  settings_.ListFile = QUILLET_SOURCE_DIR "/data/QuilletD.txt";
+  settings_.FirstRun = true;
+  platform_->program_dir = QUILLET_BINARY_DIR;
+  auto* shell = new testing::RecordingShell;  // owned by the platform
+  platform_->shell.reset(shell);
+  Open().show();
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_TRUE(Find<QLabel>("lblFirstRun")->isVisible());
+  EXPECT_EQ(ReadFileBytes(settings_.ListFile).find("127."), std::string::npos) << "no test set-up";
+  QAbstractItemModel* model = Find<ListGridView>("MSFlexGrid1")->model();
+  auto colour = [model](int row, int role) {
+    return model->index(row - 1, kColComment).data(role).value<QColor>();
+  };
+  EXPECT_LT(colour(7, Qt::BackgroundRole).lightness(), 100) << "a failed row";
+  EXPECT_GT(colour(7, Qt::ForegroundRole).lightness(), 150);
+  EXPECT_EQ(colour(4, Qt::BackgroundRole), QColor(255, 255, 0)) << "colours chosen stay";
+  EXPECT_LT(Find<QLineEdit>("sOldProxy_1")->palette().color(QPalette::Base).lightness(), 100);
+  QTest::mouseClick(Find<QLabel>("lblHelp"), Qt::LeftButton, {}, QPoint(4, 8));
+  const std::string guide = QUILLET_BINARY_DIR "/user-guide.html";
+  EXPECT_EQ(shell->opened, std::vector<std::string>{guide + "  1 owned"});
+  EXPECT_NE(ReadFileBytes(guide).find("<title>Quillet user guide</title>"), std::string::npos);
+  QApplication::setPalette(QPalette());  // the default again
+}
+
 TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) {
   testing::OffscreenApp();
   MemorySettingsStore store;
@@ -136,6 +217,22 @@ TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) 
   SettingsDialogModel model({store, settings, ui, "/", [](std::string&) {}});
   QuSettings dialog(model, {});
   dialog.show();
+  ExpectNamed(&dialog);
+  for (QWidget* field : dialog.findChildren<QWidget*>(QRegularExpression("^(txt|cbo)")))
+    EXPECT_TRUE(std::ranges::any_of(
+        dialog.findChildren<QLabel*>(),
+        [field](QLabel* label) { return label->buddy() == field && !label->toolTip().isEmpty(); }))
+        << "a label with a tip: " << field->objectName().toStdString();
+  EXPECT_EQ(dialog.findChild<QWidget*>("optOpen")->property("text"), "+ &open browser");
+  EXPECT_EQ(dialog.findChild<QWidget*>("bAttachIE")->property("text"), "Create desktop &launcher");
+  QTimer::singleShot(0, [] {
+    auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    chooser->selectFile(QUILLET_SOURCE_DIR "/data/QuilletD.txt");
+    static_cast<QDialog*>(chooser)->accept();
+  });
+  dialog.findChild<QPushButton*>("bBrowseList")->click();
+  EXPECT_EQ(dialog.findChild<QWidget*>("cboFiles")->property("currentText"),
+            QUILLET_SOURCE_DIR "/data/QuilletD.txt");
   auto* timeout = dialog.findChild<QLineEdit*>("txtTimeout");
   EXPECT_EQ(dialog.findChild<QLineEdit*>("txtPing")->text(), "10000");
   timeout->clear();

@@ -31,6 +31,7 @@ usr/lib/systemd/system/quillet-judge.service
 usr/share/applications/$id.desktop
 usr/share/doc/quillet/changelog.gz
 usr/share/doc/quillet/copyright
+usr/share/doc/quillet/user-guide.html
 $(for size in 16 22 24 32 48 64 128 256; do echo "usr/share/icons/hicolor/${size}x${size}/apps/$id.png"; done)
 usr/share/icons/hicolor/scalable/apps/$id.svg
 usr/share/man/man1/quillet.1.gz
