@@ -91,6 +91,10 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
   AppSettings settings;
   ProxyList list;
   ListWindow window{list, settings, ui};
+  // A settings file that had to be moved aside is said here as the window says it at start.
+  if (std::string problem = env.store.OpenProblem(); !problem.empty()) {
+    err << "quillet-check: " << problem << "\n";
+  }
   try {
     settings.ListFile = options.list_file;
     LoadListFile(window, ui);

@@ -1,10 +1,12 @@
 // quillet-check as a user starts it: what it prints of a hostile list, and how fast it obeys an
 // interrupt.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -32,6 +34,25 @@ TEST(CheckProgram, aBadListLineIsQuotedWithItsControlBytesEscaped) {
   auto [code, err] = RunCheck(dir, dir / "bad.txt" + " --test-page 127.0.0.2/");
   EXPECT_EQ(code, 2);
   EXPECT_EQ(err, "quillet-check: Error in Proxy List file: 12:80\\x1b]0;owned\\x07\n");
+}
+
+// Damaged settings are moved aside and said, never waited on: a FIFO would block open() for good,
+// and a long bad line is quoted short.
+TEST(CheckProgram, damagedSettingsFilesAreKeptAsideAndSaid) {
+  testing::TempDir dir;
+  std::filesystem::create_directories(dir / "config/Brasklet");
+  std::ofstream(dir / "config/Brasklet/Quillet.conf") << "[Quillet]\n" << std::string(5000, 'x');
+  ASSERT_EQ(mkfifo((dir / "config/Brasklet/Registry.conf").c_str(), 0600), 0);
+  auto [code, err] = RunCheck(dir, dir / "none.txt", "timeout 10 ");
+  EXPECT_EQ(code, 2) << err;
+  EXPECT_NE(err.find("quillet-check: The settings file '"), std::string::npos) << err;
+  EXPECT_NE(err.find("Registry.conf' could not be read (is not a plain file)"), std::string::npos);
+  EXPECT_NE(err.find("xxx..."), std::string::npos);
+  EXPECT_EQ(err.find(std::string(201, 'x')), std::string::npos) << err;
+  size_t kept = 0;
+  for (auto& entry : std::filesystem::directory_iterator(dir / "config/Brasklet"))
+    kept += entry.path().string().find(".unreadable-") != std::string::npos;
+  EXPECT_EQ(kept, 2u);
 }
 
 TEST(CheckProgram, anInterruptEndsItWithinASecondEvenWhileLoading) {
