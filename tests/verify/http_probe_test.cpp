@@ -19,13 +19,17 @@ TEST(SetTestPage, splitsHostAndPathOrSaysTheAddressIsMissing) {
   EXPECT_EQ(url, "judge.example:8080/cgi/env.pl?x=1");
   EXPECT_EQ(settings.TestHost, "judge.example:8080");
   EXPECT_EQ(settings.TestPath, "/cgi/env.pl?x=1");
+  url = "HTTPS://localhost:65535";
+  SetTestPage(ui, settings, url);
+  EXPECT_EQ(settings.TestHost + settings.TestPath, "HTTPS://localhost:65535/");
   EXPECT_TRUE(ui.messages.empty());
   url = "?missing";
   SetTestPage(ui, settings, url);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text,
-            "Invalid or missing Test Page URL: ?missing\r\nPlease use the Settings button to enter "
-            "a valid URL.\r\nWithout a Test Page the proxy verification will not work.");
+            "Invalid or missing Test Page URL: ?missing\r\n(no host name before the path)\r\n"
+            "Please use the Settings button to enter a valid URL.\r\nWithout a Test Page the proxy "
+            "verification will not work.");
   EXPECT_EQ(settings.TestHost, "");
   EXPECT_EQ(settings.TestPath, "");
 }
@@ -51,14 +55,22 @@ TEST_F(HttpGetTest, bodyIsCutAtFirstBlockAndAProxyWithoutColonFetchesNothing) {
   EXPECT_EQ(http_.requests.size(), 1u);
 }
 
-TEST_F(HttpGetTest, badPortInTestHost_isReportedUnderF6) {
-  for (const char* host : {"judge.example:40000", "judge.example:http"}) {
+TEST_F(HttpGetTest, portsUpTo65535_httpsPages_andAPortNoPageHasIsReportedUnderF6) {
+  for (const char* host : {"judge.example:40000", "https://judge.example"}) {
     std::string proxy = "127.0.1.11:3128";
-    EXPECT_EQ(Get(proxy, host), "");
-    ASSERT_FALSE(ui_.messages.empty());
-    EXPECT_EQ(ui_.last_message().rfind("Function: F6\r\n", 0), 0u) << ui_.last_message();
+    Get(proxy, host);
   }
-  EXPECT_TRUE(http_.requests.empty());
+  ASSERT_EQ(http_.requests.size(), 2u);
+  EXPECT_EQ(http_.requests[0].port, 40000);
+  EXPECT_FALSE(http_.requests[0].secure);
+  EXPECT_EQ(http_.requests[1].host, "judge.example");
+  EXPECT_EQ(http_.requests[1].port, 443);
+  EXPECT_TRUE(http_.requests[1].secure);
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
+  std::string proxy = "127.0.1.11:3128";
+  EXPECT_EQ(Get(proxy, "judge.example:http"), "");
+  EXPECT_EQ(ui_.last_message().rfind("Function: F6\r\n", 0), 0u) << ui_.last_message();
+  EXPECT_EQ(http_.requests.size(), 2u);
 }
 
 // Elite, transparent and not-a-judge pages are proven against real proxies end to end.
