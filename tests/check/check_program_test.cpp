@@ -152,7 +152,7 @@ TEST(CheckProgram, damagedSettingsFilesAreKeptAsideAndSaid) {
   std::filesystem::create_directories(dir / "config/Brasklet");
   std::ofstream(dir / "config/Brasklet/Quillet.conf") << "[Quillet]\n" << std::string(5000, 'x');
   ASSERT_EQ(mkfifo((dir / "config/Brasklet/Registry.conf").c_str(), 0600), 0);
-  auto [code, err] = RunCheck(dir, dir / "none.txt", "timeout 10 ");
+  auto [code, out, err] = Shell(dir, "timeout 10 check none.txt");
   EXPECT_EQ(code, 2) << err;
   EXPECT_NE(err.find("quillet-check: The settings file '"), std::string::npos) << err;
   EXPECT_NE(err.find("Registry.conf' could not be read (is not a plain file)"), std::string::npos);
