@@ -99,9 +99,9 @@ std::optional<std::string> SettingsDialogModel::Save(SettingsDialogFields& field
     bool complete = SaveSearch(fields);
     if (complete) {
       SaveListFile(fields);
-      SaveTestPage(fields);
-      SaveApplyChoice(fields);
+      complete = SaveTestPage(fields);
     }
+    if (complete) SaveApplyChoice(fields);
     WritePending();
     if (!complete) return std::nullopt;
     return ApplyCaption(services_.settings.ApplyButton);
@@ -166,7 +166,15 @@ void SettingsDialogModel::SaveListFile(const SettingsDialogFields& fields) {
   }
 }
 
-void SettingsDialogModel::SaveTestPage(const SettingsDialogFields& fields) {
+bool SettingsDialogModel::SaveTestPage(const SettingsDialogFields& fields) {
+  if (services_.test_page_problem) {
+    if (std::string problem = services_.test_page_problem(fields.test_page); !problem.empty()) {
+      services_.ui.ShowMessage(
+          "The test page '" + fields.test_page + "' cannot be used: " + problem + ".",
+          MessageIcon::Error);
+      return false;
+    }
+  }
   std::string address = fields.test_page;
   services_.set_test_page(address);
   Write(keys::kTestUrl, services_.settings.TestHost + services_.settings.TestPath);
@@ -174,6 +182,7 @@ void SettingsDialogModel::SaveTestPage(const SettingsDialogFields& fields) {
     Write(keys::kComboUrls, *list);
     stored_urls_ = *list;
   }
+  return true;
 }
 
 int SettingsDialogModel::SaveApplyChoice(const SettingsDialogFields& fields) {

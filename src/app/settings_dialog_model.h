@@ -56,6 +56,8 @@ class SettingsDialogModel {
     std::string program_dir;
     // Splits a test page address into TestHost/TestPath (and explains a bad one).
     std::function<void(std::string&)> set_test_page;
+    // Why a test page address cannot be used (empty when it can); such a page is refused.
+    std::function<std::string(const std::string&)> test_page_problem = nullptr;
   };
 
   explicit SettingsDialogModel(Services services) : services_(std::move(services)) {}
@@ -80,7 +82,7 @@ class SettingsDialogModel {
   void SaveTimeouts(const SettingsDialogFields& fields);
   bool SaveSearch(SettingsDialogFields& fields);
   void SaveListFile(const SettingsDialogFields& fields);
-  void SaveTestPage(const SettingsDialogFields& fields);
+  bool SaveTestPage(const SettingsDialogFields& fields);
   int SaveApplyChoice(const SettingsDialogFields& fields);
   void Write(const char* key, const std::string& value);
   void WritePending();

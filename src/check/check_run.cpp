@@ -55,14 +55,16 @@ void TakeSettings(const CheckOptions& options, CheckEnvironment& env, ConsoleUse
   if (options.timeout_s) settings.TestTimeoutMs = *options.timeout_s * 1000;
   if (options.search_text) settings.SearchText = *options.search_text;
   if (options.find_ip) settings.FindIP = *options.find_ip;
-  std::string url = options.test_page.value_or(env.store.Read(keys::kTestUrl, defaults::kTestUrl));
-  ui.set_quiet(true);
-  SetTestPage(ui, settings, url);
-  ui.set_quiet(false);
-  if (settings.TestHost.empty()) {
-    throw Failure{kExitBadInput, "no valid test page address ('" + url +
-                                     "'): give --test-page or set it in Quillet's settings"};
+  std::string url = options.test_page.value_or(env.store.Read(keys::kTestUrl, ""));
+  if (Trim(url).empty()) {
+    throw Failure{
+        kExitBadInput,
+        "no test page is set: give --test-page HOST/PATH or set one in Quillet's settings"};
   }
+  if (std::string problem = TestPageProblem(url); !problem.empty()) {
+    throw Failure{kExitBadInput, "the test page '" + url + "' cannot be used: " + problem};
+  }
+  SetTestPage(ui, settings, url);
   if (settings.FindIP.empty()) settings.MyIP = LocalAddress(env.resolver, ui);
 }
 
@@ -136,6 +138,10 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
   ListWindow window{list, settings, ui};
   ui.set_errors_only(options.verbosity == Verbosity::Quiet);
   bool notices = options.verbosity != Verbosity::Quiet;
+  // A settings file that had to be moved aside is said here as the window says it at start.
+  if (std::string problem = env.store.OpenProblem(); !problem.empty()) {
+    err << "quillet-check: " << problem << "\n";
+  }
   try {
     // Standard input is read like a file; only --write needs a real one.
     settings.ListFile =

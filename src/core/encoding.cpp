@@ -105,6 +105,11 @@ std::string LeftCharacters(std::string_view text, size_t count) {
   return std::string(text.substr(0, at));
 }
 
+std::string QuotedAtMost(std::string_view text, size_t count) {
+  std::string quoted = LeftCharacters(text, count);
+  return quoted.size() < text.size() ? quoted + "..." : quoted;
+}
+
 std::string LastCharacters(std::string_view text, size_t count) {
   auto continuation = [&](size_t i) { return (static_cast<uint8_t>(text[i]) & 0xC0) == 0x80; };
   size_t at = text.size();

@@ -19,6 +19,13 @@ bool EncodeWindows1252(std::string_view text, std::string& bytes);
 // The first `count` characters of UTF-8 text; never cuts inside a character.
 std::string LeftCharacters(std::string_view text, size_t count);
 
+// A message quotes at most this many characters of a bad line.
+inline constexpr size_t kQuotedCharacters = 200;
+
+// At most `count` characters of UTF-8 text for quoting in a message, with "..." behind it when
+// the text was longer.
+std::string QuotedAtMost(std::string_view text, size_t count);
+
 // The last `count` characters of UTF-8 text; never cuts inside a character.
 std::string LastCharacters(std::string_view text, size_t count);
 

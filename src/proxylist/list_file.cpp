@@ -21,13 +21,10 @@ constexpr const char* kLineBreak = "\r\n";
 constexpr size_t kFirstColonIndex = 4;
 
 constexpr const char* kFormatError = "Error in Proxy List file:\n";
-// An error message quotes at most this many characters of the bad line.
-constexpr size_t kQuotedCharacters = 200;
 
 std::string FormatError(const std::string& line, const std::string& reason = "") {
-  std::string quoted = LeftCharacters(line, kQuotedCharacters);
-  if (quoted.size() < line.size()) quoted += "...";
-  return kFormatError + quoted + (reason.empty() ? "" : "\n(" + reason + ")");
+  return kFormatError + QuotedAtMost(line, kQuotedCharacters) +
+         (reason.empty() ? "" : "\n(" + reason + ")");
 }
 
 // A cell as the file stores it: no bar, tab or line break inside, no blanks around it.

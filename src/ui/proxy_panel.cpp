@@ -12,6 +12,7 @@
 #include "app/desktop_kind.h"
 #include "app/settings_dialog_model.h"
 #include "browser/current_settings.h"
+#include "core/text.h"
 #include "ui/list_icons.h"
 #include "ui/qt_user_interface.h"
 
@@ -173,8 +174,9 @@ void ProxyPanel::OnConnectionPicked() {
 
 void ProxyPanel::OnApply() {
   const AppSettings& settings = services_.settings;
+  std::string page = settings.TestHost + settings.TestPath;
   std::string test_page =
-      settings.TestHost.empty() ? "" : "http://" + settings.TestHost + settings.TestPath;
+      page.empty() || StartsWithNoCase(page, "https://") ? page : "http://" + page;
   ApplyServices apply{services_.component, services_.browser, services_.shell, services_.ui};
   ApplyOutcome outcome = ApplyProxySettings(*this, apply, settings.ApplyButton, test_page);
   if (outcome != ApplyOutcome::Failed) emit applied(outcome == ApplyOutcome::Exit);

@@ -15,6 +15,7 @@
 
 #include "ui/guarded.h"
 #include "ui/qt_user_interface.h"
+#include "verify/http_probe.h"
 
 namespace quillet {
 namespace {
@@ -261,6 +262,10 @@ QuSettings::~QuSettings() {
 void QuSettings::OnCheckJudge() {
   if (judge_visit_.valid()) return;
   checked_page_ = FromQt(cboURLs_->currentText());
+  if (std::string problem = TestPageProblem(checked_page_); !problem.empty()) {
+    lblJudge_->setText(ToQt("This test page cannot be used: " + problem + "."));
+    return;
+  }
   lblJudge_->setText("Checking " + ToQt(checked_page_) + " ...");
   bCheckJudge_->setEnabled(false);
   judge_visit_ =

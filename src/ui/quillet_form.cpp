@@ -183,7 +183,8 @@ void QuilletForm::EndProgram() {
 
 void QuilletForm::OnSettings() {
   SettingsDialogModel model({*platform_.settings, settings_, ui_, platform_.program_dir,
-                             [this](std::string& url) { SetTestPage(ui_, settings_, url); }});
+                             [this](std::string& url) { SetTestPage(ui_, settings_, url); },
+                             TestPageProblem});
   ToolbarServices toolbar{*platform_.registry,         *platform_.settings, ui_,
                           *platform_.toolbar_shortcut, *platform_.guids,    platform_.program_dir};
   QuSettings::Actions actions{

@@ -19,15 +19,20 @@ struct HttpRequest {
   // How the proxy is spoken to: empty for HTTP, else "socks4", "socks4a", "socks5" or "https"
   // (a CONNECT tunnel to the page's host and port, then the same GET through it).
   std::string protocol = "";
+  // The page is fetched over TLS: through an HTTP proxy's CONNECT tunnel, or through the
+  // tunnel the protocol opens.
+  bool secure = false;
 };
 
 // The request is an HTTP/1.0 GET that follows no redirect and asks every cache on the way for a
 // fresh copy, with the headers "Content-Type: text/*" and "Accept-Language: en" and without
 // User-Agent and Referer. Every header the probe sets, as "Name: value"; a header given without a
-// value is one the request must not carry.
+// value is one the request must not carry. A proxy that passes headers on unchanged would hand
+// "Proxy-Connection" to the judge, which takes it for the proxy's own mark.
 inline constexpr const char* kProbeHeaders[] = {
     "Content-Type: text/*", "User-Agent:",      "Referer:",
     "Accept-Language: en",  "Pragma: no-cache", "Cache-Control: no-cache",
+    "Proxy-Connection:",
 };
 
 struct HttpReply {

@@ -1,5 +1,8 @@
 #include "verify/http_probe.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "app/error_report.h"
 #include "core/errors.h"
 #include "core/text.h"
@@ -7,19 +10,17 @@
 namespace quillet {
 namespace {
 
-constexpr long kErrTypeMismatch = 13;
 constexpr size_t kMaxPathLength = 250;
-constexpr size_t kMaxPortText = 999;
 constexpr int kDefaultHttpPort = 80;
+constexpr int kDefaultHttpsPort = 443;
 constexpr int kHttpOk = 200;
+constexpr std::string_view kHttps = "https://";
 
-// The port of "host:port" as a 16-bit signed number, raising the failure the error report shows.
-int PortOf(const std::string& port_text) {
-  std::string text = Left(port_text, kMaxPortText);
-  if (!IsNumeric(text)) throw RunTimeError(kErrTypeMismatch, "Type mismatch");
-  long long port = LeadingWholeNumber(text);
-  if (port > 32767 || port < -32768) throw RunTimeError(kErrOverflow, "Overflow");
-  return static_cast<int>(port);
+// A host name as the resolver takes it: letters, digits, "-", "_" and ".".
+bool IsHostName(std::string_view host) {
+  return !host.empty() && std::ranges::all_of(host, [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.';
+  });
 }
 
 // Whether `what` occurs in `text`, ignoring case. Nothing occurs in empty text, not even the
@@ -30,24 +31,37 @@ bool Occurs(const std::string& text, const std::string& what) {
 
 }  // namespace
 
+std::string TestPageProblem(const std::string& url) {
+  std::string rest = ReplaceAllNoCase(url, "http://", "");
+  if (StartsWithNoCase(rest, kHttps)) rest.erase(0, kHttps.size());
+  if (rest.find("://") != std::string::npos)
+    return "only http:// and https:// pages can be fetched";
+  std::string host_port = Before(rest, "/");
+  std::string host = Before(host_port, ":");
+  if (!IsHostName(host)) return "no host name before the path";
+  if (host.find('.') == std::string::npos && !EqualsNoCase(host, "localhost")) {
+    return "a host name has a \".\" in it (or is localhost)";
+  }
+  if (host_port.find(':') != std::string::npos && PortNumber(After(host_port, ":")) == 0) {
+    return "the port must be a number from 1 to 65535";
+  }
+  return "";
+}
+
 void SetTestPage(UserInterface& ui, AppSettings& settings, std::string& url) {
   settings.TestHost.clear();
   settings.TestPath.clear();
   url = ReplaceAllNoCase(url, "http://", "");
-  if (url.find('.') == std::string::npos) {
-    ui.ShowMessage("Invalid or missing Test Page URL: " + url +
-                   "\r\nPlease use the Settings button to enter a valid URL.\r\n"
+  if (std::string problem = TestPageProblem(url); !problem.empty()) {
+    ui.ShowMessage("Invalid or missing Test Page URL: " + url + "\r\n(" + problem +
+                   ")\r\nPlease use the Settings button to enter a valid URL.\r\n"
                    "Without a Test Page the proxy verification will not work.");
     return;
   }
-  size_t slash = url.find('/');
-  if (slash == std::string::npos) {
-    settings.TestHost = url;
-    settings.TestPath = "/";
-  } else {
-    settings.TestHost = url.substr(0, slash);
-    settings.TestPath = url.substr(slash, kMaxPathLength);
-  }
+  size_t scheme = StartsWithNoCase(url, kHttps) ? kHttps.size() : 0;
+  size_t slash = url.find('/', scheme);
+  settings.TestHost = url.substr(0, slash);
+  settings.TestPath = slash == std::string::npos ? "/" : url.substr(slash, kMaxPathLength);
 }
 
 std::optional<HttpRequest> TestPageRequest(UserInterface& ui, std::string& proxy,
@@ -56,11 +70,14 @@ std::optional<HttpRequest> TestPageRequest(UserInterface& ui, std::string& proxy
   std::optional<HttpRequest> made;
   RunGuarded(ui, tags::kHttpGetViaProxy, [&] {
     HttpRequest request;
-    request.host = host;
-    request.port = kDefaultHttpPort;
-    if (host.find(':') != std::string::npos) {
-      request.host = Before(host, ":");
-      request.port = PortOf(After(host, ":"));
+    request.secure = StartsWithNoCase(host, kHttps);
+    request.host = host.substr(request.secure ? kHttps.size() : 0);
+    request.port = request.secure ? kDefaultHttpsPort : kDefaultHttpPort;
+    if (request.host.find(':') != std::string::npos) {
+      request.port = PortNumber(After(request.host, ":"));
+      request.host = Before(request.host, ":");
+      if (request.port == 0)
+        throw RunTimeError(kErrInvalidCall, "the test page's port is not 1 to 65535");
     }
     if (!proxy.empty() && proxy.find(':') == std::string::npos) return;
     request.proxy = proxy;

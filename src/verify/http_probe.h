@@ -11,14 +11,21 @@
 
 namespace quillet {
 
-// Splits a test page address into TestHost and TestPath. Every "http://" (any case) is removed
-// from `url` itself. An address without "." is refused with a message; host and path stay empty.
+// Why a test page address cannot be fetched, or empty text when it can: "host[:port][/path]",
+// with "http://" or "https://" in front or neither; the host has a "." or is localhost, the
+// port is 1 to 65535.
+std::string TestPageProblem(const std::string& url);
+
+// Splits a test page address into TestHost (with "https://" in front for a page fetched over
+// TLS) and TestPath. Every "http://" (any case) is removed from `url` itself. An address that
+// cannot be fetched is refused with a message that says why; host and path stay empty.
 void SetTestPage(UserInterface& ui, AppSettings& settings, std::string& url);
 
 // Fetches host/path through `proxy` ("host:port"). Gives the first block of the body when the
 // answer's status is 200, else empty text. Afterwards `proxy` holds "--", or the status code
 // when it was not 200; a proxy text without ":" is left as it is and nothing is fetched.
-// A port in `host` that is not a number or is above 32767 is reported under "F6".
+// `host` is TestHost: "https://" in front fetches the page over TLS (port 443 unless named).
+// A port in `host` outside 1 to 65535 is reported under "F6".
 std::string HttpGetViaProxy(UserInterface& ui, HttpClient& client, std::string& proxy,
                             const std::string& host, const std::string& path, int32_t timeout_ms);
 

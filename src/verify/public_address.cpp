@@ -1,5 +1,7 @@
 #include "verify/public_address.h"
 
+#include <algorithm>
+
 #include "core/text.h"
 #include "verify/deferred_user_interface.h"
 #include "verify/http_probe.h"
@@ -31,6 +33,9 @@ DirectVisit VisitTestPage(CheckIo& io, const ProbeSettings& settings,
                                                        settings.TestPath, settings.TestTimeoutMs);
   if (!request) return visit;
   auto started = std::chrono::steady_clock::now();
+  // The whole visit, not each of its phases, is bounded by the test time-out: the checks of the
+  // run wait for it.
+  auto deadline = started + std::chrono::milliseconds(std::max(settings.TestTimeoutMs, 1));
   bool done = false;
   HttpReply reply;
   io.StartGet(*request, [&](HttpReply answer) {
@@ -38,7 +43,7 @@ DirectVisit VisitTestPage(CheckIo& io, const ProbeSettings& settings,
     done = true;
   });
   while (!done) {
-    if (cancel && *cancel) {
+    if ((cancel && *cancel) || std::chrono::steady_clock::now() >= deadline) {
       io.AbortAll();
     } else {
       io.RunOnce(kStepMs);
@@ -53,21 +58,25 @@ DirectVisit VisitTestPage(CheckIo& io, const ProbeSettings& settings,
   return visit;
 }
 
-std::string TestPageOf(const std::string& typed) {
+// The typed page split as SetTestPage splits it; host and path empty when it is no page.
+static AppSettings SplitTestPage(const std::string& typed) {
   AppSettings split;
   std::string url = typed;
   DeferredUserInterface quiet;
   SetTestPage(quiet, split, url);
-  return PageOf(split);
+  return split;
+}
+
+std::string TestPageOf(const std::string& typed) {
+  return PageOf(SplitTestPage(typed));
 }
 
 DirectVisit VisitTypedTestPage(ParallelBackend& backend, ProbeSettings settings,
                                const std::string& typed, const std::atomic<bool>* cancel) {
-  std::string page = TestPageOf(typed);
-  if (page.empty()) return {};
-  size_t slash = page.find('/');
-  settings.TestHost = page.substr(0, slash);
-  settings.TestPath = page.substr(slash);
+  AppSettings split = SplitTestPage(typed);
+  if (split.TestHost.empty()) return {};
+  settings.TestHost = split.TestHost;
+  settings.TestPath = split.TestPath;
   return VisitTestPage(*backend.MakeIo(), settings, cancel);
 }
 
@@ -82,6 +91,11 @@ std::string JudgeCheckLine(const DirectVisit& visit, const std::string& search_t
                      (ContainsNoCase(visit.page, search_text) ? "there" : "missing");
   return line +
          (visit.address.empty() ? "; no REMOTE_ADDR" : "; the judge sees you as " + visit.address);
+}
+
+std::string PublicAddressCaption(const AppSettings& settings) {
+  return std::string(kAppTitle) + "    asking the test page " + PageOf(settings) +
+         " for your own address...";
 }
 
 bool IsCurrentTestPage(const AppSettings& settings, const std::string& typed) {

@@ -26,8 +26,9 @@ struct DirectVisit {
 // none has been looked for on the current test page yet.
 bool NeedsPublicAddress(const AppSettings& settings);
 
-// Fetches the test page directly on `io`, waiting on its loop until the answer comes or `cancel`
-// turns true (then the fetch is dropped). A test page that cannot be asked for gives nothing.
+// Fetches the test page directly on `io`, waiting on its loop until the answer comes, the test
+// time-out has passed or `cancel` turns true (then the fetch is dropped). A test page that cannot
+// be asked for gives nothing.
 DirectVisit VisitTestPage(CheckIo& io, const ProbeSettings& settings,
                           const std::atomic<bool>* cancel = nullptr);
 
@@ -43,6 +44,9 @@ DirectVisit VisitTypedTestPage(ParallelBackend& backend, ProbeSettings settings,
 // The judge check's one line: whether the page answered, in how many ms, whether the search
 // text was there and which address the judge saw.
 std::string JudgeCheckLine(const DirectVisit& visit, const std::string& search_text);
+
+// The window's title while a run visits the test page for the own address.
+std::string PublicAddressCaption(const AppSettings& settings);
 
 // Whether `typed` names the test page the settings use now.
 bool IsCurrentTestPage(const AppSettings& settings, const std::string& typed);

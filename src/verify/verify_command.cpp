@@ -96,9 +96,10 @@ void VerifyRun::Start(int jobs) {
   queued_ = work.size();
   // The grid's cancel handler restores the rows after TopRow; this run restores its own.
   list.TopRow = static_cast<int32_t>(lines_.size()) - 1;
-  run_ =
-      std::make_unique<BackgroundRun>(services_.backend, ProbeSettings::From(window_.settings),
-                                      jobs_, std::move(work), NeedsPublicAddress(window_.settings));
+  bool visit_first = NeedsPublicAddress(window_.settings);
+  if (visit_first) services_.set_caption(PublicAddressCaption(window_.settings));
+  run_ = std::make_unique<BackgroundRun>(services_.backend, ProbeSettings::From(window_.settings),
+                                         jobs_, std::move(work), visit_first);
 }
 
 bool VerifyRun::Pump(int wait_ms) {
@@ -134,12 +135,11 @@ bool VerifyRun::Pump(int wait_ms) {
 }
 
 // The title shows the address the judge saw; when it saw none, the user hears why once for this
-// test page.
+// test page, after the run: a message box now would hold back the results.
 void VerifyRun::TakePublicAddressFrom(const DirectVisit& visit) {
-  std::string notice = TakePublicAddress(window_.settings, visit);
+  notice_ = TakePublicAddress(window_.settings, visit);
   services_.base_caption = BaseCaption(ShownOwnAddress(window_.settings));
   if (services_.base_caption_changed) services_.base_caption_changed(services_.base_caption);
-  if (!notice.empty()) window_.ui.ShowMessage(notice, MessageIcon::Information);
 }
 
 void VerifyRun::Show(RowEvent& event) {
@@ -218,6 +218,7 @@ void VerifyRun::Finish() {
   window_.settings.ListDirty = true;
   window_.settings.Verifying = false;
   over_ = true;
+  if (!notice_.empty()) window_.ui.ShowMessage(notice_, MessageIcon::Information);
 }
 
 std::string ScanCaption(int index, int count, const std::string& shown) {

@@ -71,6 +71,7 @@ class VerifyRun {
   size_t queued_ = 0;
   size_t finished_ = 0;
   std::exception_ptr failure_;  // of the last queued line, raised once the others have ended
+  std::string notice_;          // why the own public address is not known, told at the end
   std::unique_ptr<BackgroundRun> run_;
   std::deque<RowEvent> to_show_;  // taken from the engine, not yet shown
   bool pumping_ = false;

@@ -29,7 +29,8 @@ class SettingsDialogTest : public ::testing::Test {
   }
   SettingsDialogModel Model() {
     return SettingsDialogModel({store_, settings_, ui_, dir_.string(),
-                                [this](std::string& url) { SetTestPage(ui_, settings_, url); }});
+                                [this](std::string& url) { SetTestPage(ui_, settings_, url); },
+                                TestPageProblem});
   }
 
   testing::TempDir temp_;
@@ -114,7 +115,7 @@ TEST_F(SettingsDialogTest, save_writesEveryKeyInOneGoOrNoneWhenTheStoreFails) {
   EXPECT_EQ(store_.values["ComboURLs"], "judge.example/env;") << "the failed save left no trace";
 }
 
-TEST_F(SettingsDialogTest, save_badSearchIpKeepsTheDialogOpenAfterTheFirstSteps) {
+TEST_F(SettingsDialogTest, save_badSearchIpOrTestPageKeepsTheDialogOpenAfterTheFirstSteps) {
   auto model = Model();
   SettingsDialogFields fields = model.Load();
   fields.ping = "700";
@@ -128,8 +129,16 @@ TEST_F(SettingsDialogTest, save_badSearchIpKeepsTheDialogOpenAfterTheFirstSteps)
   EXPECT_EQ(settings_.SearchText, "REMOTE_ADDR");  // empty search text keeps the old one
   EXPECT_EQ(store_.values.count("TestURL"), 0u);
   fields.find_ip = "";
+  fields.test_page = "https://judge.example:65536/env";
+  EXPECT_EQ(model.Save(fields), std::nullopt);
+  EXPECT_EQ(ui_.last_message(),
+            "The test page 'https://judge.example:65536/env' cannot be used: "
+            "the port must be a number from 1 to 65535.");
+  EXPECT_EQ(store_.values.count("TestURL"), 0u);
+  fields.test_page = "https://localhost:65535/env";
   EXPECT_TRUE(model.Save(fields).has_value());
   EXPECT_EQ(store_.values["FindIP"], "");
+  EXPECT_EQ(store_.values["TestURL"], "https://localhost:65535/env");
 }
 
 TEST(RecentList, newValueFirstThenAtMostEightOlderEntries) {

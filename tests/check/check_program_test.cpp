@@ -2,11 +2,13 @@
 // they print of a hostile list, the formats a script reads, colour, and how fast an interrupt
 // is obeyed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -141,6 +143,25 @@ TEST(CheckProgram, checksListsFromFilesAndStandardInputAndPrintsForScriptsAndPeo
   EXPECT_NE(coloured.find("\x1b[31mrefused.txt"), std::string::npos) << coloured;
   EXPECT_EQ(Shell(dir, "NO_COLOR=1 " + in_terminal).out.find('\x1b'), std::string::npos);
   EXPECT_EQ(Shell(dir, table).out.find('\x1b'), std::string::npos);
+}
+
+// Damaged settings are moved aside and said, never waited on: a FIFO would block open() for good,
+// and a long bad line is quoted short.
+TEST(CheckProgram, damagedSettingsFilesAreKeptAsideAndSaid) {
+  testing::TempDir dir;
+  std::filesystem::create_directories(dir / "config/Brasklet");
+  std::ofstream(dir / "config/Brasklet/Quillet.conf") << "[Quillet]\n" << std::string(5000, 'x');
+  ASSERT_EQ(mkfifo((dir / "config/Brasklet/Registry.conf").c_str(), 0600), 0);
+  auto [code, out, err] = Shell(dir, "timeout 10 check none.txt");
+  EXPECT_EQ(code, 2) << err;
+  EXPECT_NE(err.find("quillet-check: The settings file '"), std::string::npos) << err;
+  EXPECT_NE(err.find("Registry.conf' could not be read (is not a plain file)"), std::string::npos);
+  EXPECT_NE(err.find("xxx..."), std::string::npos);
+  EXPECT_EQ(err.find(std::string(201, 'x')), std::string::npos) << err;
+  size_t kept = 0;
+  for (auto& entry : std::filesystem::directory_iterator(dir / "config/Brasklet"))
+    kept += entry.path().string().find(".unreadable-") != std::string::npos;
+  EXPECT_EQ(kept, 2u);
 }
 
 TEST(CheckProgram, anInterruptEndsItWithinASecondEvenWhileLoading) {

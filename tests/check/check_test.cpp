@@ -74,8 +74,11 @@ TEST_F(CheckRunTest, badInputGivesOneLineAndExitCodeTwo) {
     std::string says;
   } cases[] = {
       {[&] { std::ofstream(list_) << "abc:80\r\n"; }, "Error in Proxy List file:"},
-      {[&] { options_.test_page = "nodots"; }, "no valid test page address ('nodots')"},
+      {[&] { options_.test_page = "nodots"; }, "test page 'nodots' cannot be used: a host name"},
+      {[&] { options_.test_page = "ftp://a.b/"; }, "only http:// and https:// pages"},
+      {[&] { options_.test_page = "a.b:65536/"; }, "the port must be a number from 1 to 65535"},
       {[&] { options_.last_row = 9; }, "--rows: the list has only 4 rows"},
+      {[&] { store_.values.erase("TestURL"); }, "no test page is set: give --test-page"},
   };
   for (Case& c : cases) {
     options_ = CheckOptions{};

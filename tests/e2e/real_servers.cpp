@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -62,7 +63,7 @@ std::string FindProgram(const std::string& name) {
 
 std::unique_ptr<judge::JudgeServer> StartJudge(const std::string& address) {
   std::mt19937 random(static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(time(nullptr)));
-  std::uniform_int_distribution<int> ports(20000, 32767);
+  std::uniform_int_distribution<int> ports(32768, 65535);
   for (int attempt = 0; attempt < 10; ++attempt) {
     judge::ServerOptions options{address, static_cast<uint16_t>(ports(random))};
     auto judge = std::make_unique<judge::JudgeServer>(options);
@@ -82,6 +83,23 @@ RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
                                   << extra << "\n";
     server.process = std::make_unique<ChildProcess>(
         std::vector<std::string>{program, "-d", "-c", name + ".conf"}, name + ".log");
+  });
+}
+
+RunningServer StartTlsPage(const TempDir& folder, const std::string& listen) {
+  std::string program = FindProgram("openssl");
+  if (program.empty()) return {};
+  std::string key = folder / "page-key.pem", cert = folder / "page-cert.pem";
+  std::string make_cert = program +
+                          " req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=" + listen +
+                          " -addext subjectAltName=IP:" + listen + " -keyout '" + key + "' -out '" +
+                          cert + "' 2>/dev/null";
+  if (std::system(make_cert.c_str()) != 0) return {};
+  return StartOnFreePort(listen, [&](RunningServer& server) {
+    server.process = std::make_unique<ChildProcess>(
+        std::vector<std::string>{program, "s_server", "-quiet", "-www", "-accept", server.proxy(),
+                                 "-cert", cert, "-key", key},
+        folder / "page.log");
   });
 }
 

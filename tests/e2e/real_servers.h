@@ -24,14 +24,17 @@ struct RunningServer {
   explicit operator bool() const { return process != nullptr; }
 };
 
-// The judge on `address` and a free port below 32768: the settings keep the test page's port as
-// a 16-bit signed number. Null when it could not listen.
+// The judge on `address` and a free port above 32767. Null when it could not listen.
 std::unique_ptr<judge::JudgeServer> StartJudge(const std::string& address);
 
 // tinyproxy listening on `listen`, connecting out from `bind`. `extra` holds more configuration
 // lines (for example "XTinyproxy Yes"). Empty result when tinyproxy is missing or did not start.
 RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
                              const std::string& bind, const std::string& extra);
+
+// An https page (openssl s_server, whose page names "s_server") on `listen`, with a fresh
+// certificate for that address in folder/page-cert.pem.
+RunningServer StartTlsPage(const TempDir& folder, const std::string& listen);
 
 // microsocks (a SOCKS5 server) listening on `listen`, connecting out from `bind`.
 RunningServer StartMicrosocks(const std::string& listen, const std::string& bind);

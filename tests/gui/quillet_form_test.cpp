@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -238,6 +239,10 @@ TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) 
   timeout->clear();
   QTest::keyClicks(timeout, "123456");
   EXPECT_EQ(timeout->text(), "1234") << "what is typed is limited";
+  dialog.findChild<QComboBox*>("cboURLs")->setEditText("judge.example:99999/");
+  dialog.findChild<QPushButton*>("bCheckJudge")->click();
+  EXPECT_EQ(dialog.findChild<QLabel*>("lblJudge")->text(),
+            "This test page cannot be used: the port must be a number from 1 to 65535.");
   store.refuse_writes = true;
   dialog.findChild<QPushButton*>("bSave")->click();
   EXPECT_EQ(ui.last_message().rfind("Function: F10\r\nError: 57\r\n", 0), 0u);

@@ -4,6 +4,7 @@
 
 #include "fakes/loopback_server.h"
 #include "judge/judge_server.h"
+#include "verify/judge_reading.h"
 
 namespace quillet {
 namespace {
@@ -20,18 +21,23 @@ class CurlHttpClientTest : public ::testing::Test {
   CurlHttpClient client_;
 };
 
-TEST_F(CurlHttpClientTest, requestCarriesTheProbeHeaders) {
+// Asked directly, and through a proxy that hands every header on (the judge itself, asked as a
+// proxy): the probe's headers arrive, and none that the judge takes for a proxy's mark.
+TEST_F(CurlHttpClientTest, requestCarriesTheProbeHeadersAndNoneOfAProxy) {
   ASSERT_TRUE(judge_.running()) << judge_.error();
-  HttpReply reply = Get("", "/judge?x=1");
-  EXPECT_EQ(reply.status, 200);
-  const std::string& page = reply.body;
-  EXPECT_NE(page.find("REQUEST_URI = /judge?x=1\n"), std::string::npos) << page;
-  EXPECT_NE(page.find("SERVER_PROTOCOL = HTTP/1.0\n"), std::string::npos) << page;
-  EXPECT_NE(page.find("HTTP_CONTENT_TYPE = text/*\n"), std::string::npos) << page;
-  EXPECT_NE(page.find("HTTP_ACCEPT_LANGUAGE = en\n"), std::string::npos) << page;
-  EXPECT_NE(page.find("HTTP_PRAGMA = no-cache\n"), std::string::npos) << page;
-  EXPECT_EQ(page.find("HTTP_USER_AGENT"), std::string::npos) << page;
-  EXPECT_EQ(page.find("HTTP_REFERER"), std::string::npos) << page;
+  for (std::string proxy : {std::string(), "127.0.2.1:" + std::to_string(judge_.port())}) {
+    HttpReply reply = Get(proxy, "/judge?x=1");
+    EXPECT_EQ(reply.status, 200);
+    const std::string& page = reply.body;
+    EXPECT_NE(page.find("/judge?x=1\n"), std::string::npos) << page;
+    EXPECT_NE(page.find("SERVER_PROTOCOL = HTTP/1.0\n"), std::string::npos) << page;
+    EXPECT_NE(page.find("HTTP_CONTENT_TYPE = text/*\n"), std::string::npos) << page;
+    EXPECT_NE(page.find("HTTP_ACCEPT_LANGUAGE = en\n"), std::string::npos) << page;
+    EXPECT_NE(page.find("HTTP_PRAGMA = no-cache\n"), std::string::npos) << page;
+    EXPECT_EQ(page.find("HTTP_USER_AGENT"), std::string::npos) << page;
+    EXPECT_EQ(page.find("HTTP_REFERER"), std::string::npos) << page;
+    EXPECT_FALSE(ShowsProxyHeaders(page)) << page;
+  }
 }
 
 TEST_F(CurlHttpClientTest, redirectsAreNotFollowed) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -27,21 +26,6 @@ class KeyFileStoreTest : public ::testing::Test {
 TEST_F(KeyFileStoreTest, valuesSurviveARestartExactly) {
   testing::ExpectSettingsSurviveARestart(
       [&] { return std::make_unique<KeyFileSettingsStore>(path_); });
-}
-
-TEST_F(KeyFileStoreTest, anUnreadableFileIsKeptAsideAndExplained) {
-  fs::create_directories(fs::path(path_).parent_path());
-  std::ofstream(path_) << "this is [not a key file\n\x01\x02";
-  KeyFileSettingsStore store(path_);
-  EXPECT_NE(store.OpenProblem().find("could not be read"), std::string::npos);
-  EXPECT_NE(store.OpenProblem().find(".unreadable-"), std::string::npos);
-  EXPECT_FALSE(store.Contains("ping"));
-  auto kept_aside = [](const fs::directory_entry& entry) {
-    return entry.path().string().find(".unreadable-") != std::string::npos;
-  };
-  EXPECT_EQ(std::ranges::count_if(fs::directory_iterator(dir_ / "Brasklet"), kept_aside), 1);
-  store.Save("ping", "1");  // the store still works
-  EXPECT_EQ(KeyFileSettingsStore(path_).Read("ping", ""), "1");
 }
 
 // Damaged registry files must neither crash nor hang the start: each is moved aside and said.

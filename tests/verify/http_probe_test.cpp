@@ -19,13 +19,17 @@ TEST(SetTestPage, splitsHostAndPathOrSaysTheAddressIsMissing) {
   EXPECT_EQ(url, "judge.example:8080/cgi/env.pl?x=1");
   EXPECT_EQ(settings.TestHost, "judge.example:8080");
   EXPECT_EQ(settings.TestPath, "/cgi/env.pl?x=1");
+  url = "HTTPS://localhost:65535";
+  SetTestPage(ui, settings, url);
+  EXPECT_EQ(settings.TestHost + settings.TestPath, "HTTPS://localhost:65535/");
   EXPECT_TRUE(ui.messages.empty());
   url = "?missing";
   SetTestPage(ui, settings, url);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text,
-            "Invalid or missing Test Page URL: ?missing\r\nPlease use the Settings button to enter "
-            "a valid URL.\r\nWithout a Test Page the proxy verification will not work.");
+            "Invalid or missing Test Page URL: ?missing\r\n(no host name before the path)\r\n"
+            "Please use the Settings button to enter a valid URL.\r\nWithout a Test Page the proxy "
+            "verification will not work.");
   EXPECT_EQ(settings.TestHost, "");
   EXPECT_EQ(settings.TestPath, "");
 }
@@ -39,26 +43,30 @@ class HttpGetTest : public ::testing::Test {
   FakeHttpClient http_;
 };
 
-TEST_F(HttpGetTest, bodyIsCutAtFirstBlockAndAProxyWithoutColonFetchesNothing) {
+// The first block only, ports up to 65535, https pages; nothing is fetched through a proxy
+// without a port or for a port that no test page has (reported under F6).
+TEST_F(HttpGetTest, requestsOfEveryTestPageAndWhatIsNeverAsked) {
   http_.replies["p:1"] = {200, std::string(5000, 'x')};
-  std::string proxy = "p:1";
-  EXPECT_EQ(Get(proxy, "judge.example").size(), kFirstBlockBytes);
-  EXPECT_EQ(http_.requests.back().port, 80);
-  EXPECT_EQ(http_.requests.back().path, "/judge");
-  proxy = "no-port-here";
+  for (const char* host : {"judge.example", "judge.example:40000", "https://judge.example"}) {
+    std::string proxy = "p:1";
+    EXPECT_EQ(Get(proxy, host).size(), kFirstBlockBytes) << host;
+  }
+  const auto& asked = http_.requests;
+  ASSERT_EQ(asked.size(), 3u);
+  EXPECT_EQ(asked[0].port, 80);
+  EXPECT_EQ(asked[0].path, "/judge");
+  EXPECT_EQ(asked[1].port, 40000);
+  EXPECT_FALSE(asked[1].secure);
+  EXPECT_EQ(asked[2].host + ":" + std::to_string(asked[2].port), "judge.example:443");
+  EXPECT_TRUE(asked[2].secure);
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
+  std::string proxy = "no-port-here";
   EXPECT_EQ(Get(proxy), "");
   EXPECT_EQ(proxy, "no-port-here");
-  EXPECT_EQ(http_.requests.size(), 1u);
-}
-
-TEST_F(HttpGetTest, badPortInTestHost_isReportedUnderF6) {
-  for (const char* host : {"judge.example:40000", "judge.example:http"}) {
-    std::string proxy = "127.0.1.11:3128";
-    EXPECT_EQ(Get(proxy, host), "");
-    ASSERT_FALSE(ui_.messages.empty());
-    EXPECT_EQ(ui_.last_message().rfind("Function: F6\r\n", 0), 0u) << ui_.last_message();
-  }
-  EXPECT_TRUE(http_.requests.empty());
+  proxy = "p:1";
+  EXPECT_EQ(Get(proxy, "judge.example:http"), "");
+  EXPECT_EQ(ui_.last_message().rfind("Function: F6\r\n", 0), 0u) << ui_.last_message();
+  EXPECT_EQ(asked.size(), 3u);
 }
 
 // Elite, transparent and not-a-judge pages are proven against real proxies end to end.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <winsock2.h>
 
+#include <chrono>
+
 #include "fakes/loopback_server.h"
 #include "win32/wine.h"
 
@@ -98,6 +100,10 @@ TEST(WinInetHttpClient, socksAndConnectProxiesAreSpokenToThroughATunnel) {
       {"socks4a", {granted4, page}, socks4a, 200},
       {"socks5", {std::string("\x05\x00", 2), bound5, page}, socks5, 200},
       {"https", {"HTTP/1.0 200 Connection established\r\n\r\n", page}, connect, 200},
+      {"https",
+       {"HTTP/1.0 200 Connection established\r\n\r\n", "HTTP/1.1 100 Continue\r\n\r\n" + page},
+       connect,
+       200},
       {"socks4", {refused4, page}, socks4, 0},
       {"socks5", {"\x05\xff", page}, socks5.substr(0, 3), 0},
       {"https", {"HTTP/1.0 403 Forbidden\r\n\r\n", page}, connect, 0},
@@ -115,6 +121,16 @@ TEST(WinInetHttpClient, socksAndConnectProxiesAreSpokenToThroughATunnel) {
               c.status == 200)
         << c.protocol << ": " << seen;
   }
+}
+
+// A proxy that trickles its answer byte by byte is bounded per phase, not per byte.
+TEST(WinInetHttpClient, aTricklingTunnelEndsWithinItsPhases) {
+  LoopbackServer proxy("127.0.3.24", testing::Trickle(100));
+  HttpRequest request = Through(proxy, 300);
+  request.protocol = "https";
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(WinInetHttpClient().Get(request).status, 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/posix/curl_probe_transfer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 
 namespace quillet {
@@ -37,8 +38,8 @@ CurlProbeTransfer::~CurlProbeTransfer() {
 }
 
 void CurlProbeTransfer::Configure(const HttpRequest& request) {
-  url_ = "http://" + request.host + ":" + std::to_string(request.port) +
-         (request.path.empty() ? "/" : request.path);
+  url_ = (request.secure ? "https://" : "http://") + request.host + ":" +
+         std::to_string(request.port) + (request.path.empty() ? "/" : request.path);
   proxy_ = request.proxy.empty() ? "" : ProxyScheme(request.protocol) + request.proxy;
   long timeout_ms = std::max<long>(request.timeout_ms, 1);
   idle_limit_ = std::chrono::milliseconds(timeout_ms);
@@ -46,7 +47,11 @@ void CurlProbeTransfer::Configure(const HttpRequest& request) {
   for (const char* header : kProbeHeaders) headers_ = curl_slist_append(headers_, header);
 
   curl_easy_setopt(easy_, CURLOPT_URL, url_.c_str());
-  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http");
+  // An https page goes through an HTTP proxy's CONNECT tunnel; its certificate is checked
+  // against the system's authorities, or those of SSL_CERT_FILE when that is set.
+  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, request.secure ? "https" : "http");
+  if (const char* authorities = std::getenv("SSL_CERT_FILE"))
+    curl_easy_setopt(easy_, CURLOPT_CAINFO, authorities);
   curl_easy_setopt(easy_, CURLOPT_PROXY, proxy_.c_str());  // "" means no proxy at all
   curl_easy_setopt(easy_, CURLOPT_HTTPPROXYTUNNEL, request.protocol == "https" ? 1L : 0L);
   curl_easy_setopt(easy_, CURLOPT_NOPROXY, "");  // the environment's no_proxy does not apply

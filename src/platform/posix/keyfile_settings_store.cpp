@@ -1,10 +1,13 @@
 #include "platform/posix/keyfile_settings_store.h"
 
 #include <glib/gstdio.h>
+#include <sys/stat.h>
 
 #include <ctime>
 
+#include "core/encoding.h"
 #include "core/errors.h"
+#include "core/paths.h"
 
 namespace quillet {
 namespace {
@@ -43,13 +46,21 @@ std::string KeepUnreadableFile(const std::string& path, const std::string& what,
 bool LoadKeyFile(GKeyFile* file, const std::string& path, GKeyFileFlags flags,
                  std::string& reason) {
   GStatBuf status;
-  if (g_stat(path.c_str(), &status) == 0 && status.st_size > kMaxKeyFileBytes) {
-    reason = "larger than " + std::to_string(kMaxKeyFileBytes >> 20) + " MiB";
-    return false;
+  if (g_stat(path.c_str(), &status) == 0) {
+    // Opening a FIFO or a device would wait, or read, without end.
+    if (!S_ISREG(status.st_mode)) {
+      reason = WhyNotAFile(path);
+      return false;
+    }
+    if (status.st_size > kMaxKeyFileBytes) {
+      reason = "larger than " + std::to_string(kMaxKeyFileBytes >> 20) + " MiB";
+      return false;
+    }
   }
   GError* error = nullptr;
   if (g_key_file_load_from_file(file, path.c_str(), flags, &error)) return true;
-  reason = TakeMessage(error);
+  // GLib's message quotes the bad line whole, however long it is.
+  reason = QuotedAtMost(TakeMessage(error), kQuotedCharacters);
   return false;
 }
 

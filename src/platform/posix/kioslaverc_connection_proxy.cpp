@@ -11,6 +11,7 @@
 #include "browser/desktop_proxy_text.h"
 #include "core/errors.h"
 #include "core/text.h"
+#include "platform/posix/keyfile_settings_store.h"
 
 namespace quillet {
 namespace {
@@ -34,11 +35,11 @@ std::string TakeMessage(GError* error) {
 KeyFile LoadFile(const std::string& path) {
   KeyFile file(g_key_file_new());
   if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return file;
-  GError* error = nullptr;
+  std::string reason;
   auto flags = GKeyFileFlags(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
-  if (!g_key_file_load_from_file(file.get(), path.c_str(), flags, &error)) {
-    throw RunTimeError(kErrFileIo, "KDE's proxy settings file '" + path + "' could not be read (" +
-                                       TakeMessage(error) + ").");
+  if (!LoadKeyFile(file.get(), path, flags, reason)) {
+    throw RunTimeError(
+        kErrFileIo, "KDE's proxy settings file '" + path + "' could not be read (" + reason + ").");
   }
   return file;
 }

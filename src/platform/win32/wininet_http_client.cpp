@@ -65,8 +65,9 @@ HttpReply WinInetHttpClient::Get(const HttpRequest& request) {
                          nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
   }
   if (connection) {
+    // An https page: WinINet opens TLS through the proxy's CONNECT tunnel.
     sent = HttpOpenRequestA(connection, "GET", request.path.c_str(), "HTTP/1.0", nullptr, nullptr,
-                            kRequestFlags, 0);
+                            kRequestFlags | (request.secure ? INTERNET_FLAG_SECURE : 0), 0);
   }
   if (sent) {
     // Wine keeps the session's send and receive time-outs from its requests; given to the
