@@ -46,6 +46,22 @@ void BlockingCheckIo::StartEcho(uint32_t address, const std::string& payload, in
       });
 }
 
+void BlockingCheckIo::StartConnect(uint32_t address, uint16_t port, int32_t timeout_ms,
+                                   EchoDone done) {
+  Pinger& pinger = ports_.pinger;
+  Start(
+      [&pinger, address, port, timeout_ms, done] {
+        EchoReply reply;
+        bool opened = pinger.Connect(address, port, timeout_ms, reply);
+        return std::function<void()>([done, opened, reply] { done(opened, reply); });
+      },
+      [done] {
+        EchoReply reply;
+        reply.status = ip_status::kRequestTimedOut;
+        done(true, reply);
+      });
+}
+
 void BlockingCheckIo::StartLookup(const std::string& name, LookupDone done) {
   Resolver& resolver = ports_.resolver;
   Start(

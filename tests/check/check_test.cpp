@@ -13,6 +13,7 @@
 #include "fakes/memory_settings_store.h"
 #include "fakes/temp_dir.h"
 #include "proxylist/atomic_file.h"
+#include "verify/row_check.h"
 
 namespace quillet::check {
 namespace {
@@ -99,6 +100,19 @@ TEST_F(CheckRunTest, aRowThatCannotBeCheckedFailsTheRunButNotTheOthers) {
   EXPECT_NE(err_.str().find("row 1 (nocolon)"), std::string::npos) << err_.str();
   ASSERT_EQ(report.rows.size(), 1u);
   EXPECT_EQ(report.rows[0].status, "OK");
+}
+
+// A system without ICMP is named once, with the command that allows it; --ping tcp times the
+// connection to each proxy's port instead.
+TEST_F(CheckRunTest, withoutIcmpItSaysSoOnceAndTcpPingsThePort) {
+  pinger_.no_icmp = true;
+  EXPECT_EQ(Run().exit_code, kExitOk);
+  EXPECT_EQ(err_.str(), std::string("quillet-check: ") + kNoIcmpMessage + "\n");
+  options_.ping_method = ParseCommandLine({"--ping", "tcp", list_}).options.ping_method;
+  CheckReport report = Run();
+  ASSERT_EQ(report.rows.size(), 4u);
+  EXPECT_EQ(report.rows[0].status + report.rows[3].status, "OK--");
+  EXPECT_EQ(std::count(pinger_.pinged.begin(), pinger_.pinged.end(), "127.0.1.4:80"), 1);
 }
 
 // Without FindIP the own address is the one the judge names on a direct visit; when it names
