@@ -44,6 +44,8 @@ class QuilletForm : public QMainWindow {
   void OnSettings();
   void OpenWebPage(const char* address, const char* tag);
   void TakeCheckedJudge(const std::string& page, const DirectVisit& visit);
+  // The window's size and the list's column widths, kept between runs.
+  void SaveWindowState();
   // Ends the program at once, without the save prompt.
   void EndProgram();
 

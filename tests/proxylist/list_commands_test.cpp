@@ -49,17 +49,6 @@ TEST_F(CommandsTest, addNewBuildsRowsFromNamesAndAddresses) {
   EXPECT_EQ(ui.last_message(), "Port not numeric in 127.0.1.14:1/2");
 }
 
-TEST_F(CommandsTest, addNewRefusesEntriesWithoutAUsablePort) {
-  for (const char* entry : {"   ", "host.example.com", "host.example.com:", "socks9://h.test:1"})
-    AddNew(entry);
-  EXPECT_EQ(list.Rows(), 1);
-  ASSERT_EQ(ui.messages.size(), 3u);
-  EXPECT_EQ(ui.messages[0].text, "Port number missing in host.example.com");
-  EXPECT_EQ(ui.messages[1].text, "Port not numeric in host.example.com:");
-  EXPECT_EQ(ui.messages[2].text, "Cannot add socks9://h.test:1: unknown proxy protocol \"socks9\"");
-  EXPECT_FALSE(settings.ListDirty) << "nothing was added";
-}
-
 TEST_F(CommandsTest, editCommentWalksTheSelectedRows) {
   for (int i = 0; i < 4; ++i) Add("10.0.0." + std::to_string(i) + ":80");
   list.SetText(2, kColComment, "Old");
