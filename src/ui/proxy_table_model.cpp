@@ -28,7 +28,8 @@ QColor Blend(const QColor& under, const QColor& over) {
                 (under.blue() + 2 * over.blue()) / 3);
 }
 
-// The short word of an anonymity level shown beside the Secure code.
+// The short word of an anonymity level, shown in the Secure cell in place of its code (the level
+// tells the code: elite and anonymous are "Y", transparent is "N").
 const char* LevelMark(const std::string& level) {
   if (level == "elite") return "elite";
   if (level == "anonymous") return "anon";
@@ -38,7 +39,9 @@ const char* LevelMark(const std::string& level) {
 // What a cell's tip says beyond its text: the anonymity level, the whole protocol, how the row
 // was pinged, and why a failed row failed. Empty when the cell's text is tip enough.
 std::string CellTip(const ProxyRow& cells, int col) {
-  if (col == kColSecure && !cells.anonymity().empty()) return "Anonymity: " + cells.anonymity();
+  if (col == kColSecure && !cells.anonymity().empty()) {
+    return "Secure " + Trim(cells.cells[size_t(col)]) + ", anonymity: " + cells.anonymity();
+  }
   if (col == kColServerIp && !cells.protocol().empty()) {
     return WithProtocol(cells.protocol(), Trim(cells.cells[size_t(col)]));
   }
@@ -84,9 +87,9 @@ QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
       if (std::string tip = CellTip(cells, col); !tip.empty()) return ToQt(tip);
       [[fallthrough]];
     case Qt::DisplayRole: {
-      // The anonymity level the last check found stands beside the Secure code.
+      // The anonymity level the last check found stands for the Secure code.
       if (col == kColSecure && !cells.anonymity().empty()) {
-        return ToQt(Trim(cells.cells[size_t(col)]) + " " + LevelMark(cells.anonymity()));
+        return QString::fromLatin1(LevelMark(cells.anonymity()));
       }
       // The picture stands where the Server IP's leading blanks would be.
       std::string text = cells.cells[size_t(col)];

@@ -36,6 +36,7 @@ class BlockingCheckIo : public CheckIo {
   // Runs `call` on the pool; `answer` takes its result on this thread unless aborted first, in
   // which case `abort` runs instead.
   void Start(std::function<std::function<void()>()> call, std::function<void()> abort);
+  void StartPing(std::function<bool(EchoReply&)> ping, EchoDone done);
 
   BlockingPorts ports_;
   BlockingPool pool_;

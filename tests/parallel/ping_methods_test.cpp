@@ -21,18 +21,17 @@ TEST(PingMethodsWithoutIcmp, icmpSaysWhyWhileTcpAndNoneStillCheck) {
     testing::SendAll(fd, "HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR x");
   });
   const std::string closed = "127.0.0.1:" + std::to_string(testing::ClosedPort("127.0.0.1"));
-  struct Case {
+  const struct {
     const char* method;
-    std::string proxy;
-    const char* status;
+    std::string proxy, status;
     CheckFailure failure;
   } cases[] = {{"icmp", proxy.proxy(), "--", CheckFailure::NoIcmp},
                {"tcp", proxy.proxy(), "OK", CheckFailure::None},
                {"tcp", closed, "--", CheckFailure::Refused},
                {"none", proxy.proxy(), "OK", CheckFailure::None}};
   GetAddrInfoResolver resolver;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.method) + " " + c.proxy);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.method + (" " + c.proxy));
     ProbeSettings settings{"127.0.0.2", "/", 2000, 1000,    "REMOTE_ADDR",
                            "10.9.8.7",  "",  "",   c.method};
     EventLoopCheckIo io(resolver);
