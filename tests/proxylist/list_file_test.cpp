@@ -105,7 +105,7 @@ TEST_F(ListFileTest, colStatusAndSecureCellsPaintEachLoadedRow) {
       {"1.2.3.4:80|||||  |||;14", PaletteColor(0), PaletteColor(14), CellPicture::None},
       {"1.2.3.4:80|||||ok|||;14", PaletteColor(0), PaletteColor(14), CellPicture::None},
       {"1.2.3.4:80|||||OK|y||", kSystemWindowText, none, CellPicture::OK},
-      {"1.2.3.4:80|||||ok|N||", kSystemWindowText, none, CellPicture::No},
+      {"1.2.3.4:80|||||ok|n||", kSystemWindowText, none, CellPicture::No},
       {"1.2.3.4:80|||||--|Y||", PaletteColor(0), fail, CellPicture::None},
   };
   std::string text;
