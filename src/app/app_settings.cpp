@@ -15,7 +15,9 @@ int32_t ClampToInt32(double value) {
 
 }  // namespace
 
-int32_t PingTimeoutFromText(const std::string& text) { return ClampToInt32(LeadingNumber(text)); }
+int32_t PingTimeoutFromText(const std::string& text) {
+  return ClampToInt32(LeadingNumber(text));
+}
 
 int32_t TestTimeoutFromText(const std::string& text) {
   return ClampToInt32(LeadingNumber(text) * 1000.0);
@@ -38,6 +40,13 @@ bool ParallelFromText(const std::string& text, int32_t& value) {
   return true;
 }
 
+std::string PingMethodFromText(const std::string& text) {
+  std::string word = ToLower(Trim(text));
+  for (const char* method : kPingMethods)
+    if (word == method) return word;
+  return "";
+}
+
 void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings) {
   settings.PingTimeoutMs = PingTimeoutFromText(store.Read(keys::kPing, defaults::kPing));
   settings.TestTimeoutMs =
@@ -46,6 +55,8 @@ void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings) {
   settings.FindIP = store.Read(keys::kFindIp, defaults::kFindIp);
   settings.ApplyButton =
       ApplyButtonFromText(store.Read(keys::kApplyButton, defaults::kApplyButton));
+  std::string method = PingMethodFromText(store.Read(keys::kPingMethod, defaults::kPingMethod));
+  settings.PingMethod = method.empty() ? defaults::kPingMethod : method;
   settings.Parallel = 1;
   ParallelFromText(store.Read(keys::kParallel, defaults::kParallel), settings.Parallel);
 }

@@ -20,6 +20,7 @@ inline constexpr const char* kFindIp = "FindIP";
 inline constexpr const char* kApplyButton = "iApplyButton";
 inline constexpr const char* kToolbarGuid = "GUID4ie";
 inline constexpr const char* kParallel = "parallel";
+inline constexpr const char* kPingMethod = "PingMethod";
 }  // namespace keys
 
 // Defaults used when a key is missing.
@@ -31,7 +32,14 @@ inline constexpr const char* kSearchText = "HTTP_CLIENT_IP";
 inline constexpr const char* kFindIp = "";
 inline constexpr const char* kApplyButton = "0";
 inline constexpr const char* kParallel = "1";
+inline constexpr const char* kPingMethod = "icmp";
 }  // namespace defaults
+
+// How a row is pinged before its test-page fetch: an ICMP echo, the time a TCP connection to
+// the proxy's port takes, or not at all.
+inline constexpr const char* kPingMethods[] = {"icmp", "tcp", "none"};
+// The word of kPingMethods that `text` names (letter case and blanks aside); empty for none.
+std::string PingMethodFromText(const std::string& text);
 
 // The most proxies the verification run checks at once.
 inline constexpr int32_t kMaxParallel = 1000;
@@ -61,12 +69,15 @@ struct AppSettings {
   std::string PublicIP;
   std::string PublicIPPage;
   int16_t ApplyButton = 0;
-  int32_t Parallel = 1;  // proxies checked at once
+  int32_t Parallel = 1;                            // proxies checked at once
+  std::string PingMethod = defaults::kPingMethod;  // one of kPingMethods
+  bool NoIcmpTold = false;  // the user has heard that this system refuses ICMP echoes
 
   // List and grid state.
   bool ListDirty = false;
   bool Verifying = false;
   bool Resolving = false;  // "Get server name/IP" is working through its rows
+  bool AddingNew = false;  // Add New is looking a name up
   bool Loading = false;    // a large list file is being read while the window goes on
   int32_t GridRow = -1;    // 32 bits: lists grow past 32767 rows
   int32_t GridCol = -1;

@@ -6,7 +6,8 @@
 
 namespace quillet {
 
-void ReportError(UserInterface& ui, const ErrorTag& tag, long number, const std::string& description) {
+void ReportError(UserInterface& ui, const ErrorTag& tag, long number,
+                 const std::string& description) {
   ui.SetPointer(PointerShape::Default);
   ui.ShowMessage("Function: " + tag + "\r\nError: " + std::to_string(number) + "\r\n" + description,
                  MessageIcon::Error, MessageButtons::Ok);
@@ -15,7 +16,10 @@ void ReportError(UserInterface& ui, const ErrorTag& tag, long number, const std:
 void ReportError(UserInterface& ui, const ErrorTag& tag, const std::exception& failure) {
   constexpr long kOutOfMemory = 7;
   constexpr long kInternalError = 51;
-  if (auto* runtime = dynamic_cast<const RunTimeError*>(&failure)) {
+  if (dynamic_cast<const TypingMistake*>(&failure)) {
+    ui.SetPointer(PointerShape::Default);
+    ui.ShowMessage(failure.what(), MessageIcon::Exclamation, MessageButtons::Ok);
+  } else if (auto* runtime = dynamic_cast<const RunTimeError*>(&failure)) {
     ReportError(ui, tag, runtime->number(), runtime->what());
   } else if (dynamic_cast<const std::bad_alloc*>(&failure)) {
     ReportError(ui, tag, kOutOfMemory, "Out of memory");

@@ -41,7 +41,7 @@ void ReportError(UserInterface& ui, const ErrorTag& tag, long number,
                  const std::string& description);
 
 // The same for a caught exception: a RunTimeError gives its own number, anything else a
-// general number.
+// general number. A TypingMistake shows only its own words, with the warning icon.
 void ReportError(UserInterface& ui, const ErrorTag& tag, const std::exception& failure);
 
 // Runs `body`; a failure that escapes it is reported under `tag`, after `before_report` has

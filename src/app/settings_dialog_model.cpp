@@ -60,6 +60,7 @@ SettingsDialogFields SettingsDialogModel::Load() {
   fields.ping = std::to_string(settings.PingTimeoutMs);
   fields.timeout = std::to_string(settings.TestTimeoutMs / 1000);
   fields.parallel = std::to_string(settings.Parallel);
+  fields.ping_method = settings.PingMethod;
   fields.search_text = settings.SearchText;
   fields.find_ip = settings.FindIP;
   if (!settings.UpgradeVersion.empty()) {
@@ -133,6 +134,10 @@ void SettingsDialogModel::SaveTimeouts(const SettingsDialogFields& fields) {
   }
   if (ParallelFromText(fields.parallel, services_.settings.Parallel)) {
     Write(keys::kParallel, std::to_string(services_.settings.Parallel));
+  }
+  if (std::string method = PingMethodFromText(fields.ping_method); !method.empty()) {
+    Write(keys::kPingMethod, method);
+    services_.settings.PingMethod = method;
   }
 }
 

@@ -27,6 +27,12 @@ class UserInterface {
   virtual std::string AskText(const std::string& prompt, const std::string& initial = "",
                               const std::string& title = kAppTitle) = 0;
 
+  // The same for text of several lines (a pasted block); the window system's box takes them.
+  virtual std::string AskLines(const std::string& prompt, const std::string& initial = "",
+                               const std::string& title = kAppTitle) {
+    return AskText(prompt, initial, title);
+  }
+
   // The mouse pointer of the whole screen.
   virtual void SetPointer(PointerShape shape) = 0;
 

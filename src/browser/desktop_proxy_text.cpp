@@ -12,8 +12,8 @@ namespace {
 // The desktop's settings hold C strings: a NUL byte would cut the text short.
 void RequireUtf8(const std::string& text, const char* what) {
   if (!IsValidUtf8(text) || text.find('\0') != std::string::npos) {
-    throw RunTimeError(kErrInvalidCall, std::string("The ") + what +
-                                            " is not valid UTF-8 text; nothing was written.");
+    throw TypingMistake(std::string("The ") + what +
+                        " is not valid UTF-8 text; nothing was written.");
   }
 }
 
@@ -25,9 +25,9 @@ DesktopServer ParseServer(const std::string& raw, int default_port) {
   std::string port = text.substr(colon + 1);
   int number = PortNumber(port);
   if (colon == 0 || number == 0) {
-    throw RunTimeError(kErrInvalidCall, "The proxy server '" + text +
-                                            "' needs a host and a port from 1 to 65535; "
-                                            "nothing was written.");
+    throw TypingMistake("The proxy server '" + text +
+                        "' needs a host and a port from 1 to 65535; "
+                        "nothing was written.");
   }
   return {text.substr(0, colon), number};
 }
@@ -131,8 +131,8 @@ std::vector<std::string> DesktopBypassHosts(const std::string& bypass_list) {
   if (!refused.empty()) {
     std::string names;
     for (const std::string& entry : refused) names += (names.empty() ? "'" : ", '") + entry + "'";
-    throw RunTimeError(kErrInvalidCall, "The desktop cannot express these bypass entries: " +
-                                            names + ". Nothing was written.");
+    throw TypingMistake("The desktop cannot express these bypass entries: " + names +
+                        ". Nothing was written.");
   }
   return hosts;
 }

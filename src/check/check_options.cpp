@@ -45,7 +45,10 @@ void DefineOptions(CLI::App& app, CheckOptions& options, Texts& texts) {
                  "only rows of these protocols, e.g. socks5,https (http, https, socks4, "
                  "socks4a, socks5)");
   app.add_option("--test-page", options.test_page, "judge page address (default: the settings)");
-  app.add_option("--ping-timeout", options.ping_timeout_ms, "ICMP echo time-out in milliseconds")
+  app.add_option("--ping", options.ping_method,
+                 "how each proxy is pinged first: icmp (echo), tcp (connect to its port) or none")
+      ->check(CLI::IsMember({"icmp", "tcp", "none"}));
+  app.add_option("--ping-timeout", options.ping_timeout_ms, "ping time-out in milliseconds")
       ->check(CLI::Range(1, 600000));
   app.add_option("--timeout", options.timeout_s, "time-out of each fetch phase in seconds")
       ->check(CLI::Range(1, 3600));

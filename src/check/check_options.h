@@ -22,6 +22,7 @@ struct CheckOptions {
   // Overrides of the user's settings.
   std::optional<std::string> test_page;
   std::optional<int> ping_timeout_ms;
+  std::optional<std::string> ping_method;  // icmp, tcp or none
   std::optional<int> timeout_s;
   std::optional<std::string> search_text;
   std::optional<std::string> find_ip;

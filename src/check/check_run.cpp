@@ -52,6 +52,7 @@ void TakeSettings(const CheckOptions& options, CheckEnvironment& env, ConsoleUse
                   AppSettings& settings) {
   LoadNumbersAndTexts(env.store, settings);
   if (options.ping_timeout_ms) settings.PingTimeoutMs = *options.ping_timeout_ms;
+  if (options.ping_method) settings.PingMethod = *options.ping_method;
   if (options.timeout_s) settings.TestTimeoutMs = *options.timeout_s * 1000;
   if (options.search_text) settings.SearchText = *options.search_text;
   if (options.find_ip) settings.FindIP = *options.find_ip;
@@ -186,6 +187,10 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
         int row = static_cast<int>(done.index);
         RowCheckOutcome& outcome = done.outcome;
         outcome.messages.ReplayOn(ui);
+        if (outcome.failure_kind == CheckFailure::NoIcmp && !settings.NoIcmpTold) {
+          settings.NoIcmpTold = true;
+          err << "quillet-check: " << kNoIcmpMessage << "\n";
+        }
         if (outcome.failure) {
           err << "quillet-check: row " << row << " (" << ListedProxy(list, row)
               << "): " << FailureText(outcome.failure) << "\n";

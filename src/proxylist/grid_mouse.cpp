@@ -60,7 +60,10 @@ Color RestingBackground(const ProxyList& list, int row) {
 void OfferToCancelVerification(ListWindow window) {
   MessageAnswer answer =
       window.ui.ShowMessage("Cancel verification? ", MessageIcon::Question, MessageButtons::YesNo);
-  if (answer != MessageAnswer::Yes) return;
+  if (answer == MessageAnswer::Yes) CancelVerification(window);
+}
+
+void CancelVerification(ListWindow window) {
   ProxyList& list = window.list;
   int count = int(window.settings.SelectedLines.size());
   list.SetCurrentRow(std::clamp(window.settings.GridRow - 1, 0, list.LastRow()));

@@ -20,6 +20,8 @@ void GridDoubleClick(ListWindow window, ProxyFieldsView& proxy_fields);
 // Asks "Cancel verification? "; on Yes restores the backgrounds of the rows not yet verified and
 // stops the run (Verifying false, TopRow the number of selected lines).
 void OfferToCancelVerification(ListWindow window);
+// The same without asking (the Stop button).
+void CancelVerification(ListWindow window);
 
 // The background a row has when it is not marked: its Col background, FailColor when its Status
 // is not "OK", else bright white.

@@ -21,28 +21,6 @@ std::pair<int, int> SelectedRows(const ListWindow& window) {
   return {first, std::min(first + count, window.list.Rows())};
 }
 
-// The rows that a new entry stands for: an address with its reverse name, or a name with its
-// address.
-std::array<std::string, kColumnCount> NewEntryCells(ListWindow window, Resolver& resolver,
-                                                    const std::string& entry) {
-  std::string port = Trim(After(entry, ":"));
-  std::string host = Trim(Before(entry, ":"));
-  std::string address, name;
-  if (LooksLikeAddress(host)) {
-    address = host;
-    name = AddressToName(resolver, window.ui, host);
-  } else {
-    name = host;
-    address = NameToAddress(resolver, host);
-  }
-  if (!address.empty()) address += ":" + port;
-  if (!name.empty()) name += ":" + port;
-  std::array<std::string, kColumnCount> cells;
-  cells[kColServerIp] = kServerIpIndent + address;
-  cells[kColServerName] = name;
-  return cells;
-}
-
 void DeleteRowsWhere(ListWindow window, int column, bool (*matches)(const std::string&)) {
   if (window.settings.Verifying) return;
   ProxyList& list = window.list;
@@ -133,40 +111,6 @@ bool RowsAreHeld(ListWindow window) {
   if (!window.settings.Verifying && !window.settings.Resolving) return false;
   window.ui.ShowMessage(kRowsBusyMessage, MessageIcon::Information);
   return true;
-}
-
-void AddNewCommand(ListWindow window, Resolver& resolver) {
-  RunGuarded(window.ui, tags::kAddNew, [&] {
-    std::string prompt =
-        std::string("Add new proxy by\r\nname:port or IP:port\r\n(ex: ") + kAddNewExample + ")";
-    std::string entry = LeftCharacters(Trim(window.ui.AskText(prompt, "")), kMaxTyped);
-    if (entry.empty()) return;
-    // "socks5://host:port" adds a row of that protocol; the checks below apply to host:port.
-    ProtocolPrefix prefix = SplitProtocolPrefix(entry);
-    std::string host_port = prefix.found ? prefix.rest : entry;
-    if (!prefix.problem.empty() || host_port.find(':') == std::string::npos) {
-      window.ui.ShowMessage(prefix.problem.empty() ? "Port number missing in " + entry
-                                                   : "Cannot add " + entry + ": " + prefix.problem,
-                            MessageIcon::Error);
-      return;
-    }
-    entry = ReplaceAll(entry, "|", "/");
-    host_port = ReplaceAll(host_port, "|", "/");
-    if (!IsNumeric(Trim(After(host_port, ":")))) {
-      window.ui.ShowMessage("Port not numeric in " + entry, MessageIcon::Error);
-      return;
-    }
-    auto cells = NewEntryCells(window, resolver, host_port);
-    // A row that a save would write unreadably is refused now rather than lost at the next load.
-    if (std::string problem = StoredLineProblem({cells.begin() + 1, cells.end()});
-        !problem.empty()) {
-      window.ui.ShowMessage("Cannot add " + entry + ": " + problem, MessageIcon::Error);
-      return;
-    }
-    int row = window.list.AddRow(cells);
-    if (!prefix.protocol.empty()) window.list.SetProtocolAt(row, prefix.protocol);
-    window.settings.ListDirty = true;
-  });
 }
 
 void EditCommentCommand(ListWindow window) {

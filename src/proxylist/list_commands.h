@@ -4,8 +4,8 @@
 // the first selected row.
 #include <string>
 
+#include "proxylist/add_new.h"
 #include "proxylist/list_window.h"
-#include "verify/resolver.h"
 
 namespace quillet {
 
@@ -21,10 +21,6 @@ inline constexpr const char* kListLoadingMessage = "Please wait until the list f
 // load runs, every other list command asks it too.
 bool RowsAreHeld(ListWindow window);
 
-// The example entry the Add New prompt shows.
-inline constexpr const char* kAddNewExample = "proxy.example.com:80";
-
-void AddNewCommand(ListWindow window, Resolver& resolver);
 void EditCommentCommand(ListWindow window);
 void DeleteCommand(ListWindow window);
 // Removes every row whose Status is not "OK" (non-responding) or whose Secure is "N"

@@ -118,6 +118,20 @@ ParsedLine ParseProtocolShortForm(const std::string& line, const ProtocolPrefix&
   return parsed;
 }
 
+}  // namespace
+
+int AppendParsedLine(ProxyList& list, const ParsedLine& parsed) {
+  AppendRow(list, parsed.fields);
+  int row = list.LastRow();
+  if (!parsed.protocol.empty()) list.SetProtocolAt(row, parsed.protocol);
+  PaintRowFromFields(list, parsed.fields);
+  list.SetCurrentRow(row);
+  list.SetText(row, kColType, RowType(parsed.fields[1], parsed.fields[4]));
+  return row;
+}
+
+namespace {
+
 // Selects TopRow and scrolls it to the top when it or its neighbours are out of view.
 void ShowBrowserProxyRow(ProxyList& list) {
   int row = list.TopRow;
@@ -141,13 +155,8 @@ std::string LoadLines(ProxyList& list, std::string_view text, const std::string&
     }
     ParsedLine parsed = ParseProxyLine(std::string(line));
     if (!parsed.error.empty()) return parsed.error;
-    AppendRow(list, parsed.fields);
-    int row = list.LastRow();
-    if (!parsed.protocol.empty()) list.SetProtocolAt(row, parsed.protocol);
+    int row = AppendParsedLine(list, parsed);
     MatchBrowserProxy(list, row, parsed.fields, http, by_address);
-    PaintRowFromFields(list, parsed.fields);
-    list.SetCurrentRow(row);
-    list.SetText(row, kColType, RowType(parsed.fields[1], parsed.fields[4]));
     fields = std::move(parsed.fields);
   }
   return "";

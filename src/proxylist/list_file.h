@@ -34,6 +34,9 @@ struct ParsedLine {
 // Cells are trimmed; a line whose cells a save would write so that they no longer read back
 // (for example an address that is too short once trimmed) is refused.
 ParsedLine ParseProxyLine(const std::string& line);
+// Appends a parsed line as a load does (cells, protocol, colours, icon, Type); the new row ends
+// as the current row. Answers the row.
+int AppendParsedLine(ProxyList& list, const ParsedLine& parsed);
 
 // A proxy written with its protocol in front, as in "socks5://host:port" (list lines and Add New
 // take this short form too). `found` when the text, trimmed, begins with a scheme and "://";

@@ -219,6 +219,35 @@ void ProxyList::SetProtocolAt(int row, const std::string& protocol) {
   });
 }
 
+void ProxyList::SetCheckNotesAt(int row, const std::string& ping_method, CheckFailure failure) {
+  ChangeCell(row, kColStatus, [&ping_method, failure](ProxyRow& cells, size_t) {
+    cells.ping_method = WordNumber(kRowPingMethods, ping_method);
+    cells.failure = failure;
+  });
+}
+
+std::string CheckFailureWords(CheckFailure failure, const std::string& status) {
+  switch (failure) {
+    case CheckFailure::NoPingReply:
+      return "No answer to the ping within its time-out";
+    case CheckFailure::NoIcmp:
+      return "Not pinged: this system allows no ICMP echo (choose TCP ping in Settings)";
+    case CheckFailure::Refused:
+      return "Refused: nothing accepts connections on the proxy's port";
+    case CheckFailure::TimedOut:
+      return "Timed out: the proxy did not answer in time";
+    case CheckFailure::NoAnswer:
+      return "No answer: the proxy closed the connection";
+    case CheckFailure::HttpStatus:
+      return "The proxy answered with HTTP status " + status;
+    case CheckFailure::NoJudgeText:
+      return "No judge text: the answer was empty";
+    case CheckFailure::None:
+      break;
+  }
+  return "";
+}
+
 void ProxyList::SetFirstVisibleRow(int row) {
   if (row < 1 || row >= Rows()) throw RunTimeError(kErrSubscript, "Subscript out of range");
   if (row == first_visible_) return;

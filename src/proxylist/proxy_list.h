@@ -113,6 +113,8 @@ class ProxyList {
   void SetCellPictureAt(int row, int col, CellPicture picture);
   void SetAnonymityAt(int row, const std::string& level);
   void SetProtocolAt(int row, const std::string& protocol);
+  // How the last check pinged the row (a word of kRowPingMethods) and why it failed.
+  void SetCheckNotesAt(int row, const std::string& ping_method, CheckFailure failure);
 
   // --- Scrolling and geometry (twips) ---
   int FirstVisibleRow() const { return first_visible_; }

@@ -42,6 +42,23 @@ inline const std::array<std::string, 5> kProxyProtocols = {"", "socks4", "socks4
 // The short marks the grid shows in front of the Server IP for those protocols.
 inline const std::array<std::string, 5> kProtocolMarks = {"", "S4", "S4A", "S5", "CONN"};
 
+// How the last check pinged the row (see kPingMethods; number 0: not checked).
+inline const std::array<std::string, 4> kRowPingMethods = {"", "icmp", "tcp", "none"};
+
+// Why the last check of a row failed; display state only, like the anonymity level.
+enum class CheckFailure : uint8_t {
+  None,
+  NoPingReply,  // no answer to the ping within its time-out
+  NoIcmp,       // this system allows no ICMP echo
+  Refused,      // the proxy's port refused the connection
+  TimedOut,     // the proxy did not answer in time
+  NoAnswer,     // the proxy closed the connection without an answer
+  HttpStatus,   // the proxy answered with an error status (in the Status cell)
+  NoJudgeText,  // the answer held no text of the judge page
+};
+// The words a failed row's tip shows; `status` is the row's Status cell.
+std::string CheckFailureWords(CheckFailure failure, const std::string& status);
+
 // The number of a word in one of those lists; 0 for a word not in it.
 template <size_t N>
 uint8_t WordNumber(const std::array<std::string, N>& words, const std::string& word) {
@@ -75,6 +92,9 @@ struct ProxyRow {
   uint8_t anonymity_rank = 0;
   // The proxy's protocol when it is not HTTP (its number in kProxyProtocols), else 0.
   uint8_t protocol_number = 0;
+  // How the last check pinged it (its number in kRowPingMethods) and why it failed.
+  uint8_t ping_method = 0;
+  CheckFailure failure = CheckFailure::None;
 
   // "transparent", "anonymous", "elite" or empty.
   const std::string& anonymity() const { return kAnonymityLevels.at(anonymity_rank); }

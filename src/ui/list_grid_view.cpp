@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 namespace quillet {
@@ -51,18 +52,27 @@ ListGridView::ListGridView(ListWindow window, ProxyTableModel* model, QWidget* p
   horizontalHeader()->viewport()->installEventFilter(this);
   setIconSize(QSize(14, 14));
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ListGridView::FollowScrollBar);
+  connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] {
+    if (wanted_first_row_ > 0) ScrollToListRow(wanted_first_row_);
+  });
   connect(model, &ProxyTableModel::firstVisibleRowChanged, this, &ListGridView::ScrollToListRow);
   connect(model, &QAbstractItemModel::modelReset, this, &ListGridView::ApplyListGeometry);
+  for (int col = 0; col < kColumnCount; ++col) widths_[size_t(col)] = window_.list.ColumnWidth(col);
   connect(horizontalHeader(), &QHeaderView::sectionResized, this,
           [this](int column, int, int size) {
+            if (size == 0 && column != 0) return;  // hidden, not narrowed
+            widths_.at(size_t(column)) = size * kTwipsPerPixel;
             window_.list.SetColumnWidth(column, size * kTwipsPerPixel);
           });
   ApplyListGeometry();
 }
 
+// A load sets the list's widths anew; the widths the user chose by dragging stay.
 void ListGridView::ApplyListGeometry() {
   for (int col = 0; col < kColumnCount; ++col) {
-    int width = window_.list.ColumnWidth(col) / kTwipsPerPixel;
+    int twips = col == 0 ? 0 : widths_[size_t(col)];
+    window_.list.SetColumnWidth(col, twips);
+    int width = twips / kTwipsPerPixel;
     setColumnHidden(col, width == 0);
     if (width > 0) setColumnWidth(col, width);
   }
@@ -86,17 +96,58 @@ void ListGridView::resizeEvent(QResizeEvent* event) {
 
 void ListGridView::FollowScrollBar(int value) {
   if (scrolling_from_list_ || window_.list.Rows() <= 1) return;
+  wanted_first_row_ = 0;  // the user scrolled: an older wish of the list no longer holds
   int row = std::clamp(value + 1, 1, window_.list.LastRow());
   scrolling_from_list_ = true;
   window_.list.SetFirstVisibleRow(row);
   scrolling_from_list_ = false;
 }
 
+// The view may not reach the row yet (before the window is laid out its scroll range is empty,
+// and near the end of the list the last rows cannot come to the top): the list then learns the
+// row the view really shows first, and the row is tried again when the range grows.
 void ListGridView::ScrollToListRow(int grid_row) {
   if (scrolling_from_list_) return;
   scrolling_from_list_ = true;
-  verticalScrollBar()->setValue(ProxyTableModel::ModelRow(grid_row));
+  QScrollBar* bar = verticalScrollBar();
+  bar->setValue(ProxyTableModel::ModelRow(grid_row));
+  int shown =
+      std::clamp(ProxyTableModel::GridRow(bar->value()), 1, std::max(window_.list.LastRow(), 1));
+  wanted_first_row_ = shown == grid_row ? 0 : grid_row;
+  if (shown != window_.list.FirstVisibleRow() && window_.list.Rows() > 1) {
+    window_.list.SetFirstVisibleRow(shown);
+  }
   scrolling_from_list_ = false;
+}
+
+QString ListGridView::ColumnWidthsText() const {
+  QStringList parts;
+  for (int twips : widths_) parts << QString::number(twips);
+  return parts.join(',');
+}
+
+void ListGridView::RestoreColumnWidths(const QString& text) {
+  QStringList parts = text.split(',');
+  if (parts.size() != kColumnCount) return;
+  for (int col = 1; col < kColumnCount; ++col) {
+    bool ok = false;
+    int twips = parts[col].toInt(&ok);
+    if (ok && twips >= kTwipsPerPixel && twips <= kMaxColumnTwips) widths_[size_t(col)] = twips;
+  }
+  ApplyListGeometry();
+}
+
+// A press on the edge between two titles belongs to the title row: it drags the edge, and a
+// double-click there fits the column to its content.
+bool ListGridView::OnTitleEdge(QPoint header_point) const {
+  QHeaderView* header = horizontalHeader();
+  int margin = style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, header);
+  for (int col = 1; col < kColumnCount; ++col) {
+    if (isColumnHidden(col)) continue;
+    int edge = header->sectionViewportPosition(col) + header->sectionSize(col);
+    if (std::abs(header_point.x() - edge) <= margin) return true;
+  }
+  return false;
 }
 
 QPoint ListGridView::GridPoint(QPoint viewport_point) const {
@@ -158,6 +209,7 @@ bool ListGridView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress) {
     auto* press = static_cast<QMouseEvent*>(event);
     QPoint point = press->position().toPoint();
+    if (press->button() == Qt::LeftButton && OnTitleEdge(point)) return false;
     Press(press->button(), press->modifiers(), {point.x() + horizontalOffset(), point.y()},
           press->globalPosition().toPoint());
     return true;

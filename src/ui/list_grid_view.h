@@ -2,6 +2,7 @@
 // The grid of the main window (MSFlexGrid1): a table view over ProxyTableModel that draws the
 // list's own selection and forwards presses, double-clicks and keys to the list's mouse rules.
 #include <QTableView>
+#include <array>
 #include <functional>
 
 #include "proxylist/grid_mouse.h"
@@ -28,6 +29,9 @@ class ListGridView : public QTableView {
 
   // Column widths and the scroll position back to the list's (after a load).
   void ApplyListGeometry();
+  // The column widths in twips as "w0,w1,...,w9", kept between runs, and back.
+  QString ColumnWidthsText() const;
+  void RestoreColumnWidths(const QString& text);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -48,6 +52,7 @@ class ListGridView : public QTableView {
   bool KeyCommand(QKeyEvent* event);
   // A press on the current row (the end of the selection), scrolled into view first.
   bool PressCurrentRow(Qt::MouseButton button, bool popup = true);
+  bool OnTitleEdge(QPoint header_point) const;
   void SelectRows(int anchor_row, int end_row);
   void FollowScrollBar(int value);
   void ScrollToListRow(int grid_row);
@@ -55,8 +60,12 @@ class ListGridView : public QTableView {
 
   ListWindow window_;
   ProxyTableModel* model_;
+  static constexpr int kMaxColumnTwips = 60000;
+  std::array<int, kColumnCount> widths_{};  // what the user sees, kept over loads
   bool dragging_ = false;
   bool scrolling_from_list_ = false;
+  // The first row the list asked for and the view could not show yet (0: none).
+  int wanted_first_row_ = 0;
 };
 
 }  // namespace quillet

@@ -2,11 +2,17 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <filesystem>
+
+#include "proxylist/grid_mouse.h"
 #include "proxylist/list_commands.h"
 #include "proxylist/list_file.h"
 #include "proxylist/resolve_rows.h"
@@ -14,9 +20,16 @@
 #include "ui/guarded.h"
 #include "ui/list_grid_view.h"
 #include "ui/proxy_table_model.h"
+#include "ui/qt_user_interface.h"
 #include "ui/qucolor.h"
 
 namespace quillet {
+namespace {
+
+// How often the line under the list looks for a change of the list file or its changes.
+constexpr int kStatusRefreshMs = 300;
+
+}  // namespace
 
 ListPanel::ListPanel(ListPanelServices services, QWidget* parent)
     : QGroupBox("List", parent), services_(std::move(services)) {
@@ -31,7 +44,7 @@ ListPanel::ListPanel(ListPanelServices services, QWidget* parent)
   grid_->row_command_for_key = [this](const QKeyEvent& event) { return CommandForKey(event); };
 
   auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
+  BuildStatusRow(buttons);
   Connect(AddButton("bSaveList", "Sa&ve", "Save list to proxy file"), tags::kGridExport, false,
           [this] { SaveListCommand(Window()); });
   Connect(AddButton("bEdit", "&Edit", "Edit proxy file"), tags::kEditList, false,
@@ -55,6 +68,59 @@ ListPanel::ListPanel(ListPanelServices services, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(grid_, 1);
   layout->addLayout(buttons);
+}
+
+// The run's progress bar with its Stop button, and the line that names the list file.
+void ListPanel::BuildStatusRow(QHBoxLayout* row) {
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName("pbVerify");
+  progress_->setFormat("%v of %m checked");
+  progress_->hide();
+  stop_ = AddButton("bStop", "S&top", "Stop the verification");
+  stop_->hide();
+  connect(stop_, &QPushButton::clicked, this, Guarded(services_.ui, tags::kGridMouse, [this] {
+            if (services_.settings.Verifying) CancelVerification(Window());
+          }));
+  status_ = new QLabel(this);
+  status_->setObjectName("lblListStatus");
+  row->addWidget(progress_, 1);
+  row->addWidget(stop_);
+  row->addWidget(status_, 1);
+  // The unsaved-changes mark follows every command that changes the list.
+  auto* watch = new QTimer(this);
+  connect(watch, &QTimer::timeout, this, &ListPanel::ShowListFile);
+  watch->start(kStatusRefreshMs);
+}
+
+void ListPanel::ShowListFile() {
+  const AppSettings& settings = services_.settings;
+  std::string name = std::filesystem::path(settings.ListFile).filename().string();
+  std::string text = name.empty() ? "No list file" : "List file: " + name;
+  if (settings.ListDirty) text += " (unsaved changes)";
+  if (!summary_.empty() && !settings.Verifying) text += "    " + summary_;
+  QString shown = ToQt(text);
+  if (status_->text() != shown) status_->setText(shown);
+  status_->setToolTip(ToQt(settings.ListFile));
+}
+
+void ListPanel::ShowProgress(size_t checked, size_t total) {
+  progress_->setRange(0, int(std::max<size_t>(total, 1)));
+  progress_->setValue(int(checked));
+  progress_->show();
+  stop_->show();
+  status_->hide();
+}
+
+void ListPanel::ShowSummary(const std::string& summary) {
+  summary_ = summary;
+  HideProgress();
+}
+
+void ListPanel::HideProgress() {
+  progress_->hide();
+  stop_->hide();
+  status_->show();
+  ShowListFile();
 }
 
 QPushButton* ListPanel::AddButton(const char* name, const char* caption, const char* tooltip) {
@@ -148,7 +214,9 @@ std::function<void()> ListPanel::CommandForKey(const QKeyEvent& event) {
 }
 
 void ListPanel::LoadList() {
+  summary_.clear();
   quillet::LoadList(Window(), services_.proxy_fields);
+  ShowListFile();
 }
 
 void ListPanel::ChooseColors() {

@@ -3,6 +3,7 @@
 // Edit and Reload buttons. Every command runs the list's core routines; this widget only wires
 // them to controls.
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <functional>
 #include <string>
 
@@ -13,7 +14,9 @@
 #include "verify/resolver.h"
 
 class QKeyEvent;
+class QLabel;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 
 namespace quillet {
@@ -44,6 +47,10 @@ class ListPanel : public QGroupBox {
   // Rebuilds the list from ListFile (the main window's load, after the proxy fields are filled).
   void LoadList();
   ListGridView* grid() const { return grid_; }
+  // A verification run's progress (the bar and Stop show while it goes), and its summary.
+  void ShowProgress(size_t checked, size_t total);
+  void ShowSummary(const std::string& summary);
+  void HideProgress();
   QMenu* popupMenu() const { return menu_; }
 
  signals:
@@ -64,12 +71,18 @@ class ListPanel : public QGroupBox {
   void Connect(QPushButton* button, const char* tag, bool holds_rows, std::function<void()> run);
   QPushButton* AddButton(const char* name, const char* caption, const char* tooltip);
   void ChooseColors();
+  void BuildStatusRow(QHBoxLayout* row);
+  void ShowListFile();
   void Resolve(bool get_name);
 
   ListPanelServices services_;
   ProxyTableModel* model_;
   ListGridView* grid_;
   QMenu* menu_;
+  QProgressBar* progress_ = nullptr;
+  QPushButton* stop_ = nullptr;
+  QLabel* status_ = nullptr;  // the list file, an unsaved-changes mark and the last summary
+  std::string summary_;
 };
 
 }  // namespace quillet

@@ -51,6 +51,32 @@ QColor ShownText(const ProxyRow& cells, int col, const QPalette& palette) {
   return ToQColor(fore);
 }
 
+// The short word of an anonymity level, shown in the Secure cell in place of its code (the level
+// tells the code: elite and anonymous are "Y", transparent is "N").
+const char* LevelMark(const std::string& level) {
+  if (level == "elite") return "elite";
+  if (level == "anonymous") return "anon";
+  return level == "transparent" ? "transp" : "";
+}
+
+// What a cell's tip says beyond its text: the anonymity level, the whole protocol, how the row
+// was pinged, and why a failed row failed. Empty when the cell's text is tip enough.
+std::string CellTip(const ProxyRow& cells, int col) {
+  if (col == kColSecure && !cells.anonymity().empty()) {
+    return "Secure " + Trim(cells.cells[size_t(col)]) + ", anonymity: " + cells.anonymity();
+  }
+  if (col == kColServerIp && !cells.protocol().empty()) {
+    return WithProtocol(cells.protocol(), Trim(cells.cells[size_t(col)]));
+  }
+  if (col == kColPing && cells.ping_method != 0) {
+    const std::string& method = kRowPingMethods.at(cells.ping_method);
+    if (method == "none") return "Not pinged (Settings: Ping by none)";
+    return method == "tcp" ? "Ping: TCP connect time to the proxy's port, in ms"
+                           : "Ping: ICMP echo round trip, in ms";
+  }
+  return CheckFailureWords(cells.failure, cells.cells[kColStatus]);
+}
+
 }  // namespace
 
 ProxyTableModel::ProxyTableModel(ProxyList& list, QObject* parent)
@@ -81,13 +107,13 @@ QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
   QPalette palette = QApplication::palette();
   switch (role) {
     case Qt::ToolTipRole:
-      if (col == kColSecure && !cells.anonymity().empty()) return ToQt(cells.anonymity());
-      // The whole protocol stands in the tip, in the form a list line or Add New takes.
-      if (col == kColServerIp && !cells.protocol().empty()) {
-        return ToQt(WithProtocol(cells.protocol(), Trim(cells.cells[size_t(col)])));
-      }
+      if (std::string tip = CellTip(cells, col); !tip.empty()) return ToQt(tip);
       [[fallthrough]];
     case Qt::DisplayRole: {
+      // The anonymity level the last check found stands for the Secure code.
+      if (col == kColSecure && !cells.anonymity().empty()) {
+        return QString::fromLatin1(LevelMark(cells.anonymity()));
+      }
       // The picture stands where the Server IP's leading blanks would be.
       std::string text = cells.cells[size_t(col)];
       bool pictured = cells.pictures[size_t(col)] != CellPicture::None;

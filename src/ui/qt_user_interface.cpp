@@ -10,29 +10,41 @@ namespace {
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Error: return QMessageBox::Critical;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::Exclamation: return QMessageBox::Warning;
-    case MessageIcon::None: break;
+    case MessageIcon::Information:
+      return QMessageBox::Information;
+    case MessageIcon::Error:
+      return QMessageBox::Critical;
+    case MessageIcon::Question:
+      return QMessageBox::Question;
+    case MessageIcon::Exclamation:
+      return QMessageBox::Warning;
+    case MessageIcon::None:
+      break;
   }
   return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButtons ToQtButtons(MessageButtons buttons) {
   switch (buttons) {
-    case MessageButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case MessageButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case MessageButtons::Ok: break;
+    case MessageButtons::YesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+      return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MessageButtons::Ok:
+      break;
   }
   return QMessageBox::Ok;
 }
 
 }  // namespace
 
-QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), qsizetype(text.size())); }
+QString ToQt(const std::string& text) {
+  return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+}
 
-std::string FromQt(const QString& text) { return text.toLocal8Bit().toStdString(); }
+std::string FromQt(const QString& text) {
+  return text.toLocal8Bit().toStdString();
+}
 
 QWidget* QtUserInterface::Parent() const {
   QWidget* active = QApplication::activeWindow();
@@ -48,10 +60,14 @@ MessageAnswer QtUserInterface::ShowMessage(const std::string& text, MessageIcon 
   int answer = box.exec();
   if (was_busy) QApplication::setOverrideCursor(Qt::BusyCursor);
   switch (answer) {
-    case QMessageBox::Yes: return MessageAnswer::Yes;
-    case QMessageBox::No: return MessageAnswer::No;
-    case QMessageBox::Ok: return MessageAnswer::Ok;
-    default: break;
+    case QMessageBox::Yes:
+      return MessageAnswer::Yes;
+    case QMessageBox::No:
+      return MessageAnswer::No;
+    case QMessageBox::Ok:
+      return MessageAnswer::Ok;
+    default:
+      break;
   }
   // The close box: Cancel where there is one, else the box's safe answer.
   if (buttons == MessageButtons::YesNo) return MessageAnswer::No;
@@ -66,6 +82,14 @@ std::string QtUserInterface::AskText(const std::string& prompt, const std::strin
   return ok ? FromQt(answer) : std::string();
 }
 
+std::string QtUserInterface::AskLines(const std::string& prompt, const std::string& initial,
+                                      const std::string& title) {
+  bool ok = false;
+  QString answer =
+      QInputDialog::getMultiLineText(Parent(), ToQt(title), ToQt(prompt), ToQt(initial), &ok);
+  return ok ? FromQt(answer) : std::string();
+}
+
 void QtUserInterface::SetPointer(PointerShape shape) {
   bool busy = shape == PointerShape::Busy;
   if (busy == busy_) return;
@@ -77,7 +101,9 @@ void QtUserInterface::SetPointer(PointerShape shape) {
   }
 }
 
-void QtUserInterface::ProcessPendingEvents() { QApplication::processEvents(); }
+void QtUserInterface::ProcessPendingEvents() {
+  QApplication::processEvents();
+}
 
 void QtUserInterface::SetClipboardText(const std::string& text) {
   QClipboard* clipboard = QApplication::clipboard();

@@ -21,6 +21,8 @@ class QtUserInterface : public UserInterface {
                             const std::string& title) override;
   std::string AskText(const std::string& prompt, const std::string& initial,
                       const std::string& title) override;
+  std::string AskLines(const std::string& prompt, const std::string& initial,
+                       const std::string& title) override;
   void SetPointer(PointerShape shape) override;
   void ProcessPendingEvents() override;
   void SetClipboardText(const std::string& text) override;

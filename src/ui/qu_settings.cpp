@@ -136,6 +136,14 @@ void QuSettings::BuildControls() {
   txtPing_ = Box("txtPing", kTypedDigits, frame2);
   txtTimeout_ = Box("txtTimeout", kTypedDigits, frame2);
   txtParallel_ = Box("txtParallel", kTypedDigits, frame2);
+  cboPingMethod_ = new QComboBox(frame2);
+  cboPingMethod_->setObjectName("cboPingMethod");
+  cboPingMethod_->setToolTip("How each proxy is pinged before the test page is fetched through it");
+  cboPingMethod_->addItem("ICMP echo", "icmp");
+  cboPingMethod_->addItem("TCP connect to the proxy's port", "tcp");
+  cboPingMethod_->addItem("none", "none");
+  timeouts->addRow(LabelFor("Ping b&y", cboPingMethod_, "How each proxy is pinged"),
+                   cboPingMethod_);
   timeouts->addRow(LabelFor("Pin&g", txtPing_, "How long to wait for a ping reply"),
                    WithUnit(txtPing_, "ms", frame2));
   timeouts->addRow(
@@ -213,6 +221,7 @@ void QuSettings::ShowFields() {
   ShowWhole(txtPing_, fields_.ping, kTypedDigits);
   ShowWhole(txtTimeout_, fields_.timeout, kTypedDigits);
   ShowWhole(txtParallel_, fields_.parallel, kTypedDigits);
+  cboPingMethod_->setCurrentIndex(std::max(cboPingMethod_->findData(ToQt(fields_.ping_method)), 0));
   optNone_->setChecked(fields_.apply_choice != 1 && fields_.apply_choice != 2);
   optExit_->setChecked(fields_.apply_choice == 1);
   optOpen_->setChecked(fields_.apply_choice == 2);
@@ -239,6 +248,7 @@ void QuSettings::ReadFields() {
   fields_.ping = FromQt(txtPing_->text());
   fields_.timeout = FromQt(txtTimeout_->text());
   fields_.parallel = FromQt(txtParallel_->text());
+  fields_.ping_method = FromQt(cboPingMethod_->currentData().toString());
   fields_.apply_choice = optExit_->isChecked() ? 1 : optOpen_->isChecked() ? 2 : 0;
 }
 

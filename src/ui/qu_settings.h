@@ -63,6 +63,7 @@ class QuSettings : public QDialog {
   QLineEdit* txtPing_;
   QLineEdit* txtTimeout_;
   QLineEdit* txtParallel_;
+  QComboBox* cboPingMethod_;
   QGroupBox* frameApply_;
   QRadioButton* optNone_;
   QRadioButton* optExit_;

@@ -22,6 +22,7 @@
 #include "proxylist/list_file.h"
 #include "ui/edge_panel.h"
 #include "ui/guarded.h"
+#include "ui/list_grid_view.h"
 #include "ui/list_panel.h"
 #include "ui/proxy_panel.h"
 #include "ui/qu_settings.h"
@@ -56,6 +57,7 @@ QuilletForm::QuilletForm(Platform& platform, AppSettings& settings, UserInterfac
     QSize room = screen()->availableGeometry().size() * 0.9;
     resize(sizeHint().expandedTo(QSize(960, 640)).boundedTo(room));
   }
+  list_panel_->grid()->RestoreColumnWidths(WindowSettings().value("columns").toString());
   Load();
 }
 
@@ -137,14 +139,17 @@ void QuilletForm::Verify() {
     if (verify_run_->Pump(0)) return;
     verify_run_.reset();
   }
-  VerifyServices services{*platform_.parallel,
-                          [this](const std::string& text) { setWindowTitle(ToQt(text)); },
-                          base_caption_,
-                          [] {
-                            return FromQt(QLocale::system().toString(QDateTime::currentDateTime(),
-                                                                     QLocale::ShortFormat));
-                          },
-                          [this](const std::string& caption) { base_caption_ = caption; }};
+  VerifyServices services{
+      *platform_.parallel,
+      [this](const std::string& text) { setWindowTitle(ToQt(text)); },
+      base_caption_,
+      [] {
+        return FromQt(
+            QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
+      },
+      [this](const std::string& caption) { base_caption_ = caption; },
+      [this](size_t checked, size_t total) { list_panel_->ShowProgress(checked, total); },
+      [this](const std::string& summary) { list_panel_->ShowSummary(summary); }};
   verify_run_ = std::make_unique<VerifyRun>(ListWindow{list_, settings_, ui_}, std::move(services),
                                             settings_.Parallel);
   if (!verify_pump_) {
@@ -156,6 +161,7 @@ void QuilletForm::Verify() {
 
 void QuilletForm::PumpVerifyRun() {
   if (verify_run_ && verify_run_->Pump(0)) return;
+  list_panel_->HideProgress();
   verify_pump_->stop();
   verify_run_.reset();
 }
@@ -171,14 +177,20 @@ void QuilletForm::OnExit() {
 
 void QuilletForm::closeEvent(QCloseEvent* event) {
   if (!ending_ && !ConfirmSaveList({list_, settings_, ui_})) return event->ignore();
-  WindowSettings().setValue("geometry", saveGeometry());
+  SaveWindowState();
   event->accept();
 }
 
 void QuilletForm::EndProgram() {
   ending_ = true;
-  WindowSettings().setValue("geometry", saveGeometry());
+  SaveWindowState();
   QCoreApplication::exit(0);
+}
+
+void QuilletForm::SaveWindowState() {
+  QSettings kept = WindowSettings();
+  kept.setValue("geometry", saveGeometry());
+  kept.setValue("columns", list_panel_->grid()->ColumnWidthsText());
 }
 
 void QuilletForm::OnSettings() {

@@ -46,6 +46,8 @@ class QuilletForm : public QMainWindow {
   void OpenUserGuide();
   void ShowFirstRunHint();
   void TakeCheckedJudge(const std::string& page, const DirectVisit& visit);
+  // The window's size and the list's column widths, kept between runs.
+  void SaveWindowState();
   // Ends the program at once, without the save prompt.
   void EndProgram();
 

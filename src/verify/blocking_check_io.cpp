@@ -30,13 +30,12 @@ void BlockingCheckIo::StartGet(const HttpRequest& request, GetDone done) {
       [done] { done(HttpReply{}); });
 }
 
-void BlockingCheckIo::StartEcho(uint32_t address, const std::string& payload, int32_t timeout_ms,
-                                EchoDone done) {
-  Pinger& pinger = ports_.pinger;
+// An echo or a TCP ping on the pool; an abort answers it as timed out.
+void BlockingCheckIo::StartPing(std::function<bool(EchoReply&)> ping, EchoDone done) {
   Start(
-      [&pinger, address, payload, timeout_ms, done] {
+      [ping = std::move(ping), done] {
         EchoReply reply;
-        bool opened = pinger.Echo(address, payload, timeout_ms, reply);
+        bool opened = ping(reply);
         return std::function<void()>([done, opened, reply] { done(opened, reply); });
       },
       [done] {
@@ -44,6 +43,22 @@ void BlockingCheckIo::StartEcho(uint32_t address, const std::string& payload, in
         reply.status = ip_status::kRequestTimedOut;
         done(true, reply);
       });
+}
+
+void BlockingCheckIo::StartEcho(uint32_t address, const std::string& payload, int32_t timeout_ms,
+                                EchoDone done) {
+  Pinger& pinger = ports_.pinger;
+  StartPing([&pinger, address, payload, timeout_ms](
+                EchoReply& reply) { return pinger.Echo(address, payload, timeout_ms, reply); },
+            std::move(done));
+}
+
+void BlockingCheckIo::StartConnect(uint32_t address, uint16_t port, int32_t timeout_ms,
+                                   EchoDone done) {
+  Pinger& pinger = ports_.pinger;
+  StartPing([&pinger, address, port, timeout_ms](
+                EchoReply& reply) { return pinger.Connect(address, port, timeout_ms, reply); },
+            std::move(done));
 }
 
 void BlockingCheckIo::StartLookup(const std::string& name, LookupDone done) {

@@ -27,6 +27,7 @@ class BlockingCheckIo : public CheckIo {
   void StartGet(const HttpRequest& request, GetDone done) override;
   void StartEcho(uint32_t address, const std::string& payload, int32_t timeout_ms,
                  EchoDone done) override;
+  void StartConnect(uint32_t address, uint16_t port, int32_t timeout_ms, EchoDone done) override;
   void StartLookup(const std::string& name, LookupDone done) override;
   void RunOnce(int max_wait_ms) override;
   void AbortAll() override;
@@ -35,6 +36,7 @@ class BlockingCheckIo : public CheckIo {
   // Runs `call` on the pool; `answer` takes its result on this thread unless aborted first, in
   // which case `abort` runs instead.
   void Start(std::function<std::function<void()>()> call, std::function<void()> abort);
+  void StartPing(std::function<bool(EchoReply&)> ping, EchoDone done);
 
   BlockingPorts ports_;
   BlockingPool pool_;

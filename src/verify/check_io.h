@@ -23,6 +23,10 @@ class CheckIo {
   // The same echo as Pinger::Echo, answered through `done`.
   virtual void StartEcho(uint32_t address, const std::string& payload, int32_t timeout_ms,
                          EchoDone done) = 0;
+  // Times a TCP connection to `address` (network byte order) and `port`, closed at once: the
+  // reply's status is kSuccess with the round trip when it connected, kDestPortUnreachable when
+  // refused, kRequestTimedOut after `timeout_ms`; `opened` is false when no socket could be made.
+  virtual void StartConnect(uint32_t address, uint16_t port, int32_t timeout_ms, EchoDone done) = 0;
   // The first IPv4 address of a host name as dotted text, empty when it does not resolve.
   virtual void StartLookup(const std::string& name, LookupDone done) = 0;
   // Waits at most `max_wait_ms` for something to happen and calls the `done` of every operation

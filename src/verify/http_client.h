@@ -35,10 +35,14 @@ inline constexpr const char* kProbeHeaders[] = {
     "Proxy-Connection:",
 };
 
+// Why no status could be read.
+enum class HttpFailure : uint8_t { None, Refused, TimedOut, NoAnswer };
+
 struct HttpReply {
   int status = 0;    // the answer's status code; 0 when none could be read
   std::string body;  // the first block of the body (at most kFirstBlockBytes); empty when the
                      // read failed or gave nothing
+  HttpFailure failure = HttpFailure::None;  // when status is 0
 };
 
 class HttpClient {

@@ -38,6 +38,9 @@ class Pinger {
   // opened (then `reply` is left as it was).
   virtual bool Echo(uint32_t address, const std::string& payload, int32_t timeout_ms,
                     EchoReply& reply) = 0;
+  // Times a TCP connection to `address` and `port` instead (see CheckIo::StartConnect). Returns
+  // false when no socket could be made.
+  virtual bool Connect(uint32_t address, uint16_t port, int32_t timeout_ms, EchoReply& reply) = 0;
 };
 
 // The payload the verification run sends.

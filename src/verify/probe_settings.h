@@ -16,11 +16,13 @@ struct ProbeSettings {
   std::string SearchText;
   std::string FindIP;
   std::string MyIP;
-  std::string PublicIP = "";  // as the judge saw it on a direct visit
+  std::string PublicIP = "";                       // as the judge saw it on a direct visit
+  std::string PingMethod = defaults::kPingMethod;  // one of kPingMethods
 
   static ProbeSettings From(const AppSettings& settings) {
-    return {settings.TestHost,   settings.TestPath, settings.TestTimeoutMs, settings.PingTimeoutMs,
-            settings.SearchText, settings.FindIP,   settings.MyIP,          settings.PublicIP};
+    return {settings.TestHost,      settings.TestPath,   settings.TestTimeoutMs,
+            settings.PingTimeoutMs, settings.SearchText, settings.FindIP,
+            settings.MyIP,          settings.PublicIP,   settings.PingMethod};
   }
 
   // The address whose presence in a judge page means "not anonymous": the one typed in, else

@@ -11,6 +11,7 @@ namespace {
 constexpr size_t kServerIp = 1;
 constexpr size_t kServerName = 2;
 constexpr size_t kProtocol = 10;
+constexpr int kHttpOk = 200;
 
 struct Target {
   std::string host;  // address, or a name to resolve
@@ -74,6 +75,37 @@ Awaited<EchoAnswer> Echo(RowWaits waits, uint32_t address, int32_t timeout_ms) {
           }};
 }
 
+Awaited<EchoAnswer> Connect(RowWaits waits, uint32_t address, uint16_t port, int32_t timeout_ms) {
+  return {waits.wakeups, [io = &waits.io, address, port, timeout_ms](auto deliver) {
+            io->StartConnect(address, port, timeout_ms,
+                             [deliver](bool opened, const EchoReply& reply) {
+                               deliver(EchoAnswer{opened, reply});
+                             });
+          }};
+}
+
+// Why a ping that was sent gave no answer.
+CheckFailure PingFailure(const std::string& method, int32_t status) {
+  if (method == "icmp" && status == kPingNoChannel) return CheckFailure::NoIcmp;
+  if (status == int32_t(ip_status::kDestPortUnreachable)) return CheckFailure::Refused;
+  return method == "tcp" ? CheckFailure::TimedOut : CheckFailure::NoPingReply;
+}
+
+// Why a fetch gave no judge page.
+CheckFailure FetchFailure(const HttpReply& reply) {
+  if (reply.status == kHttpOk) return CheckFailure::NoJudgeText;
+  if (reply.status != 0) return CheckFailure::HttpStatus;
+  switch (reply.failure) {
+    case HttpFailure::Refused:
+      return CheckFailure::Refused;
+    case HttpFailure::TimedOut:
+      return CheckFailure::TimedOut;
+    default:
+      break;
+  }
+  return CheckFailure::NoAnswer;
+}
+
 Awaited<HttpReply> Fetch(RowWaits waits, const HttpRequest& request) {
   return {waits.wakeups, [io = &waits.io, request](auto deliver) {
             io->StartGet(request, [deliver](HttpReply reply) { deliver(std::move(reply)); });
@@ -107,13 +139,20 @@ Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettin
     std::string proxy = "--";
     int32_t ping_status = 0;
     EchoAnswer echo;
-    if (LooksLikeAddress(target.host)) {
+    const std::string& method = settings.PingMethod;
+    outcome.ping_method = method;
+    if (LooksLikeAddress(target.host) && method != "none") {
       std::optional<uint32_t> address = ParseAddress(target.host);
+      uint16_t port = uint16_t(PortNumber(target.port));
       ping_status = kPingBadAddress;
-      if (address && !waits.cancelled) {
+      if (address && !waits.cancelled && method == "tcp" && port != 0) {
+        echo = co_await Connect(waits, *address, port, settings.PingTimeoutMs);
+        ping_status = EchoStatus(echo.opened, echo.reply);
+      } else if (address && !waits.cancelled && method != "tcp") {
         echo = co_await Echo(waits, *address, settings.PingTimeoutMs);
         ping_status = EchoStatus(echo.opened, echo.reply);
       }
+      if (ping_status != 0) outcome.failure_kind = PingFailure(method, ping_status);
     }
     std::string text;
     if (ping_status == 0) {
@@ -121,12 +160,16 @@ Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettin
       std::optional<HttpRequest> request = TestPageRequest(
           outcome.messages, proxy, settings.TestHost, settings.TestPath, settings.TestTimeoutMs);
       if (request && cells.size() > kProtocol) request->protocol = cells[kProtocol];
-      if (request && !waits.cancelled) text = TestPageText(co_await Fetch(waits, *request), proxy);
+      HttpReply reply;
+      if (request && !waits.cancelled) reply = co_await Fetch(waits, *request);
+      text = TestPageText(reply, proxy);
+      outcome.failure_kind = FetchFailure(reply);
     }
     ProbeResult probe = JudgePage(text, settings);
     outcome.answered = probe.Answered;
     if (probe.Answered) {
       Judge(probe, outcome);
+      outcome.failure_kind = CheckFailure::None;
       outcome.ping = std::to_string(echo.reply.round_trip_ms);
     } else {
       outcome.status = proxy;

@@ -14,13 +14,22 @@
 
 namespace quillet {
 
+// Said once when the system refuses the ICMP echo: every row would fail its ping.
+inline constexpr const char* kNoIcmpMessage =
+    "This system lets Quillet send no ICMP echo (ping), so every proxy pinged that way fails.\n"
+    "To allow it for every user, run:\n"
+    "  sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
+    "or ping by TCP connect instead (Settings, or quillet-check --ping tcp).";
+
 struct RowCheckOutcome {
-  bool answered = false;  // the test page came back through the proxy
-  std::string status;     // Status cell: "OK", "--" or an HTTP status code
-  std::string secure;     // Secure cell: "Y", "N", "?" or empty
-  std::string ping;       // Ping cell: round-trip milliseconds, empty when not answered
-  std::string level;      // "transparent", "anonymous", "elite", or empty when not known
-  CellPicture icon = CellPicture::None;  // for the Server IP cell
+  bool answered = false;    // the test page came back through the proxy
+  std::string status;       // Status cell: "OK", "--" or an HTTP status code
+  std::string secure;       // Secure cell: "Y", "N", "?" or empty
+  std::string ping;         // Ping cell: round-trip milliseconds, empty when not answered
+  std::string level;        // "transparent", "anonymous", "elite", or empty when not known
+  std::string ping_method;  // how the row was pinged: one of kPingMethods
+  CheckFailure failure_kind = CheckFailure::None;  // why it was not answered
+  CellPicture icon = CellPicture::None;            // for the Server IP cell
   // Message boxes raised by the check (error reports), to be shown on the window's thread.
   DeferredUserInterface messages;
   // A failure that ends the whole run (for example a row without ":" and port).

@@ -94,6 +94,7 @@ void VerifyRun::Start(int jobs) {
     lines_.push_back(std::move(line));
   }
   queued_ = work.size();
+  if (services_.progress) services_.progress(0, queued_);
   // The grid's cancel handler restores the rows after TopRow; this run restores its own.
   list.TopRow = static_cast<int32_t>(lines_.size()) - 1;
   bool visit_first = NeedsPublicAddress(window_.settings);
@@ -170,7 +171,12 @@ void VerifyRun::ShowFinished(Line& line, RowEvent& event) {
     failure_ = event.outcome.failure;
     return;
   }
-  if (RowStillThere(line)) WriteOutcome(window_, line.row, event.outcome, services_.now_text());
+  const RowCheckOutcome& outcome = event.outcome;
+  working_ += outcome.answered;
+  elite_ += outcome.answered && outcome.level == "elite";
+  no_icmp_ = no_icmp_ || outcome.failure_kind == CheckFailure::NoIcmp;
+  if (services_.progress) services_.progress(finished_, queued_);
+  if (RowStillThere(line)) WriteOutcome(window_, line.row, outcome, services_.now_text());
   if (jobs_ > 1) {
     services_.set_caption(ScanCaption(static_cast<int>(finished_), static_cast<int>(lines_.size()),
                                       ShownAddress(line.cells)));
@@ -218,7 +224,17 @@ void VerifyRun::Finish() {
   window_.settings.ListDirty = true;
   window_.settings.Verifying = false;
   over_ = true;
+  if (services_.summary) services_.summary(RunSummary(finished_, working_, elite_));
   if (!notice_.empty()) window_.ui.ShowMessage(notice_, MessageIcon::Information);
+  if (no_icmp_ && !window_.settings.NoIcmpTold) {
+    window_.settings.NoIcmpTold = true;
+    window_.ui.ShowMessage(kNoIcmpMessage, MessageIcon::Exclamation);
+  }
+}
+
+std::string RunSummary(size_t checked, size_t working, size_t elite) {
+  return std::to_string(checked) + " checked: " + std::to_string(working) + " work, " +
+         std::to_string(elite) + " elite";
 }
 
 std::string ScanCaption(int index, int count, const std::string& shown) {
@@ -242,6 +258,7 @@ void WriteOutcome(ListWindow window, int row, const RowCheckOutcome& outcome,
   list.SetText(row, kColStatus, outcome.status);
   list.SetText(row, kColSecure, outcome.secure);
   list.SetAnonymityAt(row, outcome.level);
+  list.SetCheckNotesAt(row, outcome.ping_method, outcome.failure_kind);
   list.SetText(row, kColPing, outcome.ping);
   list.SetText(row, kColVerified, now);
   ColorGridRow(list, row, TextColor(col), back);

@@ -29,7 +29,14 @@ struct VerifyServices {
   std::function<std::string()> now_text;  // current date and time in the user's format
   // Told the new title when the run has found the own public address (optional).
   std::function<void(const std::string&)> base_caption_changed = nullptr;
+  // Told the rows checked so far and the rows to check, as the run goes (optional).
+  std::function<void(size_t checked, size_t total)> progress = nullptr;
+  // Told the run's one-line summary when it ends (optional).
+  std::function<void(const std::string&)> summary = nullptr;
 };
+
+// "7 checked: 5 work, 3 elite".
+std::string RunSummary(size_t checked, size_t working, size_t elite);
 
 class VerifyRun {
  public:
@@ -70,6 +77,9 @@ class VerifyRun {
   std::vector<Line> lines_;
   size_t queued_ = 0;
   size_t finished_ = 0;
+  size_t working_ = 0;          // rows that answered
+  size_t elite_ = 0;            // of those, the elite ones
+  bool no_icmp_ = false;        // a row found that this system allows no ICMP echo
   std::exception_ptr failure_;  // of the last queued line, raised once the others have ended
   std::string notice_;          // why the own public address is not known, told at the end
   std::unique_ptr<BackgroundRun> run_;

@@ -71,10 +71,10 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
   EXPECT_EQ(model.Save(fields),
             std::optional<std::string>(kBrowserDesktop ? "&Apply/openIE" : "&Apply/open browser"));
   fs::current_path(previous);
-  EXPECT_EQ(
-      store_.save_order,
-      (std::vector<std::string>{"ping", "TestTimeout", "parallel", "SearchText", "FindIP",
-                                "ListFile", "ComboFiles", "TestURL", "ComboURLs", "iApplyButton"}));
+  EXPECT_EQ(store_.save_order,
+            (std::vector<std::string>{"ping", "TestTimeout", "parallel", "PingMethod", "SearchText",
+                                      "FindIP", "ListFile", "ComboFiles", "TestURL", "ComboURLs",
+                                      "iApplyButton"}));
   EXPECT_EQ(store_.values["TestTimeout"], "2.5");  // kept as typed, used in milliseconds
   EXPECT_EQ(settings_.TestTimeoutMs, 2500);
   EXPECT_EQ(store_.values["ListFile"], (dir_ / "mine.txt").string());

@@ -29,7 +29,7 @@ TEST(DesktopBypass, TranslatesBothWaysAndRefusesWhatCannotBeExpressed) {
   try {
     DesktopBypassHosts("ok;www.*.com;*;300.*;a b;a,b");
     ADD_FAILURE() << "taken";
-  } catch (const RunTimeError& refused) {
+  } catch (const TypingMistake& refused) {
     EXPECT_STREQ(refused.what(),
                  "The desktop cannot express these bypass entries: 'www.*.com', '*', '300.*', "
                  "'a b', 'a,b'. Nothing was written.");

@@ -13,6 +13,7 @@
 #include "fakes/memory_settings_store.h"
 #include "fakes/temp_dir.h"
 #include "proxylist/atomic_file.h"
+#include "verify/row_check.h"
 
 namespace quillet::check {
 namespace {
@@ -104,6 +105,19 @@ TEST_F(CheckRunTest, aRowThatCannotBeCheckedLeavesTheOthersAndProtocolsChooseRow
   EXPECT_EQ(report.rows[0].status, "OK");
   options_.protocols = {"socks5"};
   EXPECT_EQ(Run().rows.size(), 0u);
+}
+
+// A system without ICMP is named once, with the command that allows it; --ping tcp times the
+// connection to each proxy's port instead.
+TEST_F(CheckRunTest, withoutIcmpItSaysSoOnceAndTcpPingsThePort) {
+  pinger_.no_icmp = true;
+  Run();
+  EXPECT_EQ(err_.str(), std::string("quillet-check: ") + kNoIcmpMessage + "\n");
+  options_.ping_method = ParseCommandLine({"--ping", "tcp", list_}).options.ping_method;
+  CheckReport report = Run();
+  ASSERT_EQ(report.rows.size(), 4u);
+  EXPECT_EQ(report.rows[0].status + report.rows[3].status, "OK--");
+  EXPECT_EQ(std::count(pinger_.pinged.begin(), pinger_.pinged.end(), "127.0.1.4:80"), 1);
 }
 
 // Without FindIP the own address is the one the judge names on a direct visit; when it names

@@ -35,11 +35,15 @@ class ScriptedCheckIo : public CheckIo {
           bool opened = pinger_.Echo(address, payload, timeout_ms, reply);
           done(opened, reply);
         },
-        [done] {
+        [done] { TimedOut(done); });
+  }
+  void StartConnect(uint32_t address, uint16_t port, int32_t, EchoDone done) override {
+    Queue(
+        [=, this] {
           EchoReply reply;
-          reply.status = ip_status::kRequestTimedOut;
-          done(true, reply);
-        });
+          done(pinger_.Connect(address, port, 0, reply), reply);
+        },
+        [done] { TimedOut(done); });
   }
   void StartLookup(const std::string& name, LookupDone done) override {
     Queue(
@@ -67,6 +71,11 @@ class ScriptedCheckIo : public CheckIo {
     std::function<void()> answer;
     std::function<void()> abort;
   };
+  static void TimedOut(const EchoDone& done) {
+    EchoReply reply;
+    reply.status = ip_status::kRequestTimedOut;
+    done(true, reply);
+  }
   void Queue(std::function<void()> answer, std::function<void()> abort) {
     ++started;
     pending_.push_back({std::move(answer), std::move(abort)});
@@ -92,6 +101,9 @@ class ScriptedParallelBackend : public ParallelBackend {
     void StartGet(const HttpRequest& r, GetDone d) override { io_.StartGet(r, d); }
     void StartEcho(uint32_t a, const std::string& p, int32_t t, EchoDone d) override {
       io_.StartEcho(a, p, t, d);
+    }
+    void StartConnect(uint32_t a, uint16_t p, int32_t t, EchoDone d) override {
+      io_.StartConnect(a, p, t, d);
     }
     void StartLookup(const std::string& n, LookupDone d) override { io_.StartLookup(n, d); }
     void RunOnce(int wait) override { io_.RunOnce(wait); }

@@ -41,7 +41,10 @@ class FakeUserInterface : public UserInterface {
         buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
     return Next(message_answers, otherwise);
   }
-  std::string AskText(const std::string&, const std::string&, const std::string&) override {
+  std::vector<std::string> text_initials;  // the text each input box started with
+
+  std::string AskText(const std::string&, const std::string& initial, const std::string&) override {
+    text_initials.push_back(initial);
     return Next(text_answers, std::string());
   }
   void SetPointer(PointerShape shape) override { pointer_changes.push_back(shape); }

@@ -35,16 +35,28 @@ class FakePinger : public Pinger {
   std::map<std::string, uint32_t> statuses;
   uint32_t round_trip_ms = 7;
   std::vector<std::string> pinged;
+  bool no_icmp = false;  // the system refuses ICMP sockets
 
+  // A TCP ping answers as the echo would, with its port after the address.
+  bool Connect(uint32_t address, uint16_t port, int32_t, EchoReply& reply) override {
+    Answer(address, reply, ":" + std::to_string(port));
+    return true;
+  }
   bool Echo(uint32_t address, const std::string&, int32_t, EchoReply& reply) override {
+    if (no_icmp) return false;
+    Answer(address, reply, "");
+    return true;
+  }
+
+ private:
+  void Answer(uint32_t address, EchoReply& reply, const std::string& port) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
     std::string text = std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." +
                        std::to_string(bytes[2]) + "." + std::to_string(bytes[3]);
-    pinged.push_back(text);
+    pinged.push_back(text + port);
     auto found = statuses.find(text);
     reply.status = found == statuses.end() ? ip_status::kRequestTimedOut : found->second;
     if (reply.status == ip_status::kSuccess) reply.round_trip_ms = round_trip_ms;
-    return true;
   }
 };
 

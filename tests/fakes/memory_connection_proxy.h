@@ -40,7 +40,7 @@ class MemoryConnectionProxy : public ConnectionProxyComponent {
   }
   std::string OpenProblem() const override { return problem; }
   void CheckValues(const std::string&, const std::string&) override {
-    if (!refusal.empty()) throw RunTimeError(kErrInvalidCall, refusal);
+    if (!refusal.empty()) throw TypingMistake(refusal);
   }
   std::string TakeFollowersNotice() override { return std::exchange(notice, ""); }
   void Put(const std::string& connection, const std::string& server, int32_t flags,

@@ -6,8 +6,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -19,12 +22,15 @@
 #include "fakes/fake_browser_pickup.h"
 #include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
+#include "fakes/loopback_server.h"
 #include "fakes/memory_connection_proxy.h"
 #include "fakes/memory_settings_store.h"
 #include "fakes/offscreen_app.h"
 #include "fakes/temp_dir.h"
+#include "proxylist/add_new.h"
 #include "proxylist/atomic_file.h"
 #include "ui/list_grid_view.h"
+#include "ui/proxy_table_model.h"
 #include "ui/qu_settings.h"
 #include "ui/quillet_form.h"
 
@@ -56,6 +62,7 @@ class QuilletFormTest : public ::testing::Test {
     component->Put("", "127.0.1.12:8888", 2);
     platform_->connection_proxy = std::move(component);
     auto resolver = std::make_unique<testing::FakeResolver>();
+    resolver_ = resolver.get();
     resolver->addresses["quillet-test"] = {"10.9.8.1", "10.9.8.7"};
     platform_->resolver = std::move(resolver);
 
@@ -73,6 +80,20 @@ class QuilletFormTest : public ::testing::Test {
     return form_->findChild<Widget*>(name);
   }
   std::string ListText() { return ReadFileBytes(settings_.ListFile); }
+  ListGridView* Grid() { return Find<ListGridView>("MSFlexGrid1"); }
+  QPoint RowPoint(int grid_row, int col = kColComment) {
+    return Grid()
+        ->visualRect(Grid()->model()->index(ProxyTableModel::ModelRow(grid_row), col))
+        .center();
+  }
+  // A right-click on a row that chooses the named popup item.
+  void Choose(const char* item, int grid_row) {
+    auto* menu = Find<QMenu>("popMenu");
+    Grid()->on_popup_menu = [menu, item](const QPoint&) {
+      menu->findChild<QAction*>(item)->trigger();
+    };
+    QTest::mousePress(Grid()->viewport(), Qt::RightButton, {}, RowPoint(grid_row));
+  }
   // The window's close box: true when the window agreed to close.
   bool CloseBox() {
     QCloseEvent event;
@@ -83,6 +104,7 @@ class QuilletFormTest : public ::testing::Test {
   testing::TempDir temp_;
   std::unique_ptr<Platform> platform_;
   MemorySettingsStore* store_ = nullptr;
+  testing::FakeResolver* resolver_ = nullptr;
   AppSettings settings_;
   testing::FakeUserInterface ui_;
   std::unique_ptr<QuilletForm> form_;
@@ -100,6 +122,145 @@ TEST_F(QuilletFormTest, load_fillsTheWindowInOrder) {
   ExpectNamed(&form);
   for (const char* name : {"chkJava", "lblJava", "Option1_3", "sOldProxy_3"})
     EXPECT_EQ(Find<QWidget>(name)->isVisible(), kBrowserDesktop) << name;
+}
+
+// The list is read before the window is shown; the browser's row (40 of 60) is scrolled into view
+// and every click acts on the row drawn under the pointer.
+TEST_F(QuilletFormTest, browserRowFarDown_isShownAndClicksHitTheRowUnderThePointer) {
+  {
+    std::ofstream out(settings_.ListFile, std::ios::binary);
+    for (int row = 1; row <= 60; ++row)
+      out << (row == 40 ? "127.0.1.12" : "127.0.2." + std::to_string(row)) << ":8888\r\n";
+  }
+  Open().show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  EXPECT_TRUE(Grid()->viewport()->rect().contains(RowPoint(40))) << "the browser's row is seen";
+  EXPECT_EQ(form_->list().FirstVisibleRow(), ProxyTableModel::GridRow(Grid()->rowAt(0)));
+  QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, RowPoint(41));
+  EXPECT_EQ(form_->list().Selection().top, 41);
+  QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, RowPoint(41));
+  EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text().toStdString(), "127.0.2.41:8888");
+  Choose("popDelete", 41);
+  EXPECT_EQ(form_->list().Text(41, kColServerIp), "     127.0.2.42:8888") << "row 41 went";
+}
+
+// Add New takes a pasted block in every form a list line takes, offers the bad lines again as
+// typed with one message that says what to fix, and is refused while another one looks a name up.
+TEST_F(QuilletFormTest, addNew_takesABlockKeepsBadLinesAndRunsOneAtATime) {
+  Open().show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  resolver_->addresses["slow.example"] = {"127.0.1.30"};
+  resolver_->names["127.0.1.13"] = "farm.test";
+  resolver_->delay = std::chrono::milliseconds(100);
+  ui_.text_answers = {
+      " slow.example : 81 \n127.0.1.31:82|||||OK|Y|5|12;14\r\nbad.example\nsocks9://h.test:1\n"
+      "SOCKS5://127.0.1.13:1080\n\n 127.0.1.14:1|2\nh.test:",
+      "bad.example:83"};
+  ui_.pending_event_calls = 0;
+  ui_.on_pending_events = {[this] { Choose("popAddNew", 1); }};
+  const CellRange selected = form_->list().Selection();
+  Choose("popAddNew", 1);
+  const ProxyList& list = form_->list();
+  ASSERT_EQ(list.Rows(), 8);
+  std::string rows;
+  for (int row = 4; row <= 7; ++row)
+    rows += list.Text(row, kColServerIp) + "|" + list.Text(row, kColServerName) + "|" +
+            list.Text(row, kColStatus) + "|" + list.Text(row, kColCol) + "|" +
+            list.Row(row).protocol() + "\n";
+  EXPECT_EQ(rows,
+            "     127.0.1.30:81|slow.example:81|||\n     127.0.1.31:82||OK|12;14|\n"
+            "     127.0.1.13:1080|farm.test:1080|||socks5\n     |bad.example:83|||\n");
+  EXPECT_EQ(list.Selection().top * 100 + list.Selection().bottom,
+            selected.top * 100 + selected.bottom)
+      << "the selection stays";
+  EXPECT_TRUE(settings_.ListDirty);
+  ASSERT_EQ(ui_.messages.size(), 2u);
+  EXPECT_EQ(ui_.messages[0].text, kAddNewBusyMessage);
+  EXPECT_EQ(ui_.messages[1].text,
+            "Port number missing in bad.example\r\n"
+            "Cannot add socks9://h.test:1: unknown proxy protocol \"socks9\"\r\n"
+            "Port not numeric in 127.0.1.14:1/2\r\nPort not numeric in h.test:");
+  EXPECT_EQ(ui_.text_initials, (std::vector<std::string>{
+                                   "", "bad.example\nsocks9://h.test:1\n127.0.1.14:1|2\nh.test:"}));
+}
+
+// Columns start at their set widths, follow a drag of a title's edge, fit their content on a
+// double-click there, and keep their widths to the next start.
+TEST_F(QuilletFormTest, columnWidths_dragFitAndKeep) {
+  Open().show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  QHeaderView* header = Grid()->horizontalHeader();
+  auto edge = [header](int col) {
+    return QPoint(header->sectionViewportPosition(col) + header->sectionSize(col) - 1,
+                  header->height() / 2);
+  };
+  EXPECT_EQ(header->sectionSize(kColComment), 1680 / ListGridView::kTwipsPerPixel);
+  QPoint from = edge(kColComment);
+  QTest::mousePress(header->viewport(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(header->viewport(), from + QPoint(60, 0));
+  QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, from + QPoint(60, 0));
+  EXPECT_EQ(header->sectionSize(kColComment), 1680 / ListGridView::kTwipsPerPixel + 60);
+  QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, edge(kColServerName));
+  int fitted = header->sectionSize(kColServerName);
+  EXPECT_EQ(fitted,
+            std::max(static_cast<QAbstractItemView*>(Grid())->sizeHintForColumn(kColServerName),
+                     header->sectionSizeHint(kColServerName)));
+  ASSERT_TRUE(CloseBox());
+  Open();
+  EXPECT_EQ(Grid()->horizontalHeader()->sectionSize(kColComment), 1680 / 15 + 60);
+  EXPECT_EQ(Grid()->horizontalHeader()->sectionSize(kColServerName), fitted);
+}
+
+// A run in the window: a progress bar with Stop while it goes, then the level beside the Secure
+// code, the way each row was pinged and why a row failed in the tips, and a summary line.
+TEST_F(QuilletFormTest, verifyRun_showsProgressLevelsReasonsAndASummary) {
+  auto answer = [](std::string reply) {
+    return [reply](testing::Socket fd, const std::atomic<bool>&) { testing::SendAll(fd, reply); };
+  };
+  testing::LoopbackServer elite("127.0.4.1", answer("HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR x"));
+  testing::LoopbackServer forbidden("127.0.4.2", answer("HTTP/1.0 403 Forbidden\r\n\r\n"));
+  testing::LoopbackServer stalls("127.0.4.4", [](testing::Socket, const std::atomic<bool>& stop) {
+    testing::Pause(5000, stop);
+  });
+  std::ofstream(settings_.ListFile, std::ios::binary)
+      << elite.proxy() << "\r\n"
+      << forbidden.proxy() << "\r\n127.0.4.3:" << testing::ClosedPort("127.0.4.3") << "\r\n"
+      << stalls.proxy() << "\r\n";
+  store_->values = {{"TestURL", "127.0.0.2/judge"},
+                    {"PingMethod", "tcp"},
+                    {"SearchText", "REMOTE_ADDR"},
+                    {"FindIP", "10.9.8.7"}};
+  Open().show();
+  auto* bar = Find<QWidget>("pbVerify");
+  auto* stop = Find<QPushButton>("bStop");
+  auto run = [&](int first, int last) {
+    QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, RowPoint(first));
+    QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowPoint(last));
+    Choose("popVerify", last);
+    EXPECT_TRUE(bar->isVisible() && stop->isVisible());
+  };
+  auto cell = [this](int row, int col, int role = Qt::DisplayRole) {
+    QModelIndex index = Grid()->model()->index(ProxyTableModel::ModelRow(row), col);
+    return Grid()->model()->data(index, role).toString().toStdString();
+  };
+  run(1, 3);
+  for (int turn = 0; turn < 1000 && settings_.Verifying; ++turn) QTest::qWait(10);
+  EXPECT_FALSE(bar->isVisible() || stop->isVisible());
+  EXPECT_EQ(Find<QLabel>("lblListStatus")->text().toStdString(),
+            "List file: list.txt (unsaved changes)    3 checked: 1 work, 1 elite");
+  EXPECT_EQ(cell(1, kColSecure) + ", " + cell(1, kColSecure, Qt::ToolTipRole),
+            "elite, Secure Y, anonymity: elite");
+  EXPECT_EQ(cell(1, kColPing, Qt::ToolTipRole),
+            "Ping: TCP connect time to the proxy's port, in ms");
+  EXPECT_EQ(cell(2, kColStatus, Qt::ToolTipRole), "The proxy answered with HTTP status 403");
+  EXPECT_EQ(cell(3, kColComment, Qt::ToolTipRole),
+            "Refused: nothing accepts connections on the proxy's port");
+  run(4, 4);
+  QTest::mouseClick(stop, Qt::LeftButton);
+  for (int turn = 0; turn < 100 && settings_.Verifying; ++turn) QTest::qWait(10);
+  EXPECT_FALSE(settings_.Verifying) << "Stop ends the run without a question";
+  EXPECT_EQ(ui_.messages.size(), 0u);
+  EXPECT_EQ(cell(4, kColStatus), "");
 }
 
 TEST_F(QuilletFormTest, withoutBrowserSettings_onlyTheListPartShows) {
@@ -248,7 +409,12 @@ TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) 
   EXPECT_EQ(ui.last_message().rfind("Function: F10\r\nError: 57\r\n", 0), 0u);
   EXPECT_NE(dialog.result(), QDialog::Accepted) << "the dialog stays open";
   store.refuse_writes = false;
+  auto* ping_by = dialog.findChild<QComboBox*>("cboPingMethod");
+  EXPECT_EQ(ping_by->currentText(), "ICMP echo");
+  ping_by->setCurrentIndex(ping_by->findData("tcp"));
   dialog.findChild<QPushButton*>("bSave")->click();
+  EXPECT_EQ(store.values["PingMethod"], "tcp");
+  EXPECT_EQ(settings.PingMethod, "tcp");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(store.values["ping"], "10000");
   EXPECT_EQ(store.values["TestTimeout"], "1234");

@@ -22,10 +22,6 @@ class CommandsTest : public ListFixture {
     for (int row = 1; row <= list.LastRow(); ++row) cells.push_back(list.Text(row, col));
     return cells;
   }
-  void AddNew(const std::string& answer) {
-    ui.text_answers = {answer};
-    AddNewCommand(Window(), resolver);
-  }
   // A right-click on the title of `col` with the rows first..last selected.
   void TitleClick(int col, int first, int last) {
     list.MouseY = 10;
@@ -42,36 +38,6 @@ class CommandsTest : public ListFixture {
   testing::FakeResolver resolver;
   std::vector<std::string> captions;
 };
-
-TEST_F(CommandsTest, addNewBuildsRowsFromNamesAndAddresses) {
-  resolver.addresses["proxy.example.com"] = {"127.0.1.11", "127.0.1.12"};
-  resolver.names["127.0.1.13"] = "farm.test";
-  AddNew("  proxy.example.com : 8080 ");
-  AddNew("127.0.1.13:3128");
-  AddNew("unknown.test:81");
-  AddNew("127.0.1.14:1|2");
-  AddNew("SOCKS5://127.0.1.14:1080");
-  ASSERT_EQ(list.Rows(), 5) << "a bar in the port is not a number";
-  EXPECT_EQ(list.Text(4, kColServerIp), "     127.0.1.14:1080");
-  EXPECT_EQ(list.Row(1).protocol() + "|" + list.Row(4).protocol(), "|socks5");
-  EXPECT_EQ(list.Text(1, kColServerIp), "     127.0.1.11:8080");
-  EXPECT_EQ(list.Text(1, kColServerName), "proxy.example.com:8080");
-  EXPECT_EQ(list.Text(2, kColServerName), "farm.test:3128");
-  EXPECT_EQ(list.Text(3, kColServerIp), "     ");
-  EXPECT_TRUE(settings.ListDirty);
-  EXPECT_EQ(ui.last_message(), "Port not numeric in 127.0.1.14:1/2");
-}
-
-TEST_F(CommandsTest, addNewRefusesEntriesWithoutAUsablePort) {
-  for (const char* entry : {"   ", "host.example.com", "host.example.com:", "socks9://h.test:1"})
-    AddNew(entry);
-  EXPECT_EQ(list.Rows(), 1);
-  ASSERT_EQ(ui.messages.size(), 3u);
-  EXPECT_EQ(ui.messages[0].text, "Port number missing in host.example.com");
-  EXPECT_EQ(ui.messages[1].text, "Port not numeric in host.example.com:");
-  EXPECT_EQ(ui.messages[2].text, "Cannot add socks9://h.test:1: unknown proxy protocol \"socks9\"");
-  EXPECT_FALSE(settings.ListDirty) << "nothing was added";
-}
 
 TEST_F(CommandsTest, editCommentWalksTheSelectedRows) {
   for (int i = 0; i < 4; ++i) Add("10.0.0." + std::to_string(i) + ":80");

@@ -6,8 +6,8 @@ namespace quillet {
 
 HttpReply CurlHttpClient::Get(const HttpRequest& request) {
   CurlProbeTransfer transfer(request);
-  if (transfer.handle()) curl_easy_perform(transfer.handle());
-  return transfer.Finish();
+  if (!transfer.handle()) return transfer.Finish();
+  return transfer.Finish(curl_easy_perform(transfer.handle()));
 }
 
 }  // namespace quillet

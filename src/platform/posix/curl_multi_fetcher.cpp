@@ -70,7 +70,9 @@ void CurlMultiFetcher::Progress() {
   }
   int left = 0;
   while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
-    if (message->msg == CURLMSG_DONE) Answer(message->easy_handle, false);
+    if (message->msg == CURLMSG_DONE) {
+      Answer(message->easy_handle, false, message->data.result);
+    }
   }
   if (Clock::now() >= next_stall_check_) EndStalled();
 }
@@ -82,16 +84,16 @@ void CurlMultiFetcher::EndStalled() {
   for (const auto& [easy, transfer] : transfers_) {
     if (transfer.probe->IdleDeadline() <= now) stalled.push_back(easy);
   }
-  for (CURL* easy : stalled) Answer(easy, false);
+  for (CURL* easy : stalled) Answer(easy, false, CURLE_OPERATION_TIMEDOUT);
 }
 
-void CurlMultiFetcher::Answer(CURL* easy, bool aborted) {
+void CurlMultiFetcher::Answer(CURL* easy, bool aborted, CURLcode result) {
   auto found = transfers_.find(easy);
   if (found == transfers_.end()) return;
   Transfer transfer = std::move(found->second);
   transfers_.erase(found);
   curl_multi_remove_handle(multi_, easy);
-  HttpReply reply = aborted ? HttpReply{} : transfer.probe->Finish();
+  HttpReply reply = aborted ? HttpReply{} : transfer.probe->Finish(result);
   transfer.probe.reset();
   transfer.done(std::move(reply));
 }

@@ -41,7 +41,7 @@ class CurlMultiFetcher : public EpollLoop::Watcher {
   };
 
   void OnReady(int fd, uint32_t events) override;
-  void Answer(CURL* easy, bool aborted);
+  void Answer(CURL* easy, bool aborted, CURLcode result = CURLE_OK);
   void EndStalled();
   static int OnSocket(CURL* easy, curl_socket_t fd, int what, void* self, void* socket_data);
   static int OnTimer(CURLM* multi, long timeout_ms, void* self);

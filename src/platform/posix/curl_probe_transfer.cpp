@@ -110,13 +110,18 @@ int CurlProbeTransfer::OnProgress(void* self, curl_off_t, curl_off_t down, curl_
   return idle > transfer->idle_limit_ ? 1 : 0;
 }
 
-HttpReply CurlProbeTransfer::Finish() {
+HttpReply CurlProbeTransfer::Finish(CURLcode result) {
   HttpReply reply;
   if (!easy_) return reply;
   long status = 0;
   if (curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200) {
     reply.status = static_cast<int>(status);
   }
+  if (result == CURLE_COULDNT_CONNECT) reply.failure = HttpFailure::Refused;
+  bool stalled = result == CURLE_OPERATION_TIMEDOUT || result == CURLE_ABORTED_BY_CALLBACK;
+  if (stalled) reply.failure = HttpFailure::TimedOut;
+  if (reply.status == 0 && reply.failure == HttpFailure::None)
+    reply.failure = HttpFailure::NoAnswer;
   // Whatever part of the first block arrived before an early end is what the read gave.
   reply.body = std::move(body_);
   return reply;

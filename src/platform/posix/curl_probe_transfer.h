@@ -27,7 +27,8 @@ class CurlProbeTransfer {
 
   // The reply, once the transfer has ended (whatever libcurl's result code, or stopped because
   // nothing moved before IdleDeadline()). An interim 1xx answer is not a status.
-  HttpReply Finish();
+  // `result` tells why no status came (refused, timed out).
+  HttpReply Finish(CURLcode result = CURLE_OK);
   // When the transfer counts as stalled: the time-out after the last byte moved either way (or
   // after the start, while connecting; sending the request counts from the connection).
   std::chrono::steady_clock::time_point IdleDeadline() const {

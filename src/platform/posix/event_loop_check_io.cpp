@@ -15,7 +15,7 @@ int SoonerOf(int a, int b) {
 }  // namespace
 
 EventLoopCheckIo::EventLoopCheckIo(Resolver& resolver, IcmpMultiplexer::SocketKind icmp)
-    : fetcher_(loop_), icmp_(loop_, icmp), lookups_(loop_, resolver) {}
+    : fetcher_(loop_), icmp_(loop_, icmp), connects_(loop_), lookups_(loop_, resolver) {}
 
 void EventLoopCheckIo::StartGet(const HttpRequest& request, GetDone done) {
   if (!fetcher_.Start(request, done)) {
@@ -30,6 +30,13 @@ void EventLoopCheckIo::StartEcho(uint32_t address, const std::string& payload, i
   }
 }
 
+void EventLoopCheckIo::StartConnect(uint32_t address, uint16_t port, int32_t timeout_ms,
+                                    EchoDone done) {
+  if (!connects_.Start(address, port, timeout_ms, done)) {
+    deferred_.push_back([done = std::move(done)] { done(false, EchoReply{}); });
+  }
+}
+
 void EventLoopCheckIo::StartLookup(const std::string& name, LookupDone done) {
   lookups_.Start(name, done);
 }
@@ -38,9 +45,11 @@ void EventLoopCheckIo::RunOnce(int max_wait_ms) {
   int wait = deferred_.empty() ? max_wait_ms : 0;
   wait = SoonerOf(wait, fetcher_.TimeoutMs());
   wait = SoonerOf(wait, icmp_.TimeoutMs());
+  wait = SoonerOf(wait, connects_.TimeoutMs());
   loop_.Wait(wait);
   fetcher_.Progress();
   icmp_.ExpireDue();
+  connects_.ExpireDue();
   RunDeferred();
 }
 
@@ -53,6 +62,7 @@ void EventLoopCheckIo::RunDeferred() {
 void EventLoopCheckIo::AbortAll() {
   fetcher_.AbortAll();
   icmp_.AbortAll();
+  connects_.AbortAll();
   lookups_.AbortAll();
   RunDeferred();
 }

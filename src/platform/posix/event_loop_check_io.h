@@ -8,6 +8,7 @@
 #include "platform/posix/epoll_loop.h"
 #include "platform/posix/icmp_multiplexer.h"
 #include "platform/posix/lookup_pool.h"
+#include "platform/posix/tcp_connect_timer.h"
 #include "verify/check_io.h"
 #include "verify/resolver.h"
 
@@ -21,6 +22,7 @@ class EventLoopCheckIo : public CheckIo {
   void StartGet(const HttpRequest& request, GetDone done) override;
   void StartEcho(uint32_t address, const std::string& payload, int32_t timeout_ms,
                  EchoDone done) override;
+  void StartConnect(uint32_t address, uint16_t port, int32_t timeout_ms, EchoDone done) override;
   void StartLookup(const std::string& name, LookupDone done) override;
   void RunOnce(int max_wait_ms) override;
   void AbortAll() override;
@@ -31,6 +33,7 @@ class EventLoopCheckIo : public CheckIo {
   EpollLoop loop_;
   CurlMultiFetcher fetcher_;
   IcmpMultiplexer icmp_;
+  TcpConnectTimer connects_;
   LookupPool lookups_;
   // Operations that ended at once; answered on the next round, never inside a Start call.
   std::vector<std::function<void()>> deferred_;

@@ -1,5 +1,7 @@
 #include "platform/posix/icmp_pinger.h"
 
+#include "platform/posix/tcp_connect_timer.h"
+
 #include <linux/errqueue.h>
 #include <netinet/in.h>
 #include <netinet/ip.h>
@@ -225,6 +227,10 @@ bool IcmpPinger::Echo(uint32_t address, const std::string& payload, int32_t time
   if (reply.status == ip_status::kSuccess)
     reply.round_trip_ms = static_cast<uint32_t>(elapsed.count());
   return true;
+}
+
+bool IcmpPinger::Connect(uint32_t address, uint16_t port, int32_t timeout_ms, EchoReply& reply) {
+  return ConnectTime(address, port, timeout_ms, reply);
 }
 
 }  // namespace quillet

@@ -13,6 +13,7 @@ class IcmpPinger : public Pinger {
 
   bool Echo(uint32_t address, const std::string& payload, int32_t timeout_ms,
             EchoReply& reply) override;
+  bool Connect(uint32_t address, uint16_t port, int32_t timeout_ms, EchoReply& reply) override;
 
   // Whether this process may open an ICMP socket of that kind.
   static bool Permitted(SocketKind kind);
