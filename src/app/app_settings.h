@@ -20,6 +20,8 @@ inline constexpr const char* kFindIp = "FindIP";
 inline constexpr const char* kApplyButton = "iApplyButton";
 inline constexpr const char* kToolbarGuid = "GUID4ie";
 inline constexpr const char* kParallel = "parallel";
+inline constexpr const char* kWatchSeconds = "WatchSeconds";
+inline constexpr const char* kWatchInTray = "WatchInTray";
 }  // namespace keys
 
 // Defaults used when a key is missing.
@@ -31,10 +33,13 @@ inline constexpr const char* kSearchText = "HTTP_CLIENT_IP";
 inline constexpr const char* kFindIp = "";
 inline constexpr const char* kApplyButton = "0";
 inline constexpr const char* kParallel = "1";
+inline constexpr const char* kWatchSeconds = "0";
 }  // namespace defaults
 
 // The most proxies the verification run checks at once.
 inline constexpr int32_t kMaxParallel = 1000;
+// The longest period of the watch over the applied proxy: one day.
+inline constexpr int32_t kMaxWatchSeconds = 86400;
 
 inline constexpr const char* kFirstRunListName = "QuilletD.txt";
 inline constexpr const char* kDefaultListName = "Quillet.txt";
@@ -60,7 +65,8 @@ struct AppSettings {
   std::string PublicIP;
   std::string PublicIPPage;
   int16_t ApplyButton = 0;
-  int32_t Parallel = 1;  // proxies checked at once
+  int32_t Parallel = 1;      // proxies checked at once
+  int32_t WatchSeconds = 0;  // how often the applied proxy is checked; 0: not watched
 
   // List and grid state.
   bool ListDirty = false;
@@ -78,8 +84,8 @@ inline const std::string& ShownOwnAddress(const AppSettings& settings) {
   return settings.PublicIP.empty() ? settings.MyIP : settings.PublicIP;
 }
 
-// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP, ApplyButton and Parallel from the
-// store.
+// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP, ApplyButton, Parallel and
+// WatchSeconds from the store.
 void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings);
 
 // "ping" as whole milliseconds, "TestTimeout" seconds as milliseconds, "iApplyButton" as 0..n.
@@ -89,5 +95,8 @@ int16_t ApplyButtonFromText(const std::string& text);
 // "parallel": a whole number from 1 to kMaxParallel (blanks around it allowed); false for
 // anything else.
 bool ParallelFromText(const std::string& text, int32_t& value);
+// "WatchSeconds": a whole number of seconds from 0 (not watched) to kMaxWatchSeconds; false for
+// anything else.
+bool WatchSecondsFromText(const std::string& text, int32_t& value);
 
 }  // namespace quillet

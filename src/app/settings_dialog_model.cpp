@@ -49,6 +49,7 @@ SettingsDialogFields SettingsDialogModel::Load() {
   fields.ping = std::to_string(settings.PingTimeoutMs);
   fields.timeout = std::to_string(settings.TestTimeoutMs / 1000);
   fields.parallel = std::to_string(settings.Parallel);
+  fields.watch_seconds = std::to_string(settings.WatchSeconds);
   fields.search_text = settings.SearchText;
   fields.find_ip = settings.FindIP;
   if (!settings.UpgradeVersion.empty()) {
@@ -122,6 +123,9 @@ void SettingsDialogModel::SaveTimeouts(const SettingsDialogFields& fields) {
   }
   if (ParallelFromText(fields.parallel, services_.settings.Parallel)) {
     Write(keys::kParallel, std::to_string(services_.settings.Parallel));
+  }
+  if (WatchSecondsFromText(fields.watch_seconds, services_.settings.WatchSeconds)) {
+    Write(keys::kWatchSeconds, std::to_string(services_.settings.WatchSeconds));
   }
 }
 

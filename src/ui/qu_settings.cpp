@@ -115,6 +115,11 @@ void QuSettings::BuildControls() {
   timeouts->addRow("Ping", WithUnit(txtPing_, "ms", frame2));
   timeouts->addRow("Test Web Page", WithUnit(txtTimeout_, "sec", frame2));
   timeouts->addRow("Parallel", WithUnit(txtParallel_, "at once", frame2));
+  txtWatch_ = Box("txtWatch", kTypedDigits, frame2);
+  txtWatch_->setToolTip(
+      "Check the applied proxy this often and switch to the best verified row "
+      "when it stops working; 0 turns the watch off");
+  timeouts->addRow("Watch applied proxy every", WithUnit(txtWatch_, "sec (0 = off)", frame2));
   main->addWidget(frame2);
 
   frameApply_ = new QGroupBox("Button Apply", this);
@@ -185,6 +190,7 @@ void QuSettings::ShowFields() {
   ShowWhole(txtPing_, fields_.ping, kTypedDigits);
   ShowWhole(txtTimeout_, fields_.timeout, kTypedDigits);
   ShowWhole(txtParallel_, fields_.parallel, kTypedDigits);
+  ShowWhole(txtWatch_, fields_.watch_seconds, kTypedDigits);
   optNone_->setChecked(fields_.apply_choice != 1 && fields_.apply_choice != 2);
   optExit_->setChecked(fields_.apply_choice == 1);
   optOpen_->setChecked(fields_.apply_choice == 2);
@@ -204,6 +210,7 @@ void QuSettings::ReadFields() {
   fields_.ping = FromQt(txtPing_->text());
   fields_.timeout = FromQt(txtTimeout_->text());
   fields_.parallel = FromQt(txtParallel_->text());
+  fields_.watch_seconds = FromQt(txtWatch_->text());
   fields_.apply_choice = optExit_->isChecked() ? 1 : optOpen_->isChecked() ? 2 : 0;
 }
 

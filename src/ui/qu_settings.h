@@ -61,6 +61,7 @@ class QuSettings : public QDialog {
   QLineEdit* txtPing_;
   QLineEdit* txtTimeout_;
   QLineEdit* txtParallel_;
+  QLineEdit* txtWatch_;
   QGroupBox* frameApply_;
   QRadioButton* optNone_;
   QRadioButton* optExit_;

@@ -67,10 +67,10 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
   fields.apply_choice = 2;
   EXPECT_EQ(model.Save(fields), std::optional<std::string>("&Apply/openIE"));
   fs::current_path(previous);
-  EXPECT_EQ(
-      store_.save_order,
-      (std::vector<std::string>{"ping", "TestTimeout", "parallel", "SearchText", "FindIP",
-                                "ListFile", "ComboFiles", "TestURL", "ComboURLs", "iApplyButton"}));
+  EXPECT_EQ(store_.save_order,
+            (std::vector<std::string>{"ping", "TestTimeout", "parallel", "WatchSeconds",
+                                      "SearchText", "FindIP", "ListFile", "ComboFiles", "TestURL",
+                                      "ComboURLs", "iApplyButton"}));
   EXPECT_EQ(store_.values["TestTimeout"], "2.5");  // kept as typed, used in milliseconds
   EXPECT_EQ(settings_.TestTimeoutMs, 2500);
   EXPECT_EQ(store_.values["ListFile"], (dir_ / "mine.txt").string());
