@@ -141,10 +141,8 @@ void ProxyWatch::TryNextCandidate() {
   if (told_none_left_) return;
   told_none_left_ = true;
   services_.tell({"Quillet: no working proxy left",
-                  target_->address +
-                      " stopped working, and no other verified proxy of the list passed its "
-                      "check. The proxy settings stay as they are: verify more proxies, or "
-                      "choose another one and apply it.",
+                  target_->address + " stopped working and no other verified proxy of the list "
+                                     "passed its check. The proxy settings stay as they are.",
                   true});
 }
 

@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <mutex>
 #include <thread>
 
@@ -32,30 +31,54 @@ namespace quillet::testing {
 namespace {
 
 // A session bus of the test's own (no service is ever started on it) with a notification
-// service that records each "summary: body" it is sent. The program finds the bus through
-// DBUS_SESSION_BUS_ADDRESS.
+// service, answering on a thread of its own, that records each "summary: body" it is sent. The
+// program finds the bus through DBUS_SESSION_BUS_ADDRESS.
 class PrivateNotifications {
  public:
-  explicit PrivateNotifications(const TempDir& folder) : socket_(folder / "bus") {
+  explicit PrivateNotifications(const TempDir& folder) {
+    std::string address = "unix:path=" + folder / "bus";
     std::ofstream(folder / "bus.conf")
-        << "<busconfig><type>session</type><listen>unix:path=" << socket_
-        << "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow "
-           "send_destination=\"*\"/><allow receive_sender=\"*\"/><allow "
-           "own=\"*\"/></policy></busconfig>\n";
+        << "<busconfig><type>session</type><listen>" << address
+        << "</listen><auth>EXTERNAL</auth><policy context='default'><allow send_destination='*'/>"
+           "<allow receive_sender='*'/><allow own='*'/></policy></busconfig>\n";
     daemon_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{FindProgram("dbus-daemon"), "--nofork",
                                  "--config-file=" + folder / "bus.conf"},
         folder / "bus.log");
-    for (int i = 0; i < 100 && !std::filesystem::exists(socket_); ++i) QTest::qWait(50);
-    std::promise<bool> ready;
-    std::future<bool> answer = ready.get_future();
-    thread_ = std::thread([this, &ready] { Serve(ready); });
-    ready_ = answer.get();
-    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + socket_).c_str(), 1);
+    for (int i = 0; i < 100 && !std::filesystem::exists(folder / "bus"); ++i) QTest::qWait(50);
+    g_main_context_push_thread_default(context_);  // where the calls are answered
+    auto flags = GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                      G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+    bus_ =
+        g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr, nullptr, nullptr);
+    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(
+        "<node><interface name='org.freedesktop.Notifications'><method name='Notify'><arg "
+        "type='s'/><arg type='u'/><arg type='s'/><arg type='s'/><arg type='s'/><arg type='as'/>"
+        "<arg type='a{sv}'/><arg type='i'/><arg type='u' direction='out'/></method></interface>"
+        "</node>",
+        nullptr);
+    static const GDBusInterfaceVTable calls = {&PrivateNotifications::Called, nullptr, nullptr, {}};
+    GVariant* owned = nullptr;
+    if (bus_ &&
+        g_dbus_connection_register_object(bus_, "/org/freedesktop/Notifications",
+                                          node->interfaces[0], &calls, this, nullptr, nullptr)) {
+      owned = g_dbus_connection_call_sync(
+          bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+          "RequestName", g_variant_new("(su)", "org.freedesktop.Notifications", 4u), nullptr,
+          G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    }
+    g_main_context_pop_thread_default(context_);
+    g_dbus_node_info_unref(node);
+    ready_ = owned != nullptr;
+    if (owned) g_variant_unref(owned);
+    thread_ = std::thread([this] { g_main_loop_run(loop_); });
+    setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
   }
   ~PrivateNotifications() {
-    if (loop_) g_main_loop_quit(loop_);
+    g_main_loop_quit(loop_);
     thread_.join();
+    if (bus_) g_object_unref(bus_);
+    g_main_loop_unref(loop_);
     setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quillet-test-bus", 1);
   }
   bool ready() const { return ready_; }
@@ -65,39 +88,6 @@ class PrivateNotifications {
   }
 
  private:
-  void Serve(std::promise<bool>& ready) {
-    GMainContext* context = g_main_context_new();
-    g_main_context_push_thread_default(context);
-    auto flags = GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                      G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-    GDBusConnection* bus = g_dbus_connection_new_for_address_sync(("unix:path=" + socket_).c_str(),
-                                                                  flags, nullptr, nullptr, nullptr);
-    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(
-        "<node><interface name='org.freedesktop.Notifications'><method name='Notify'>"
-        "<arg type='s'/><arg type='u'/><arg type='s'/><arg type='s'/><arg type='s'/>"
-        "<arg type='as'/><arg type='a{sv}'/><arg type='i'/><arg type='u' direction='out'/>"
-        "</method></interface></node>",
-        nullptr);
-    static const GDBusInterfaceVTable vtable = {
-        &PrivateNotifications::Called, nullptr, nullptr, {}};
-    GVariant* owned = nullptr;
-    if (bus &&
-        g_dbus_connection_register_object(bus, "/org/freedesktop/Notifications",
-                                          node->interfaces[0], &vtable, this, nullptr, nullptr)) {
-      owned = g_dbus_connection_call_sync(
-          bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-          "RequestName", g_variant_new("(su)", "org.freedesktop.Notifications", 4u), nullptr,
-          G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
-    }
-    if (owned) loop_ = g_main_loop_new(context, FALSE);
-    ready.set_value(owned != nullptr);
-    if (owned) g_main_loop_run(loop_);
-    if (owned) g_variant_unref(owned);
-    if (bus) g_object_unref(bus);
-    g_dbus_node_info_unref(node);
-    g_main_context_pop_thread_default(context);
-    g_main_context_unref(context);
-  }
   static void Called(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                      GVariant* parameters, GDBusMethodInvocation* invocation, gpointer self) {
     const gchar *summary = nullptr, *body = nullptr;
@@ -109,10 +99,11 @@ class PrivateNotifications {
     g_dbus_method_invocation_return_value(invocation, g_variant_new("(u)", 1u));
   }
 
-  std::string socket_;
   std::unique_ptr<ChildProcess> daemon_;
+  GMainContext* context_ = g_main_context_new();
+  GMainLoop* loop_ = g_main_loop_new(context_, FALSE);  // holds the context
+  GDBusConnection* bus_ = nullptr;
   std::thread thread_;
-  GMainLoop* loop_ = nullptr;
   bool ready_ = false;
   std::mutex mutex_;
   std::vector<std::string> heard_;

@@ -8,43 +8,38 @@ namespace {
 
 TEST(WatchChoice, bestReplacement_isTheFastestVerifiedRowOfTheSameKindAndAnonymity) {
   ProxyList list;
-  auto add = [&](const char* ip, const char* name, const char* status, const char* secure,
-                 const char* ping, const char* protocol = "") {
-    int row = list.AddRow({"", ip, name, "", "", "", status, secure, ping, ""});
+  for (auto [ip, status, secure, ping, protocol] : std::vector<std::array<const char*, 5>>{
+           {"     127.0.1.1:80", "OK", "Y", "50", ""},  // 1: the applied proxy itself
+           {"127.0.1.2:80", "OK", "N", "5", ""},        // 2: fastest, but not anonymous
+           {"127.0.1.3:80", "--", "", "", ""},          // 3: failed its last check
+           {"127.0.1.4:80", "OK", "Y", "", "socks5"},   // 4: another kind
+           {"", "OK", "Y", "40", ""},                   // 5: by name, slow.example:80
+           {"127.0.1.6:80", "OK", "Y", "20", "https"},  // 6: CONNECT serves HTTP too
+           {"127.0.1.7:80", "OK", "Y", "20", ""}}) {    // 7: as fast, but further down
+    int row = list.AddRow({"", ip, *ip ? "" : "slow.example:80", "", "", "", status, secure, ping});
     list.SetProtocolAt(row, protocol);
-    return row;
-  };
-  add("     127.0.1.1:80", "", "OK", "Y", "50");     // the applied proxy itself
-  add("127.0.1.2:80", "", "OK", "N", "5");           // fastest, but not anonymous
-  add("127.0.1.3:80", "", "--", "", "");             // failed its last check
-  add("127.0.1.4:80", "", "OK", "Y", "", "socks5");  // another kind
-  int slow = add("", "slow.example:80", "OK", "Y", "40");
-  int fast = add("127.0.1.6:80", "", "OK", "Y", "20", "https");  // CONNECT serves HTTP too
-  add("127.0.1.7:80", "", "OK", "Y", "20");                      // as fast, but further down
-
+  }
   ProxyFields fields;
   fields.proxy = CheckState::Grey;
   fields.servers = {"127.0.1.1:80", "127.0.1.9:80", "127.0.1.1:80", ""};
   WatchTarget target = *WatchTargetOf(fields);
   target.min_rank = RowRank(list, RowOfAddress(list, ProxyKind::Http, target.address));
-  EXPECT_EQ(BestReplacement(list, target), fast);
-  list.SetText(fast, kColStatus, "--");
-  list.SetText(fast + 1, kColStatus, "--");
-  EXPECT_EQ(BestReplacement(list, target), slow);  // by name, without a ping
+  EXPECT_EQ(BestReplacement(list, target), 6);
+  list.SetText(6, kColStatus, "--");
+  list.SetText(7, kColStatus, "--");
+  EXPECT_EQ(BestReplacement(list, target), 5);
   target.min_rank = 0;
   EXPECT_EQ(RowAddress(list, BestReplacement(list, target)), "127.0.1.2:80");
-  list.SetAnonymityAt(slow, "elite");
+  list.SetAnonymityAt(5, "elite");
   target.min_rank = AnonymityRank("elite");
-  EXPECT_EQ(BestReplacement(list, target), slow);
-  list.SetText(slow, kColStatus, "403");
+  EXPECT_EQ(BestReplacement(list, target), 5);
+  list.SetText(5, kColStatus, "403");
   EXPECT_EQ(BestReplacement(list, target), -1);
 
-  ProxyFields switched = WithReplacement(fields, target, "127.0.1.6:80");
-  EXPECT_EQ(switched.servers,
+  EXPECT_EQ(WithReplacement(fields, target, "127.0.1.6:80").servers,
             (std::array<std::string, 4>{"127.0.1.6:80", "127.0.1.9:80", "127.0.1.6:80", ""}));
-  fields.servers[0].clear();
   fields.socks = "127.0.1.8:1080";
-  EXPECT_EQ(WatchTargetOf(fields)->kind, ProxyKind::Socks);
+  fields.servers[0].clear();
   EXPECT_EQ(BestReplacement(list, *WatchTargetOf(fields)), 4);
   fields.proxy = CheckState::Unchecked;
   EXPECT_FALSE(WatchTargetOf(fields));
