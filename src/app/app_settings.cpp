@@ -28,16 +28,29 @@ int16_t ApplyButtonFromText(const std::string& text) {
   return static_cast<int16_t>(std::clamp(value, -32768.0, 32767.0));
 }
 
-bool ParallelFromText(const std::string& text, int32_t& value) {
+namespace {
+
+// A whole number from `low` to `high`, blanks around it allowed.
+bool WholeNumberFromText(const std::string& text, int32_t low, int32_t high, int32_t& value) {
   std::string digits = Trim(text);
   if (digits.empty() || digits.size() > 9 ||
       digits.find_first_not_of("0123456789") != std::string::npos) {
     return false;
   }
   int32_t number = static_cast<int32_t>(std::stol(digits));
-  if (number < 1 || number > kMaxParallel) return false;
+  if (number < low || number > high) return false;
   value = number;
   return true;
+}
+
+}  // namespace
+
+bool ParallelFromText(const std::string& text, int32_t& value) {
+  return WholeNumberFromText(text, 1, kMaxParallel, value);
+}
+
+bool WatchSecondsFromText(const std::string& text, int32_t& value) {
+  return WholeNumberFromText(text, 0, kMaxWatchSeconds, value);
 }
 
 std::string PingMethodFromText(const std::string& text) {
@@ -59,6 +72,9 @@ void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings) {
   settings.PingMethod = method.empty() ? defaults::kPingMethod : method;
   settings.Parallel = 1;
   ParallelFromText(store.Read(keys::kParallel, defaults::kParallel), settings.Parallel);
+  settings.WatchSeconds = 0;
+  WatchSecondsFromText(store.Read(keys::kWatchSeconds, defaults::kWatchSeconds),
+                       settings.WatchSeconds);
 }
 
 }  // namespace quillet

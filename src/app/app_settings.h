@@ -21,6 +21,8 @@ inline constexpr const char* kApplyButton = "iApplyButton";
 inline constexpr const char* kToolbarGuid = "GUID4ie";
 inline constexpr const char* kParallel = "parallel";
 inline constexpr const char* kPingMethod = "PingMethod";
+inline constexpr const char* kWatchSeconds = "WatchSeconds";
+inline constexpr const char* kWatchInTray = "WatchInTray";
 }  // namespace keys
 
 // Defaults used when a key is missing.
@@ -33,6 +35,7 @@ inline constexpr const char* kFindIp = "";
 inline constexpr const char* kApplyButton = "0";
 inline constexpr const char* kParallel = "1";
 inline constexpr const char* kPingMethod = "icmp";
+inline constexpr const char* kWatchSeconds = "0";
 }  // namespace defaults
 
 // How a row is pinged before its test-page fetch: an ICMP echo, the time a TCP connection to
@@ -43,6 +46,8 @@ std::string PingMethodFromText(const std::string& text);
 
 // The most proxies the verification run checks at once.
 inline constexpr int32_t kMaxParallel = 1000;
+// The longest period of the watch over the applied proxy: one day.
+inline constexpr int32_t kMaxWatchSeconds = 86400;
 
 inline constexpr const char* kFirstRunListName = "QuilletD.txt";
 inline constexpr const char* kDefaultListName = "Quillet.txt";
@@ -72,6 +77,8 @@ struct AppSettings {
   int32_t Parallel = 1;                            // proxies checked at once
   std::string PingMethod = defaults::kPingMethod;  // one of kPingMethods
   bool NoIcmpTold = false;  // the user has heard that this system refuses ICMP echoes
+  int32_t Parallel = 1;      // proxies checked at once
+  int32_t WatchSeconds = 0;  // how often the applied proxy is checked; 0: not watched
 
   // List and grid state.
   bool ListDirty = false;
@@ -90,8 +97,8 @@ inline const std::string& ShownOwnAddress(const AppSettings& settings) {
   return settings.PublicIP.empty() ? settings.MyIP : settings.PublicIP;
 }
 
-// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP, ApplyButton and Parallel from the
-// store.
+// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP, ApplyButton, Parallel and
+// WatchSeconds from the store.
 void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings);
 
 // "ping" as whole milliseconds, "TestTimeout" seconds as milliseconds, "iApplyButton" as 0..n.
@@ -101,5 +108,8 @@ int16_t ApplyButtonFromText(const std::string& text);
 // "parallel": a whole number from 1 to kMaxParallel (blanks around it allowed); false for
 // anything else.
 bool ParallelFromText(const std::string& text, int32_t& value);
+// "WatchSeconds": a whole number of seconds from 0 (not watched) to kMaxWatchSeconds; false for
+// anything else.
+bool WatchSecondsFromText(const std::string& text, int32_t& value);
 
 }  // namespace quillet

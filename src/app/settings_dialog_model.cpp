@@ -61,6 +61,7 @@ SettingsDialogFields SettingsDialogModel::Load() {
   fields.timeout = std::to_string(settings.TestTimeoutMs / 1000);
   fields.parallel = std::to_string(settings.Parallel);
   fields.ping_method = settings.PingMethod;
+  fields.watch_seconds = std::to_string(settings.WatchSeconds);
   fields.search_text = settings.SearchText;
   fields.find_ip = settings.FindIP;
   if (!settings.UpgradeVersion.empty()) {
@@ -138,6 +139,9 @@ void SettingsDialogModel::SaveTimeouts(const SettingsDialogFields& fields) {
   if (std::string method = PingMethodFromText(fields.ping_method); !method.empty()) {
     Write(keys::kPingMethod, method);
     services_.settings.PingMethod = method;
+  }
+  if (WatchSecondsFromText(fields.watch_seconds, services_.settings.WatchSeconds)) {
+    Write(keys::kWatchSeconds, std::to_string(services_.settings.WatchSeconds));
   }
 }
 

@@ -24,6 +24,7 @@ struct SettingsDialogFields {
   std::string timeout;                  // txtTimeout (seconds)
   std::string parallel;                 // txtParallel (proxies checked at once)
   std::string ping_method;              // cboPingMethod: one of kPingMethods
+  std::string watch_seconds;            // txtWatch (seconds between checks of the applied proxy)
   int apply_choice = 0;                 // optNone 0, optExit 1, optOpen 2
   bool browser_controls = true;         // bAttachIE and frameApply shown
   std::string toolbar_caption;          // bAttachIE

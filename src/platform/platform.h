@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/browser_info.h"
+#include "app/desktop_notifier.h"
 #include "app/instance_lock.h"
 #include "app/settings_store.h"
 #include "browser/apply.h"
@@ -38,6 +39,7 @@ struct Platform {
   std::unique_ptr<HttpClient> http;
   std::unique_ptr<Pinger> pinger;
   std::unique_ptr<ParallelBackend> parallel;  // the proxy checks of every Verify run
+  std::unique_ptr<DesktopNotifier> notifier;  // null where the desktop has none
 };
 
 std::unique_ptr<Platform> MakePlatform();

@@ -172,14 +172,22 @@ void ProxyPanel::OnConnectionPicked() {
   ReadCurrentSettings(*this, services_.component, services_.ui);
 }
 
-void ProxyPanel::OnApply() {
+ApplyOutcome ProxyPanel::Apply(int apply_mode) {
   const AppSettings& settings = services_.settings;
   std::string page = settings.TestHost + settings.TestPath;
   std::string test_page =
       page.empty() || StartsWithNoCase(page, "https://") ? page : "http://" + page;
   ApplyServices apply{services_.component, services_.browser, services_.shell, services_.ui};
-  ApplyOutcome outcome = ApplyProxySettings(*this, apply, settings.ApplyButton, test_page);
+  return ApplyProxySettings(*this, apply, apply_mode, test_page);
+}
+
+void ProxyPanel::OnApply() {
+  ApplyOutcome outcome = Apply(services_.settings.ApplyButton);
   if (outcome != ApplyOutcome::Failed) emit applied(outcome == ApplyOutcome::Exit);
+}
+
+bool ProxyPanel::ApplyInPlace() {
+  return Apply(0) != ApplyOutcome::Failed;
 }
 
 }  // namespace quillet

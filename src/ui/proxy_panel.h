@@ -38,6 +38,9 @@ class ProxyPanel : public QWidget, public ProxyFieldsView {
   // The main window's load: the connections and the local network's settings.
   void Load();
   void SetApplyCaption(const std::string& caption);
+  // Apply as the button does it, but never ending the program nor opening the browser (the watch
+  // switching to another proxy). False when it failed (and was reported).
+  bool ApplyInPlace();
 
  signals:
   // After a successful Apply: whether the program ends now (apply modes 1 and 2).
@@ -51,6 +54,7 @@ class ProxyPanel : public QWidget, public ProxyFieldsView {
   void UpdateColours();
   void OnConnectionPicked();
   void OnApply();
+  ApplyOutcome Apply(int apply_mode);
 
   Services services_;
   QLabel* Label1_;

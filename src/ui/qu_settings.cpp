@@ -151,6 +151,13 @@ void QuSettings::BuildControls() {
       WithUnit(txtTimeout_, "sec", frame2));
   timeouts->addRow(LabelFor("Para&llel", txtParallel_, "How many proxies are checked at once"),
                    WithUnit(txtParallel_, "at once", frame2));
+  txtWatch_ = Box("txtWatch", kTypedDigits, frame2);
+  txtWatch_->setToolTip(
+      "Check the applied proxy this often and switch to the best verified row "
+      "when it stops working; 0 turns the watch off");
+  timeouts->addRow(
+      LabelFor("Watch applied proxy e&very", txtWatch_, "How often the applied proxy is checked"),
+      WithUnit(txtWatch_, "sec (0 = off)", frame2));
   main->addWidget(frame2);
 
   frameApply_ = new QGroupBox("Button Apply", this);
@@ -222,6 +229,7 @@ void QuSettings::ShowFields() {
   ShowWhole(txtTimeout_, fields_.timeout, kTypedDigits);
   ShowWhole(txtParallel_, fields_.parallel, kTypedDigits);
   cboPingMethod_->setCurrentIndex(std::max(cboPingMethod_->findData(ToQt(fields_.ping_method)), 0));
+  ShowWhole(txtWatch_, fields_.watch_seconds, kTypedDigits);
   optNone_->setChecked(fields_.apply_choice != 1 && fields_.apply_choice != 2);
   optExit_->setChecked(fields_.apply_choice == 1);
   optOpen_->setChecked(fields_.apply_choice == 2);
@@ -249,6 +257,7 @@ void QuSettings::ReadFields() {
   fields_.timeout = FromQt(txtTimeout_->text());
   fields_.parallel = FromQt(txtParallel_->text());
   fields_.ping_method = FromQt(cboPingMethod_->currentData().toString());
+  fields_.watch_seconds = FromQt(txtWatch_->text());
   fields_.apply_choice = optExit_->isChecked() ? 1 : optOpen_->isChecked() ? 2 : 0;
 }
 

@@ -64,6 +64,7 @@ class QuSettings : public QDialog {
   QLineEdit* txtTimeout_;
   QLineEdit* txtParallel_;
   QComboBox* cboPingMethod_;
+  QLineEdit* txtWatch_;
   QGroupBox* frameApply_;
   QRadioButton* optNone_;
   QRadioButton* optExit_;

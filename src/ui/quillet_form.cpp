@@ -6,9 +6,11 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include "app/error_report.h"
@@ -36,6 +38,10 @@ namespace {
 
 // How often a verification run is given its turn on the window's thread.
 constexpr int kVerifyPumpMs = 10;
+
+std::string NowText() {
+  return FromQt(QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
+}
 
 // Size and position of the window between runs, beside the program's settings.
 QSettings WindowSettings() {
@@ -93,7 +99,21 @@ void QuilletForm::BuildWindow() {
   connect(proxy_panel_, &ProxyPanel::applied, this, [this](bool exit_program) {
     if (exit_program) return EndProgram();
     edge_panel_->TurnCancelIntoExit();
+    WatchApplied();
   });
+  statusBar()->setObjectName("watchMessage");
+  watch_ = std::make_unique<ProxyWatch>(
+      ListWindow{list_, settings_, ui_},
+      WatchServices{*platform_.parallel, *proxy_panel_,
+                    [this] {
+                      bool applied = proxy_panel_->ApplyInPlace();
+                      if (applied) edge_panel_->TurnCancelIntoExit();
+                      return applied;
+                    },
+                    [this](const WatchNews& news) { TellWatchNews(news); }, NowText});
+  watch_timer_ = new QTimer(this);
+  watch_timer_->setSingleShot(true);
+  connect(watch_timer_, &QTimer::timeout, this, &QuilletForm::TurnWatch);
   connect(list_panel_, &ListPanel::verifyChosen, this, &QuilletForm::Verify);
   connect(edge_panel_, &EdgePanel::exitClicked, this,
           Guarded(ui_, tags::kMainWindowLoad, [this] { OnExit(); }));
@@ -119,8 +139,9 @@ void QuilletForm::Load() {
     LoadNumbersAndTexts(*platform_.settings, settings_);
     proxy_panel_->SetApplyCaption(ApplyCaption(settings_.ApplyButton));
     edge_panel_->ShowVersion(ToQt(VersionLabel()));
-    if (settings_.NoIE) ShowListOnlyView();
     if (settings_.FirstRun) ShowFirstRunHint();
+    if (settings_.NoIE) return ShowListOnlyView();
+    WatchApplied();
   });
 }
 
@@ -143,10 +164,7 @@ void QuilletForm::Verify() {
       *platform_.parallel,
       [this](const std::string& text) { setWindowTitle(ToQt(text)); },
       base_caption_,
-      [] {
-        return FromQt(
-            QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
-      },
+      NowText,
       [this](const std::string& caption) { base_caption_ = caption; },
       [this](size_t checked, size_t total) { list_panel_->ShowProgress(checked, total); },
       [this](const std::string& summary) { list_panel_->ShowSummary(summary); }};
@@ -176,6 +194,7 @@ void QuilletForm::OnExit() {
 }
 
 void QuilletForm::closeEvent(QCloseEvent* event) {
+  if (!ending_ && HideInTray()) return event->ignore();
   if (!ending_ && !ConfirmSaveList({list_, settings_, ui_})) return event->ignore();
   SaveWindowState();
   event->accept();
@@ -208,7 +227,69 @@ void QuilletForm::OnSettings() {
       },
       [this](const std::string& page, const DirectVisit& visit) { TakeCheckedJudge(page, visit); }};
   QuSettings dialog(model, actions, this);
-  if (dialog.exec() == QDialog::Accepted) proxy_panel_->SetApplyCaption(dialog.apply_caption());
+  if (dialog.exec() != QDialog::Accepted) return;
+  proxy_panel_->SetApplyCaption(dialog.apply_caption());
+  TurnWatch();  // WatchSeconds may have changed
+}
+
+void QuilletForm::WatchApplied() {
+  watch_->Watch(proxy_panel_->Fields());
+  TurnWatch();
+}
+
+void QuilletForm::TurnWatch() {
+  int next_ms = watch_->Pump();
+  if (next_ms < 0) return watch_timer_->stop();
+  watch_timer_->start(next_ms);
+}
+
+void QuilletForm::TellWatchNews(const WatchNews& news) {
+  statusBar()->showMessage(ToQt(NowText() + "  " + news.body));
+  if (!news.notify) return;
+  if (!platform_.notifier || !platform_.notifier->Notify(news.summary, news.body)) {
+    setWindowTitle(ToQt(news.summary + ": " + news.body));
+  }
+}
+
+// Where the desktop has a system tray, the user chooses once whether closing the window keeps
+// the watch going from there; the choice is kept in the settings.
+bool QuilletForm::HideInTray() {
+  if (!watch_->Active() || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
+  std::string choice = platform_.settings->Read(keys::kWatchInTray, "");
+  bool keep = choice == "1";
+  if (choice.empty()) {
+    keep = ui_.ShowMessage(
+               "Keep watching the applied proxy from the system tray when the "
+               "window is closed?",
+               MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
+    platform_.settings->Save(keys::kWatchInTray, keep ? "1" : "0");
+  }
+  if (!keep) return false;
+  if (!tray_) {
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_->setToolTip("Quillet watches the applied proxy");
+    auto* menu = new QMenu(this);
+    menu->addAction("Show Quillet", this, [this] {
+      tray_->hide();
+      showNormal();
+      activateWindow();
+    });
+    menu->addAction("Quit", this, [this] {
+      tray_->hide();
+      showNormal();
+      if (ConfirmSaveList({list_, settings_, ui_})) EndProgram();
+    });
+    tray_->setContextMenu(menu);
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+              if (why != QSystemTrayIcon::Context)
+                tray_->contextMenu()->actions().first()->trigger();
+            });
+  }
+  WindowSettings().setValue("geometry", saveGeometry());
+  tray_->show();
+  hide();
+  return true;
 }
 
 // A judge check of the current test page finds the public address again (when none is typed in).

@@ -7,10 +7,12 @@
 #include "proxylist/document_launcher.h"
 #include "proxylist/proxy_list.h"
 #include "ui/qt_user_interface.h"
+#include "verify/proxy_watch.h"
 #include "verify/verify_command.h"
 #include "verify/yielding_resolver.h"
 
 class QLabel;
+class QSystemTrayIcon;
 class QTimer;
 
 namespace quillet {
@@ -48,6 +50,13 @@ class QuilletForm : public QMainWindow {
   void TakeCheckedJudge(const std::string& page, const DirectVisit& visit);
   // The window's size and the list's column widths, kept between runs.
   void SaveWindowState();
+  // The watch over the applied proxy: guards what the desktop now holds, takes its turns, and
+  // tells what happened in the window and by a desktop notification (else in the title).
+  void WatchApplied();
+  void TurnWatch();
+  void TellWatchNews(const WatchNews& news);
+  // Closing while the watch runs: true when the window went to the system tray instead.
+  bool HideInTray();
   // Ends the program at once, without the save prompt.
   void EndProgram();
 
@@ -65,6 +74,9 @@ class QuilletForm : public QMainWindow {
   std::string base_caption_;
   std::unique_ptr<VerifyRun> verify_run_;
   QTimer* verify_pump_ = nullptr;
+  std::unique_ptr<ProxyWatch> watch_;
+  QTimer* watch_timer_ = nullptr;
+  QSystemTrayIcon* tray_ = nullptr;
   bool ending_ = false;
 };
 

@@ -72,7 +72,7 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
             std::optional<std::string>(kBrowserDesktop ? "&Apply/openIE" : "&Apply/open browser"));
   fs::current_path(previous);
   EXPECT_EQ(store_.save_order,
-            (std::vector<std::string>{"ping", "TestTimeout", "parallel", "PingMethod", "SearchText",
+            (std::vector<std::string>{"ping", "TestTimeout", "parallel", "PingMethod", "WatchSeconds", "SearchText",
                                       "FindIP", "ListFile", "ComboFiles", "TestURL", "ComboURLs",
                                       "iApplyButton"}));
   EXPECT_EQ(store_.values["TestTimeout"], "2.5");  // kept as typed, used in milliseconds

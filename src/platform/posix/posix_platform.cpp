@@ -9,6 +9,7 @@
 #include "platform/posix/desktop_proxy_choice.h"
 #include "platform/posix/desktop_services.h"
 #include "platform/posix/desktop_toolbar_shortcut.h"
+#include "platform/posix/gdbus_notifier.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/gio_shell.h"
 #include "platform/posix/icmp_pinger.h"
@@ -64,6 +65,7 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->http = std::make_unique<CurlHttpClient>();
   platform->pinger = std::make_unique<IcmpPinger>();
   platform->parallel = std::make_unique<PosixParallelBackend>(*platform->resolver);
+  platform->notifier = std::make_unique<GDBusNotifier>();
   return platform;
 }
 
