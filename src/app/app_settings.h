@@ -76,8 +76,7 @@ struct AppSettings {
   int16_t ApplyButton = 0;
   int32_t Parallel = 1;                            // proxies checked at once
   std::string PingMethod = defaults::kPingMethod;  // one of kPingMethods
-  bool NoIcmpTold = false;  // the user has heard that this system refuses ICMP echoes
-  int32_t Parallel = 1;      // proxies checked at once
+  bool NoIcmpTold = false;   // the user has heard that this system refuses ICMP echoes
   int32_t WatchSeconds = 0;  // how often the applied proxy is checked; 0: not watched
 
   // List and grid state.
