@@ -63,6 +63,8 @@ void ProxyPanel::BuildControls() {
       Named(new QLineEdit(this), "txtBypass", "Bypass addresses starting with (separate with ;)");
   chkBypass_ = Named(new QCheckBox("l&ocal", this), "chkBypass", "bypass local addresses");
   bApply_ = Named(new QPushButton("&Apply", this), "bApply", "Save chages (and Exit)");
+  bRestore_ = Named(new QPushButton("Restore previous settings", this), "bRestore",
+                    "Put back the desktop's proxy settings from before Quillet changed them");
 
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
@@ -79,6 +81,7 @@ void ProxyPanel::BuildControls() {
   }
   Option1_[0]->setChecked(true);
   grid->addWidget(chkSame_, 1, 3);
+  grid->addWidget(bRestore_, 2, 3);
   grid->addWidget(Label2_, kFieldCount + 1, 0);
   grid->addWidget(txtBypass_, kFieldCount + 1, 1, 1, 2);
   grid->addWidget(chkBypass_, kFieldCount + 1, 3);
@@ -89,6 +92,7 @@ void ProxyPanel::BuildControls() {
   connect(chkProxy_, &QCheckBox::clicked, this, [this] { UpdateColours(); });
   connect(chkSame_, &QCheckBox::clicked, this, [this] { UpdateColours(); });
   connect(bApply_, &QPushButton::clicked, this, [this] { OnApply(); });
+  connect(bRestore_, &QPushButton::clicked, this, [this] { OnRestore(); });
 }
 
 bool ProxyPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -145,10 +149,25 @@ void ProxyPanel::Load() {
   cboConn_->clear();
   for (const std::string& name : names) cboConn_->addItem(ToQt(name));
   cboConn_->setCurrentIndex(0);
-  if (std::string problem = services_.component.OpenProblem(); !problem.empty()) {
-    services_.ui.ShowMessage(problem, MessageIcon::Exclamation);
-  }
   ReadCurrentSettings(*this, services_.component, services_.ui);
+  UpdateRestore();
+}
+
+void ProxyPanel::UpdateRestore() {
+  bRestore_->setEnabled(services_.component.HasKeptSettings());
+}
+
+void ProxyPanel::OnRestore() {
+  if (std::string reason = RestorePreviousSettings(services_.component); !reason.empty()) {
+    services_.ui.ShowMessage(reason, MessageIcon::Exclamation);
+  } else {
+    ReadCurrentSettings(*this, services_.component, services_.ui);
+    services_.ui.ShowMessage(
+        "The desktop's proxy settings are back as they were before Quillet "
+        "changed them.",
+        MessageIcon::Information);
+  }
+  UpdateRestore();
 }
 
 void ProxyPanel::SetApplyCaption(const std::string& caption) {
@@ -165,6 +184,7 @@ void ProxyPanel::OnApply() {
       settings.TestHost.empty() ? "" : "http://" + settings.TestHost + settings.TestPath;
   ApplyServices apply{services_.component, services_.browser, services_.shell, services_.ui};
   ApplyOutcome outcome = ApplyProxySettings(*this, apply, settings.ApplyButton, test_page);
+  UpdateRestore();
   if (outcome != ApplyOutcome::Failed) emit applied(outcome == ApplyOutcome::Exit);
 }
 

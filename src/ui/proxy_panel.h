@@ -51,6 +51,8 @@ class ProxyPanel : public QWidget, public ProxyFieldsView {
   void UpdateColours();
   void OnConnectionPicked();
   void OnApply();
+  void OnRestore();
+  void UpdateRestore();
 
   Services services_;
   QLabel* Label1_;
@@ -65,6 +67,7 @@ class ProxyPanel : public QWidget, public ProxyFieldsView {
   QLineEdit* txtBypass_;
   QCheckBox* chkBypass_;
   QPushButton* bApply_;
+  QPushButton* bRestore_;
 };
 
 }  // namespace quillet

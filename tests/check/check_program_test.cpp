@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -26,12 +27,21 @@ std::pair<int, std::string> RunCheck(const testing::TempDir& dir, const std::str
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
 }
 
+// A bad list line is quoted with its control bytes escaped, in a KDE session whose kioslaverc
+// quillet-check never touches.
 TEST(CheckProgram, aBadListLineIsQuotedWithItsControlBytesEscaped) {
   testing::TempDir dir;
+  std::filesystem::create_directories(dir / "config");
+  const std::string kde = "[Proxy Settings][$i]\nProxyType=1\nstray line\n";
+  std::ofstream(dir / "config/kioslaverc") << kde;
   std::ofstream(dir / "bad.txt") << "' fine\r\n12:80\x1b]0;owned\x07\r\n";
-  auto [code, err] = RunCheck(dir, dir / "bad.txt" + " --test-page 127.0.0.2/");
+  auto [code, err] =
+      RunCheck(dir, dir / "bad.txt" + " --test-page 127.0.0.2/", "env XDG_CURRENT_DESKTOP=KDE ");
   EXPECT_EQ(code, 2);
   EXPECT_EQ(err, "quillet-check: Error in Proxy List file: 12:80\\x1b]0;owned\\x07\n");
+  std::stringstream text;
+  text << std::ifstream(dir / "config/kioslaverc").rdbuf();
+  EXPECT_EQ(text.str(), kde);
 }
 
 TEST(CheckProgram, anInterruptEndsItWithinASecondEvenWhileLoading) {

@@ -58,7 +58,7 @@ TEST(RealBrowser, FollowsApplyOnGnomeAndKde) {
     std::filesystem::create_directories(home);
     std::string keyfile = home + "/.config/glib-2.0/settings/keyfile";
     GSettingsBackend* backend = g_keyfile_settings_backend_new(keyfile.c_str(), "/", nullptr);
-    GSettingsConnectionProxy gnome("", backend);
+    GSettingsConnectionProxy gnome(backend);
     g_object_unref(backend);
     KioslavercConnectionProxy kde(home + "/.config/kioslaverc");  // where Chromium reads it
     ConnectionProxyComponent& settings =

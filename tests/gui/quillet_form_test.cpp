@@ -16,6 +16,7 @@
 #include "fakes/memory_settings_store.h"
 #include "fakes/offscreen_app.h"
 #include "fakes/temp_dir.h"
+#include "platform/posix/desktop_proxy_choice.h"
 #include "proxylist/atomic_file.h"
 #include "ui/qu_settings.h"
 #include "ui/quillet_form.h"
@@ -125,6 +126,42 @@ TEST_F(QuilletFormTest, cancelButton_savesTheTestPageAndListFileUnlessCancelled)
   EXPECT_EQ(store_->save_order, (std::vector<std::string>{"TestURL", "ListFile"}));
   EXPECT_TRUE(CloseBox());  // the program is ending: no second prompt
   EXPECT_EQ(ui_.messages.size(), 2u);
+}
+
+// A KDE session: start reads kioslaverc (which GLib's parser refuses) without touching it;
+// Apply changes its lines; "Restore previous settings" puts every byte back.
+TEST_F(QuilletFormTest, kdeSession_startLeavesKioslavercApplyChangesItRestoreGivesItBack) {
+  const std::string path = testing::DesktopSandbox::ConfigHome() + "/kioslaverc";
+  const std::string kde =
+      "# mine\n[Proxy Settings]\nProxyType=1\nhttpProxy=http://127.0.1.12 8888\nstray line\n"
+      "[Other][$i]\nx=1";
+  testing::WriteTextFile(path, kde);
+  setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
+  platform_->connection_proxy =
+      ChooseDesktopProxy(testing::DesktopSandbox::DataHome() + "/quillet").component;
+  unsetenv("XDG_CURRENT_DESKTOP");
+  Open();
+  EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text().toStdString(), "127.0.1.12:8888");
+  EXPECT_EQ(testing::ReadTextFile(path), kde);
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
+  auto* restore = Find<QPushButton>("bRestore");
+  EXPECT_FALSE(restore->isEnabled());
+
+  Find<QPushButton>("bApply")->click();  // what was read, applied again: kioslaverc stays
+  EXPECT_EQ(testing::ReadTextFile(path), kde);
+  Find<QLineEdit>("sOldProxy_0")->setText("127.0.1.13:8888");
+  Find<QPushButton>("bApply")->click();
+  EXPECT_NE(
+      testing::ReadTextFile(path).find("\nhttpProxy=http://127.0.1.13 8888\nhttpsProxy=http://"
+                                       "127.0.1.13 8888\nftpProxy=http://127.0.1.13 8888\n"
+                                       "stray line\n"),
+      std::string::npos);
+  EXPECT_NE(ui_.last_message().find("On KDE Plasma these programs follow"), std::string::npos);
+  ASSERT_TRUE(restore->isEnabled());
+  QTest::mouseClick(restore, Qt::LeftButton);
+  EXPECT_EQ(testing::ReadTextFile(path), kde);
+  EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text().toStdString(), "127.0.1.12:8888");
+  EXPECT_FALSE(restore->isEnabled());
 }
 
 TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) {

@@ -98,7 +98,7 @@ TEST_F(GSettingsProxyTest, LockedKeyMemoryBackendAndBadTextAreRefusedBeforeAnyWr
   GSettingsBackend* locked =
       g_keyfile_settings_backend_new(file.c_str(), "/system/proxy/ftp/", nullptr);
   GSettingsBackend* memory = g_memory_settings_backend_new();
-  GSettingsConnectionProxy on_locked("", locked), in_memory("", memory);
+  GSettingsConnectionProxy on_locked(locked), in_memory(memory);
   g_object_unref(locked);
   g_object_unref(memory);
   EXPECT_NE(Refusal(on_locked).find("'mode' is locked"), std::string::npos);
