@@ -122,19 +122,5 @@ TEST(KioslavercConnectionProxy, LockedKeyOrGroupAndUnreadableFileAreReportedAndL
   std::filesystem::remove(KioslavercPath());
 }
 
-TEST(KioslavercConnectionProxy, KeepAndPutBackRestoreTheKeysExactly) {
-  const std::string before = "[Proxy Settings]\nhttpProxy=http://mine\\s 8\nProxyType=4\n";
-  WriteTextFile(KioslavercPath(), before);
-  KioslavercConnectionProxy component(KioslavercPath());
-  KeptValues kept = component.Keep();
-  ProxyFields fields;
-  fields.proxy = CheckState::Checked;
-  fields.servers = {"n:1", "", "", ""};
-  fields.bypass_local = true;
-  WriteProxySettings(component, fields);
-  component.PutBack(kept);
-  EXPECT_EQ(ReadTextFile(KioslavercPath()), before);
-}
-
 }  // namespace
 }  // namespace quillet
