@@ -14,10 +14,10 @@
 #include <thread>
 
 #include "app/proxy_fields.h"
-#include "fakes/proxy_farm.h"
 #include "fakes/verify_fixture.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/posix_parallel_backend.h"
+#include "proxy_farm.h"
 #include "proxylist/grid_mouse.h"
 #include "proxylist/list_file.h"
 #include "verify/verify_command.h"

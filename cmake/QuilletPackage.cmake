@@ -1,4 +1,5 @@
-# The Debian package (make package, or cpack in the build folder): everything the install puts
+# The Debian package (make package: scripts/build-package.sh, which builds with the
+# distribution's hardening flags and without the tests): everything the install puts
 # under /usr, the judge's environment file under /etc as a configuration file. The libraries
 # the programs need come from dpkg-shlibdeps; Qt's platform plugin and the desktop's proxy
 # schema are loaded at run time, so they are named here.
@@ -24,9 +25,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://brasklet.example/quillet/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, gsettings-desktop-schemas")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/data/debian/conffiles)
+# The maintainer scripts stop the judge's service before a removal and mask it after, as
+# Debian's own packages do for their units; a purge takes its links away.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/data/debian/conffiles ${PROJECT_SOURCE_DIR}/data/debian/postinst
+    ${PROJECT_SOURCE_DIR}/data/debian/prerm ${PROJECT_SOURCE_DIR}/data/debian/postrm)
 include(CPack)

@@ -17,7 +17,7 @@ test_packages=(
   xvfb xauth libglib2.0-bin
   g++-mingw-w64-x86-64-posix wine64 python3
   clang libclang-rt-14-dev ccache
-  desktop-file-utils appstream lintian file
+  desktop-file-utils appstream lintian file init-system-helpers
 )
 
 packages=("${run_packages[@]}")

@@ -12,7 +12,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUILLET_WITH_QT=OFF -DQUILLET_FUZZ=ON \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUILLET_WITH_QT=OFF -DQUILLET_FUZZ=ON -DQUILLET_WERROR=ON \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 targets=(list_file judge_page key_files kioslaverc)
 cmake --build "$build" -j "${FUZZ_JOBS:-2}" --target "${targets[@]/%/_fuzz}"

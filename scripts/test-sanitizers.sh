@@ -9,7 +9,7 @@ build="$here/${ASAN_BUILD_DIR:-build-asan}"
 # _GLIBCXX_ASSERTIONS: an out-of-range index into a standard container aborts here.
 flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 flags="$flags -D_GLIBCXX_ASSERTIONS"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 cmake --build "$build" -j "${ASAN_JOBS:-$(nproc)}"
 

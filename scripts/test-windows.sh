@@ -46,7 +46,7 @@ if [ ! -x "$host_build/quillet-probe" ] || [ ! -x "$host_build/quillet-judge" ];
   host_build=""
 fi
 cmake -S "$here" -B "$build" -G Ninja --toolchain "$here/cmake/mingw-w64.cmake" \
-  -DQUILLET_WITH_QT=OFF -DCMAKE_BUILD_TYPE="${WIN_BUILD_TYPE:-}" \
+  -DQUILLET_WITH_QT=OFF -DQUILLET_WERROR=ON -DCMAKE_BUILD_TYPE="${WIN_BUILD_TYPE:-}" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" -DQUILLET_HOST_BUILD_DIR="$host_build" >/dev/null
 cmake --build "$build"
 wait "$prefix_job"

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 
+#include "core/encoding.h"
 #include "core/errors.h"
 #include "core/text.h"
 
 namespace quillet {
 namespace {
 
+// The desktop's settings hold C strings: a NUL byte would cut the text short.
 void RequireUtf8(const std::string& text, const char* what) {
-  if (!IsValidUtf8(text)) {
+  if (!IsValidUtf8(text) || text.find('\0') != std::string::npos) {
     throw RunTimeError(kErrInvalidCall, std::string("The ") + what +
                                             " is not valid UTF-8 text; nothing was written.");
   }
@@ -75,32 +77,6 @@ bool IsLocalHost(const std::string& host) {
 }
 
 }  // namespace
-
-bool IsValidUtf8(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    size_t length = byte < 0x80         ? 1
-                    : (byte >> 5) == 6  ? 2
-                    : (byte >> 4) == 14 ? 3
-                    : (byte >> 3) == 30 ? 4
-                                        : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    unsigned code = length == 1 ? byte : byte & (0x7f >> length);
-    for (size_t k = 1; k < length; ++k) {
-      auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xc0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3f);
-    }
-    static constexpr unsigned kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kSmallest[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff) ||
-        code == 0) {
-      return false;
-    }
-    i += length;
-  }
-  return true;
-}
 
 DesktopServerList DesktopServers(const std::string& proxy_string) {
   RequireUtf8(proxy_string, "proxy server text");

@@ -42,6 +42,4 @@ std::vector<std::string> DesktopBypassHosts(const std::string& bypass_list);
 // The bypass list the user typed, back from the desktop's host patterns.
 std::string BypassListOf(const std::vector<std::string>& hosts);
 
-bool IsValidUtf8(const std::string& text);
-
 }  // namespace quillet

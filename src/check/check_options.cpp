@@ -1,11 +1,17 @@
 #include "check/check_options.h"
 
-#include <CLI/CLI.hpp>
+#include <algorithm>
 
+#include "cli/command_line.h"
 #include "core/text.h"
 
 namespace quillet::check {
 namespace {
+
+const char kFooter[] =
+    "LIST is a Quillet list file; - reads the list from standard input.\n"
+    "Exit status: 0 at least one proxy works, 1 none works, 2 bad usage or a list file or "
+    "setting that cannot be used, 130 interrupted.";
 
 // "A-B", "A-" or "A" (1-based rows) into the options; false when it is none of these.
 bool ParseRows(const std::string& text, CheckOptions& options) {
@@ -21,13 +27,23 @@ bool ParseRows(const std::string& text, CheckOptions& options) {
   return options.first_row >= 1 && (options.last_row == 0 || options.last_row >= options.first_row);
 }
 
-void DefineOptions(CLI::App& app, CheckOptions& options, std::string& rows, std::string& format,
-                   bool& no_progress) {
-  app.add_option("list", options.list_file, "the list file to check")->required();
+// The command line's texts that become options only after parsing.
+struct Texts {
+  std::string rows, format = "table", protocols, sort;
+  bool no_progress = false, quiet = false, verbose = false;
+};
+
+void DefineOptions(CLI::App& app, CheckOptions& options, Texts& texts) {
+  app.add_option("list", options.list_files, "list files to check (- for standard input)")
+      ->required()
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   app.add_option("-j,--jobs", options.jobs, "how many proxies are checked at once")
       ->check(CLI::Range(1, kMaxJobs))
       ->capture_default_str();
-  app.add_option("--rows", rows, "only these rows, e.g. 10-20, 5- or 7 (1 is the first)");
+  app.add_option("--rows", texts.rows, "only these rows, e.g. 10-20, 5- or 7 (1 is the first)");
+  app.add_option("--protocol", texts.protocols,
+                 "only rows of these protocols, e.g. socks5,https (http, https, socks4, "
+                 "socks4a, socks5)");
   app.add_option("--test-page", options.test_page, "judge page address (default: the settings)");
   app.add_option("--ping-timeout", options.ping_timeout_ms, "ICMP echo time-out in milliseconds")
       ->check(CLI::Range(1, 600000));
@@ -36,46 +52,87 @@ void DefineOptions(CLI::App& app, CheckOptions& options, std::string& rows, std:
   app.add_option("--search-text", options.search_text, "text the judge page must contain");
   app.add_option("--find-ip", options.find_ip,
                  "your own address as the judge page shows it (empty: this host's address)");
-  app.add_flag("-w,--write", options.write, "write the results back into the list file");
-  app.add_option("-f,--format", format, "output on standard output: table, csv or json")
-      ->check(CLI::IsMember({"table", "csv", "json"}))
+  app.add_flag("-w,--write", options.write, "write the results back into the list files");
+  app.add_option("-f,--format", texts.format,
+                 "output on standard output: table, csv, json, or jsonl (one object per row as "
+                 "it finishes)")
+      ->check(CLI::IsMember({"table", "csv", "json", "jsonl"}))
       ->capture_default_str();
-  app.add_flag("--no-progress", no_progress, "no progress bar on standard error");
+  app.add_flag("--only-working", options.only_working, "print only the rows that work");
+  app.add_option("--min-level", options.min_level,
+                 "print only working rows of this anonymity level or better")
+      ->check(CLI::IsMember({"transparent", "anonymous", "elite"}));
+  app.add_option("--sort", texts.sort, "ping: print the rows fastest first")
+      ->check(CLI::IsMember({"ping"}));
+  app.add_flag("-q,--quiet", texts.quiet, "print nothing on standard error but errors");
+  app.add_flag("-v,--verbose", texts.verbose, "one line per finished row on standard error");
+  app.add_flag("--no-progress", texts.no_progress, "no progress bar on standard error");
+}
+
+// The --protocol list; a word that names no protocol is a usage error.
+std::string TakeProtocols(const std::string& text, CheckOptions& options) {
+  static const std::vector<std::string> kKnown = {"http", "https", "socks4", "socks4a", "socks5"};
+  for (const std::string& part : Split(text, ",")) {
+    std::string word = Trim(part);
+    if (std::find(kKnown.begin(), kKnown.end(), word) == kKnown.end()) {
+      return "--protocol: '" + word + "' is none of http, https, socks4, socks4a, socks5";
+    }
+    options.protocols.push_back(word);
+  }
+  return "";
+}
+
+// What the options say together; the reason when they contradict each other.
+std::string TakeTexts(const Texts& texts, CheckOptions& options) {
+  if (!texts.rows.empty() && !ParseRows(texts.rows, options)) {
+    return "--rows: '" + texts.rows + "' is not a row range like 10-20, 5- or 7";
+  }
+  if (!texts.protocols.empty()) {
+    std::string problem = TakeProtocols(texts.protocols, options);
+    if (!problem.empty()) return problem;
+  }
+  options.format = texts.format == "csv"     ? OutputFormat::Csv
+                   : texts.format == "json"  ? OutputFormat::Json
+                   : texts.format == "jsonl" ? OutputFormat::Jsonl
+                                             : OutputFormat::Table;
+  options.sort_by_ping = texts.sort == "ping";
+  if (options.format == OutputFormat::Jsonl && options.sort_by_ping) {
+    return "--sort cannot be used with --format jsonl, which prints each row as it finishes";
+  }
+  if (options.write && std::count(options.list_files.begin(), options.list_files.end(),
+                                  std::string(kStandardInput)) > 0) {
+    return "--write needs list files; standard input (-) cannot be written back";
+  }
+  if (texts.quiet && texts.verbose) return "--quiet and --verbose exclude each other";
+  options.verbosity = texts.quiet     ? Verbosity::Quiet
+                      : texts.verbose ? Verbosity::Verbose
+                                      : Verbosity::Normal;
+  options.progress = !texts.no_progress && !texts.quiet;
+  return "";
 }
 
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   ParsedCommandLine parsed;
-  CheckOptions& options = parsed.options;
   CLI::App app{
-      "Checks the proxies of a Quillet list file: ICMP echo, then the judge page through each "
+      "Checks the proxies of Quillet list files: ICMP echo, then the judge page through each "
       "proxy. Defaults come from Quillet's settings.",
       "quillet-check"};
-  std::string rows, format = "table";
-  bool no_progress = false;
-  DefineOptions(app, options, rows, format, no_progress);
-  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::CallForHelp&) {
-    parsed.exit_code = 0;
-    parsed.output = app.help();
-    return parsed;
-  } catch (const CLI::ParseError& error) {
-    parsed.exit_code = 2;
-    parsed.error = error.what();
-    return parsed;
+  app.footer(kFooter);
+  cli::Prepare(app);
+  Texts texts;
+  DefineOptions(app, parsed.options, texts);
+  cli::ParseOutcome outcome = cli::Parse(app, arguments);
+  parsed.exit_code = outcome.exit_code;
+  parsed.output = outcome.output;
+  parsed.error = outcome.error;
+  if (parsed.exit_code >= 0) return parsed;
+  std::string problem = TakeTexts(texts, parsed.options);
+  if (!problem.empty()) {
+    parsed.exit_code = cli::kExitUsage;
+    parsed.error = cli::UsageError("quillet-check", problem);
   }
-  if (!rows.empty() && !ParseRows(rows, options)) {
-    parsed.exit_code = 2;
-    parsed.error = "--rows: '" + rows + "' is not a row range like 10-20, 5- or 7";
-    return parsed;
-  }
-  options.format = format == "csv"    ? OutputFormat::Csv
-                   : format == "json" ? OutputFormat::Json
-                                      : OutputFormat::Table;
-  options.progress = !no_progress;
   return parsed;
 }
 

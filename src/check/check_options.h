@@ -6,14 +6,19 @@
 
 namespace quillet::check {
 
-enum class OutputFormat { Table, Csv, Json };
+enum class OutputFormat { Table, Csv, Json, Jsonl };
+enum class Verbosity { Quiet, Normal, Verbose };
 
 struct CheckOptions {
-  std::string list_file;
+  std::vector<std::string> list_files;  // as given; "-" is standard input
+  std::string list_file;                // the one a run checks
   int jobs = 100;
   // Rows of the list to check, 1-based and inclusive; 0 for "to the last row".
   int first_row = 1;
   int last_row = 0;
+  // Only rows of these protocols are checked ("http", "https", "socks4", "socks4a", "socks5");
+  // empty: every row.
+  std::vector<std::string> protocols;
   // Overrides of the user's settings.
   std::optional<std::string> test_page;
   std::optional<int> ping_timeout_ms;
@@ -22,18 +27,26 @@ struct CheckOptions {
   std::optional<std::string> find_ip;
   bool write = false;
   OutputFormat format = OutputFormat::Table;
+  // Which checked rows are printed, and in which order.
+  bool only_working = false;
+  std::string min_level;  // "transparent", "anonymous", "elite" or empty for any
+  bool sort_by_ping = false;
+  Verbosity verbosity = Verbosity::Normal;
   bool progress = true;  // on a terminal only
 };
 
 struct ParsedCommandLine {
   CheckOptions options;
   int exit_code = -1;  // >= 0: stop now with this code (help shown, or a bad argument)
-  std::string output;  // the help text (for standard output)
-  std::string error;   // one line for standard error
+  std::string output;  // the help or version text (for standard output)
+  std::string error;   // the usage error (for standard error)
 };
 
 // The greatest number of checks in flight the program accepts.
 inline constexpr int kMaxJobs = 20000;
+
+// The list file name that stands for standard input.
+inline constexpr const char* kStandardInput = "-";
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 

@@ -5,18 +5,30 @@
 #include <nlohmann/json.hpp>
 
 #include "core/encoding.h"
+#include "core/text.h"
+#include "proxylist/proxy_row.h"
 
 namespace quillet::check {
 namespace {
 
 constexpr const char* kTitles[] = {"row", "proxy", "status", "secure", "level", "ping", "verified"};
+constexpr const char* kGreen = "\x1b[32m";
+constexpr const char* kRed = "\x1b[31m";
+constexpr const char* kPlain = "\x1b[0m";
+
+std::vector<std::string> Titles(PrintStyle style) {
+  std::vector<std::string> titles(std::begin(kTitles), std::end(kTitles));
+  if (style.several_lists) titles.insert(titles.begin(), "list");
+  return titles;
+}
 
 // The fields of a row for a terminal or a spreadsheet: control bytes escaped.
-std::vector<std::string> Fields(const CheckedRow& row) {
+std::vector<std::string> Fields(const CheckedRow& row, PrintStyle style) {
   std::vector<std::string> fields = {row.proxy, row.status, row.secure,
                                      row.level, row.ping,   row.verified};
-  for (std::string& field : fields) field = EscapeControls(field);
   fields.insert(fields.begin(), std::to_string(row.row));
+  if (style.several_lists) fields.insert(fields.begin(), row.list);
+  for (std::string& field : fields) field = EscapeControls(field);
   return fields;
 }
 
@@ -28,38 +40,52 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
-void PrintCsv(const std::vector<CheckedRow>& rows, std::ostream& out) {
+void PrintCsv(const std::vector<CheckedRow>& rows, std::ostream& out, PrintStyle style) {
   auto line = [&out](const std::vector<std::string>& fields) {
     for (size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << CsvField(fields[i]);
     out << "\n";
   };
-  line({std::begin(kTitles), std::end(kTitles)});
-  for (const CheckedRow& row : rows) line(Fields(row));
+  line(Titles(style));
+  for (const CheckedRow& row : rows) line(Fields(row, style));
+}
+
+nlohmann::json JsonOf(const CheckedRow& row) {
+  nlohmann::json ping = nullptr;
+  if (IsNumeric(row.ping)) ping = static_cast<long long>(LeadingNumber(row.ping));
+  return {{"list", row.list},
+          {"row", row.row},
+          {"proxy", row.proxy},
+          {"protocol", row.protocol},
+          {"host", row.host},
+          {"port", row.port ? nlohmann::json(row.port) : nlohmann::json(nullptr)},
+          {"status", row.status},
+          {"secure", row.secure},
+          {"level", row.level},
+          {"ping", ping},
+          {"verified", row.verified_utc}};
+}
+
+// Text from proxies is not always valid UTF-8: replace what is not.
+std::string Dump(const nlohmann::json& json, int indent) {
+  return json.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 void PrintJson(const std::vector<CheckedRow>& rows, std::ostream& out) {
   nlohmann::json list = nlohmann::json::array();
-  for (const CheckedRow& row : rows) {
-    list.push_back({{"row", row.row},
-                    {"proxy", row.proxy},
-                    {"status", row.status},
-                    {"secure", row.secure},
-                    {"level", row.level},
-                    {"ping", row.ping},
-                    {"verified", row.verified}});
-  }
-  // Text from proxies is not always valid UTF-8: replace what is not.
-  out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+  for (const CheckedRow& row : rows) list.push_back(JsonOf(row));
+  out << Dump(list, 2) << "\n";
 }
 
-void PrintTable(const std::vector<CheckedRow>& rows, std::ostream& out) {
+void PrintTable(const std::vector<CheckedRow>& rows, std::ostream& out, PrintStyle style) {
+  std::vector<std::string> titles = Titles(style);
   std::vector<size_t> widths;
-  for (const char* title : kTitles) widths.push_back(std::string(title).size());
+  for (const std::string& title : titles) widths.push_back(title.size());
   for (const CheckedRow& row : rows) {
-    auto fields = Fields(row);
+    auto fields = Fields(row, style);
     for (size_t i = 0; i < fields.size(); ++i) widths[i] = std::max(widths[i], fields[i].size());
   }
-  auto line = [&](const std::vector<std::string>& fields) {
+  auto line = [&](const std::vector<std::string>& fields, const char* colour) {
+    if (colour) out << colour;
     for (size_t i = 0; i < fields.size(); ++i) {
       if (i + 1 == fields.size()) {
         out << fields[i];
@@ -67,23 +93,53 @@ void PrintTable(const std::vector<CheckedRow>& rows, std::ostream& out) {
         out << std::left << std::setw(static_cast<int>(widths[i] + 2)) << fields[i];
       }
     }
-    out << "\n";
+    out << (colour ? kPlain : "") << "\n";
   };
-  line({std::begin(kTitles), std::end(kTitles)});
-  for (const CheckedRow& row : rows) line(Fields(row));
+  line(titles, nullptr);
+  for (const CheckedRow& row : rows) {
+    line(Fields(row, style), style.colour ? (Works(row) ? kGreen : kRed) : nullptr);
+  }
 }
 
 }  // namespace
 
-void PrintRows(const std::vector<CheckedRow>& rows, OutputFormat format, std::ostream& out) {
+bool Wanted(const CheckedRow& row, const CheckOptions& options) {
+  if ((options.only_working || !options.min_level.empty()) && !Works(row)) return false;
+  return options.min_level.empty() || AnonymityRank(row.level) >= AnonymityRank(options.min_level);
+}
+
+std::vector<CheckedRow> RowsToPrint(const std::vector<CheckedRow>& rows,
+                                    const CheckOptions& options) {
+  std::vector<CheckedRow> chosen;
+  for (const CheckedRow& row : rows)
+    if (Wanted(row, options)) chosen.push_back(row);
+  if (options.sort_by_ping) {
+    auto key = [](const CheckedRow& row) {
+      return Works(row) && IsNumeric(row.ping) ? LeadingNumber(row.ping) : 1e300;
+    };
+    std::stable_sort(chosen.begin(), chosen.end(),
+                     [&](const CheckedRow& a, const CheckedRow& b) { return key(a) < key(b); });
+  }
+  return chosen;
+}
+
+void PrintRows(const std::vector<CheckedRow>& rows, OutputFormat format, std::ostream& out,
+               PrintStyle style) {
   switch (format) {
     case OutputFormat::Csv:
-      return PrintCsv(rows, out);
+      return PrintCsv(rows, out, style);
     case OutputFormat::Json:
       return PrintJson(rows, out);
+    case OutputFormat::Jsonl:
+      for (const CheckedRow& row : rows) PrintJsonLine(row, out);
+      return;
     case OutputFormat::Table:
-      return PrintTable(rows, out);
+      return PrintTable(rows, out, style);
   }
+}
+
+void PrintJsonLine(const CheckedRow& row, std::ostream& out) {
+  out << Dump(JsonOf(row), -1) << "\n" << std::flush;
 }
 
 void ProgressBar::Show(size_t finished, size_t total) {

@@ -1,6 +1,6 @@
 #pragma once
-// What quillet-check prints: the checked rows as a table, CSV or JSON on standard output, and
-// a progress bar on standard error.
+// What quillet-check prints: the checked rows as a table, CSV, JSON or JSON lines on standard
+// output, and a progress bar on standard error.
 #include <chrono>
 #include <ostream>
 #include <vector>
@@ -10,7 +10,25 @@
 
 namespace quillet::check {
 
-void PrintRows(const std::vector<CheckedRow>& rows, OutputFormat format, std::ostream& out);
+// Whether a checked row is printed: --only-working, --min-level.
+bool Wanted(const CheckedRow& row, const CheckOptions& options);
+
+// The wanted rows in the order to print them (--sort ping: fastest first, rows without a ping
+// last).
+std::vector<CheckedRow> RowsToPrint(const std::vector<CheckedRow>& rows,
+                                    const CheckOptions& options);
+
+// The whole output of a run. `several_lists` adds the list file to the table and CSV;
+// `colour` paints working rows green and failed rows red (table only).
+struct PrintStyle {
+  bool several_lists = false;
+  bool colour = false;
+};
+void PrintRows(const std::vector<CheckedRow>& rows, OutputFormat format, std::ostream& out,
+               PrintStyle style = {});
+
+// One row as one line of JSON (--format jsonl), flushed at once.
+void PrintJsonLine(const CheckedRow& row, std::ostream& out);
 
 // A one-line bar redrawn in place ("\\r"), at most a few times a second.
 class ProgressBar {

@@ -1,6 +1,12 @@
 #include "check/check_run.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 #include "app/app_settings.h"
 #include "app/proxy_fields.h"
@@ -21,6 +27,8 @@ namespace {
 // How long one step of the engine may wait before the progress is shown again.
 constexpr int kStepMs = 100;
 
+constexpr const char* kStandardInputPath = "/dev/stdin";
+
 struct Failure {
   int exit_code;
   std::string line;
@@ -28,7 +36,8 @@ struct Failure {
 
 // The list file as the window would load it; a format error is bad input.
 void LoadListFile(ListWindow window, ConsoleUserInterface& ui) {
-  if (!FileExists(window.settings.ListFile)) {
+  // Standard input (a pipe, often) is no plain file, and is read all the same.
+  if (window.settings.ListFile != kStandardInputPath && !FileExists(window.settings.ListFile)) {
     throw Failure{kExitBadInput, "cannot read the list file '" + window.settings.ListFile + "'"};
   }
   MemoryProxyFields no_proxy;
@@ -66,11 +75,45 @@ void CheckRange(const CheckOptions& options, int rows, int& first, int& last) {
   }
 }
 
+// The listed address: Server IP, else Server Name.
+std::string ListedAddress(const ProxyList& list, int row) {
+  std::string ip = Trim(list.Text(row, kColServerIp));
+  return ip.empty() ? Trim(list.Text(row, kColServerName)) : ip;
+}
+
 // "host:port", with the protocol in front for a proxy that is not HTTP ("socks5://host:port").
 std::string ListedProxy(const ProxyList& list, int row) {
-  std::string ip = Trim(list.Text(row, kColServerIp));
-  std::string proxy = ip.empty() ? Trim(list.Text(row, kColServerName)) : ip;
-  return WithProtocol(list.Row(row).protocol(), proxy);
+  return WithProtocol(list.Row(row).protocol(), ListedAddress(list, row));
+}
+
+std::string ProtocolOf(const ProxyList& list, int row) {
+  const std::string& protocol = list.Row(row).protocol();
+  return protocol.empty() ? "http" : protocol;
+}
+
+bool Chosen(const CheckOptions& options, const ProxyList& list, int row) {
+  return options.protocols.empty() || std::find(options.protocols.begin(), options.protocols.end(),
+                                                ProtocolOf(list, row)) != options.protocols.end();
+}
+
+// The row as printed, after its check wrote Status, Secure, Ping and Verified.
+CheckedRow PrintedRow(const CheckOptions& options, const ProxyList& list, int row,
+                      const std::string& level) {
+  std::string address = ListedAddress(list, row);
+  size_t colon = address.rfind(':');
+  int port = colon == std::string::npos ? 0 : PortNumber(address.substr(colon + 1));
+  return {options.list_file,
+          row,
+          ListedProxy(list, row),
+          ProtocolOf(list, row),
+          port ? address.substr(0, colon) : address,
+          port,
+          Trim(list.Text(row, kColStatus)),
+          Trim(list.Text(row, kColSecure)),
+          level,
+          Trim(list.Text(row, kColPing)),
+          list.Text(row, kColVerified),
+          IsoUtc(std::time(nullptr))};
 }
 
 std::string FailureText(const std::exception_ptr& failure) {
@@ -91,8 +134,17 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
   AppSettings settings;
   ProxyList list;
   ListWindow window{list, settings, ui};
+  ui.set_errors_only(options.verbosity == Verbosity::Quiet);
+  bool notices = options.verbosity != Verbosity::Quiet;
   try {
-    settings.ListFile = options.list_file;
+    // Standard input is read like a file; only --write needs a real one.
+    settings.ListFile =
+        options.list_file == kStandardInput ? kStandardInputPath : options.list_file;
+    if (options.write) {
+      std::string problem = WriteProblem(options.list_file);
+      if (!problem.empty())
+        throw Failure{kExitBadInput, "cannot write " + options.list_file + ": " + problem};
+    }
     LoadListFile(window, ui);
     TakeSettings(options, env, ui, settings);
     int first = 0, last = 0;
@@ -100,21 +152,23 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
 
     std::string limit_message;
     int jobs = FitJobsToOpenFiles(env.backend, options.jobs, limit_message);
-    if (!limit_message.empty()) err << "quillet-check: " << limit_message << "\n";
+    if (!limit_message.empty() && notices) err << "quillet-check: " << limit_message << "\n";
 
     auto io = env.backend.MakeIo();
     if (NeedsPublicAddress(settings)) {
       std::string notice =
           TakePublicAddress(settings, VisitTestPage(*io, ProbeSettings::From(settings)));
-      if (!notice.empty()) err << "quillet-check: " << notice << "\n";
+      if (!notice.empty() && notices) err << "quillet-check: " << notice << "\n";
     }
     VerifyEngine engine(*io, ProbeSettings::From(settings), jobs);
+    size_t total = 0, finished = 0;
     for (int row = first; row <= last; ++row) {
+      if (!Chosen(options, list, row)) continue;
+      ++total;
       std::vector<std::string> line = list.Row(row).cells.All();
       line.push_back(list.Row(row).protocol());
       engine.Add(static_cast<size_t>(row), std::move(line));
     }
-    size_t total = static_cast<size_t>(last - first + 1), finished = 0;
     while (!engine.Done()) {
       if (env.interrupted && env.interrupted()) {
         engine.Cancel();
@@ -129,27 +183,53 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
         if (outcome.failure) {
           err << "quillet-check: row " << row << " (" << ListedProxy(list, row)
               << "): " << FailureText(outcome.failure) << "\n";
-          report.exit_code = kExitFailed;
           continue;
         }
         list.SetText(row, kColStatus, outcome.status);
         list.SetText(row, kColSecure, outcome.secure);
         list.SetText(row, kColPing, outcome.ping);
         list.SetText(row, kColVerified, env.now());
-        report.rows.push_back({row, ListedProxy(list, row), outcome.status, outcome.secure,
-                               outcome.level, outcome.ping, list.Text(row, kColVerified)});
+        report.rows.push_back(PrintedRow(options, list, row, outcome.level));
+        if (env.finished) env.finished(report.rows.back());
       }
       if (env.progress) env.progress(finished, total);
     }
     std::sort(report.rows.begin(), report.rows.end(),
               [](const CheckedRow& a, const CheckedRow& b) { return a.row < b.row; });
-    if (options.write && !GridExport(window)) report.exit_code = kExitFailed;
+    if (options.write && !GridExport(window)) {
+      throw Failure{kExitBadInput, "cannot write " + options.list_file + "; it is unchanged"};
+    }
+    bool works = std::any_of(report.rows.begin(), report.rows.end(), Works);
+    report.exit_code = works ? kExitOk : kExitFailed;
   } catch (const Failure& failure) {
     err << "quillet-check: " << failure.line << "\n";
     report.exit_code = failure.exit_code;
     report.rows.clear();
   }
   return report;
+}
+
+std::string WriteProblem(const std::string& path) {
+  int file = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (file < 0) return std::strerror(errno);
+  close(file);
+  std::error_code error;
+  std::filesystem::path target = std::filesystem::canonical(path, error);
+  std::filesystem::path folder =
+      error ? std::filesystem::path(path).parent_path() : target.parent_path();
+  if (folder.empty()) folder = ".";
+  if (access(folder.c_str(), W_OK) != 0) {
+    return std::string(std::strerror(errno)) + " (a save writes a new file in " + folder.string() +
+           ")";
+  }
+  return "";
+}
+
+std::string IsoUtc(std::time_t time) {
+  std::tm utc{};
+  gmtime_r(&time, &utc);
+  char text[32];
+  return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc));
 }
 
 }  // namespace quillet::check

@@ -16,7 +16,8 @@ MessageAnswer ConsoleUserInterface::ShowMessage(const std::string& text, Message
                                                 MessageButtons buttons, const std::string&) {
   last_ = OneLine(text);
   if (icon == MessageIcon::Error) error_shown_ = true;
-  if (!quiet_) err_ << "quillet-check: " << last_ << "\n";
+  if (!quiet_ && (!errors_only_ || icon == MessageIcon::Error))
+    err_ << "quillet-check: " << last_ << "\n";
   return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
 }
 

@@ -26,14 +26,16 @@ class ConsoleUserInterface : public UserInterface {
   // The last message shown as one line, and whether any message came with the error icon.
   const std::string& last_message() const { return last_; }
   bool error_shown() const { return error_shown_; }
-  // While quiet, messages are remembered but not printed.
+  // While quiet, messages are remembered but not printed; with errors only, only errors are.
   void set_quiet(bool quiet) { quiet_ = quiet; }
+  void set_errors_only(bool errors_only) { errors_only_ = errors_only; }
 
  private:
   std::ostream& err_;
   std::string last_;
   bool error_shown_ = false;
   bool quiet_ = false;
+  bool errors_only_ = false;
 };
 
 // A message's text as one line.

@@ -1,14 +1,16 @@
-// quillet-check: checks the proxies of a Quillet list file from the command line.
-//   quillet-check [options] LIST
-// Exit codes: 0 all chosen rows checked, 1 a row could not be checked or the file not written,
-// 2 bad arguments, list file or settings, 130 interrupted.
+// quillet-check: checks the proxies of Quillet list files from the command line.
+//   quillet-check [options] LIST...
+// Exit codes: 0 at least one proxy works, 1 none works, 2 bad usage or a list file or setting
+// that cannot be used, 130 interrupted.
 #include <pthread.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <thread>
@@ -58,6 +60,33 @@ std::string NowText() {
   return std::string(text, size);
 }
 
+// Colour only for a person at a terminal who has not asked for none (NO_COLOR).
+bool ColourWanted() {
+  const char* no_colour = std::getenv("NO_COLOR");
+  return isatty(STDOUT_FILENO) && (no_colour == nullptr || *no_colour == '\0');
+}
+
+// One line on standard error for a finished row (--verbose).
+void SayFinished(const quillet::check::CheckedRow& row, std::ostream& messages) {
+  messages << "quillet-check: " << row.list << " row " << row.row << " (" << row.proxy
+           << "): " << row.status;
+  for (const std::string* part : {&row.secure, &row.level}) {
+    if (!part->empty()) messages << " " << *part;
+  }
+  if (!row.ping.empty()) messages << ", ping " << row.ping << " ms";
+  messages << "\n";
+}
+
+// The run's exit code from those of its lists: an interrupt first, then unusable input; else
+// whether any proxy worked.
+int CombinedExitCode(const std::vector<int>& codes) {
+  using namespace quillet::check;
+  for (int worst : {kExitInterrupted, kExitBadInput}) {
+    if (std::find(codes.begin(), codes.end(), worst) != codes.end()) return worst;
+  }
+  return std::find(codes.begin(), codes.end(), kExitOk) != codes.end() ? kExitOk : kExitFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,7 +98,7 @@ int main(int argc, char** argv) {
   ParsedCommandLine parsed = ParseCommandLine(arguments);
   if (parsed.exit_code >= 0) {
     std::cout << parsed.output;
-    if (!parsed.error.empty()) messages << "quillet-check: " << parsed.error << "\n";
+    messages << parsed.error;
     return parsed.exit_code;
   }
   WatchInterrupts();
@@ -77,19 +106,42 @@ int main(int argc, char** argv) {
   auto platform = quillet::MakePlatform();
   if (!platform->parallel) {
     messages << "quillet-check: checking many proxies at once is not available here\n";
-    return kExitFailed;
+    return kExitBadInput;
   }
+  CheckOptions& options = parsed.options;
   ProgressBar bar(std::cerr);
-  bool show_progress = parsed.options.progress && isatty(STDERR_FILENO);
-  CheckEnvironment env{
-      *platform->settings, *platform->resolver, *platform->parallel, NowText, nullptr, [] {
-        return interrupted.load();
-      }};
+  bool show_progress = options.progress && isatty(STDERR_FILENO);
+  CheckEnvironment env{*platform->settings,
+                       *platform->resolver,
+                       *platform->parallel,
+                       NowText,
+                       nullptr,
+                       [] { return interrupted.load(); },
+                       nullptr};
   if (show_progress) env.progress = [&bar](size_t done, size_t total) { bar.Show(done, total); };
-  CheckReport report = RunCheck(parsed.options, env, messages);
-  if (show_progress) bar.Close();
-  if (report.exit_code == kExitOk || report.exit_code == kExitFailed) {
-    PrintRows(report.rows, parsed.options.format, std::cout);
+  env.finished = [&](const CheckedRow& row) {
+    if (show_progress) bar.Close();
+    if (options.verbosity == Verbosity::Verbose) SayFinished(row, messages);
+    if (options.format == OutputFormat::Jsonl && Wanted(row, options)) {
+      PrintJsonLine(row, std::cout);
+    }
+  };
+  std::vector<CheckedRow> rows;
+  std::vector<int> codes;
+  for (const std::string& list : options.list_files) {
+    options.list_file = list;
+    CheckReport report = RunCheck(options, env, messages);
+    if (show_progress) bar.Close();
+    codes.push_back(report.exit_code);
+    if (report.exit_code == kExitInterrupted) break;
+    rows.insert(rows.end(), report.rows.begin(), report.rows.end());
   }
-  return report.exit_code;
+  int code = CombinedExitCode(codes);
+  bool nothing_checked = rows.empty() && code == kExitBadInput;
+  if (options.format != OutputFormat::Jsonl && code != kExitInterrupted && !nothing_checked) {
+    PrintStyle style{options.list_files.size() > 1,
+                     options.format == OutputFormat::Table && ColourWanted()};
+    PrintRows(RowsToPrint(rows, options), options.format, std::cout, style);
+  }
+  return code;
 }

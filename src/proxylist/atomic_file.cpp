@@ -21,7 +21,10 @@ fs::path RealTarget(const std::string& path) {
 }
 
 std::string TemporaryPrefix(const fs::path& target) {
-  return "." + target.filename().string() + ".saving-";
+  // Appended piece by piece: GCC 12 takes "." + name for an overlapping copy (-Wrestrict).
+  std::string prefix = ".";
+  prefix += target.filename().string();
+  return prefix += ".saving-";
 }
 
 fs::path TemporaryBeside(const fs::path& target) {

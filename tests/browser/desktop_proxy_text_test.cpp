@@ -47,6 +47,7 @@ TEST(DesktopServers, PortsFormsReadBackAndRefusals) {
        {"socks=k:0;", "h:0", "h:65536", "h:8o", ":80", "http=h:x;", "h\xc3", "\xed\xa0\x80"}) {
     EXPECT_THROW(DesktopServers(bad), RunTimeError) << bad;
   }
+  EXPECT_THROW(DesktopServers(std::string("h\0x:1", 5)), RunTimeError);  // a C string would cut it
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ class CheckRunTest : public ::testing::Test {
 
   CheckReport Run() {
     CheckEnvironment env{store_,  resolver_, backend_, [] { return std::string("NOW"); },
-                         nullptr, nullptr};
+                         nullptr, nullptr,   nullptr};
     return RunCheck(options_, env, err_);
   }
 
@@ -73,7 +73,6 @@ TEST_F(CheckRunTest, badInputGivesOneLineAndExitCodeTwo) {
     std::function<void()> arrange;
     std::string says;
   } cases[] = {
-      {[&] { options_.list_file = dir_ / "missing.txt"; }, "cannot read the list file"},
       {[&] { std::ofstream(list_) << "abc:80\r\n"; }, "Error in Proxy List file:"},
       {[&] { options_.test_page = "nodots"; }, "no valid test page address ('nodots')"},
       {[&] { options_.last_row = 9; }, "--rows: the list has only 4 rows"},
@@ -92,13 +91,16 @@ TEST_F(CheckRunTest, badInputGivesOneLineAndExitCodeTwo) {
   }
 }
 
-TEST_F(CheckRunTest, aRowThatCannotBeCheckedFailsTheRunButNotTheOthers) {
+// A row that cannot be checked does not stop the others; --protocol chooses the rows.
+TEST_F(CheckRunTest, aRowThatCannotBeCheckedLeavesTheOthersAndProtocolsChooseRows) {
   std::ofstream(list_) << "nocolon|x:1|||||||\r\n127.0.1.1:80\r\n";
   CheckReport report = Run();
-  EXPECT_EQ(report.exit_code, kExitFailed);
+  EXPECT_EQ(report.exit_code, kExitOk);
   EXPECT_NE(err_.str().find("row 1 (nocolon)"), std::string::npos) << err_.str();
   ASSERT_EQ(report.rows.size(), 1u);
   EXPECT_EQ(report.rows[0].status, "OK");
+  options_.protocols = {"socks5"};
+  EXPECT_EQ(Run().rows.size(), 0u);
 }
 
 // Without FindIP the own address is the one the judge names on a direct visit; when it names
@@ -127,26 +129,52 @@ TEST_F(CheckRunTest, withoutFindIpTheJudgeNamesTheOwnAddress) {
 }
 
 TEST(CheckOutput, tableCsvAndJsonCarryTheSameRows) {
-  std::vector<CheckedRow> rows = {{1, "127.0.1.1:80", "OK", "Y", "elite", "3", "5/12/2026 10:00"},
-                                  {2, "name,with \"comma\"", "--", "", "", "", "x"}};
+  std::vector<CheckedRow> rows = {
+      {"a.txt", 1, "127.0.1.1:80", "http", "127.0.1.1", 80, "OK", "Y", "elite", "3",
+       "5/12/2026 10:00", "2026-12-05T10:00:00Z"},
+      {"a.txt", 2, "name,with \"comma\"", "socks5", "name,with \"comma\"", 0, "--", "", "", "", "x",
+       "2026-12-05T10:00:01Z"}};
   std::ostringstream table, csv, json;
   PrintRows(rows, OutputFormat::Table, table);
-  PrintRows(rows, OutputFormat::Csv, csv);
+  PrintRows(rows, OutputFormat::Csv, csv, {true, false});
   PrintRows(rows, OutputFormat::Json, json);
   EXPECT_EQ(table.str(),
             "row  proxy              status  secure  level  ping  verified\n"
             "1    127.0.1.1:80       OK      Y       elite  3     5/12/2026 10:00\n"
             "2    name,with \"comma\"  --                           x\n");
   EXPECT_EQ(csv.str(),
-            "row,proxy,status,secure,level,ping,verified\n"
-            "1,127.0.1.1:80,OK,Y,elite,3,5/12/2026 10:00\n"
-            "2,\"name,with \"\"comma\"\"\",--,,,,x\n");
+            "list,row,proxy,status,secure,level,ping,verified\n"
+            "a.txt,1,127.0.1.1:80,OK,Y,elite,3,5/12/2026 10:00\n"
+            "a.txt,2,\"name,with \"\"comma\"\"\",--,,,,x\n");
   auto parsed = nlohmann::json::parse(json.str());
   ASSERT_EQ(parsed.size(), 2u);
-  EXPECT_EQ(parsed[0]["row"], 1);
-  EXPECT_EQ(parsed[0]["secure"], "Y");
-  EXPECT_EQ(parsed[0]["level"], "elite");
-  EXPECT_EQ(parsed[1]["proxy"], "name,with \"comma\"");
+  EXPECT_EQ(parsed[0].dump(),
+            R"({"host":"127.0.1.1","level":"elite","list":"a.txt","ping":3,"port":80,)"
+            R"("protocol":"http","proxy":"127.0.1.1:80","row":1,"secure":"Y","status":"OK",)"
+            R"("verified":"2026-12-05T10:00:00Z"})");
+  EXPECT_TRUE(parsed[1]["ping"].is_null());
+}
+
+TEST(CheckOutput, filtersAndSortChooseTheRowsToPrint) {
+  std::vector<CheckedRow> rows;
+  for (auto [status, level, ping] : {std::array<const char*, 3>{"--", "", ""},
+                                     {"OK", "transparent", "30"},
+                                     {"OK", "elite", "9"},
+                                     {"OK", "anonymous", "120"},
+                                     {"403", "", ""}})
+    rows.push_back({"", int(rows.size()) + 1, "", "", "", 0, status, "", level, ping, "", ""});
+  auto printed = [&rows](const std::function<void(CheckOptions&)>& choose) {
+    CheckOptions options;
+    choose(options);
+    std::vector<int> numbers;
+    for (const CheckedRow& chosen : RowsToPrint(rows, options)) numbers.push_back(chosen.row);
+    return numbers;
+  };
+  EXPECT_EQ(printed([](auto&) {}), std::vector<int>({1, 2, 3, 4, 5}));
+  EXPECT_EQ(printed([](auto& o) { o.only_working = true; }), std::vector<int>({2, 3, 4}));
+  EXPECT_EQ(printed([](auto& o) { o.min_level = "anonymous"; }), std::vector<int>({3, 4}));
+  EXPECT_EQ(printed([](auto& o) { o.sort_by_ping = true; }),
+            std::vector<int>({3, 2, 4, 1, 5}));  // failed last
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
-#include "core/text.h"
-
+// The text rules, paths and the version text.
 #include <gtest/gtest.h>
+
+#include "core/paths.h"
+#include "core/text.h"
+#include "core/version.h"
 
 namespace quillet {
 namespace {
@@ -28,6 +31,12 @@ TEST(Text, isNumericFollowsAGeneralNumberParser) {
   EXPECT_FALSE(LooksLikeAddress("proxy.example.net"));
 }
 
+TEST(Text, beforeAndAfterUseTheFirstSeparator) {
+  EXPECT_EQ(Before("h:80:1", ":"), "h");
+  EXPECT_EQ(After("h:80:1", ":"), "80:1");
+  EXPECT_EQ(After("h", ":"), "");
+}
+
 TEST(Text, caseInsensitiveCompareOrdersShorterFirst) {
   EXPECT_FALSE(EqualsNoCase("ab", "abc"));
   EXPECT_LT(CompareNoCase("apple", "Banana"), 0);
@@ -35,10 +44,18 @@ TEST(Text, caseInsensitiveCompareOrdersShorterFirst) {
   EXPECT_TRUE(StartsWithNoCase("LANline", "lan"));
 }
 
-TEST(Text, beforeAndAfterUseTheFirstSeparator) {
-  EXPECT_EQ(Before("h:80:1", ":"), "h");
-  EXPECT_EQ(After("h:80:1", ":"), "80:1");
-  EXPECT_EQ(After("h", ":"), "");
+TEST(Paths, aBareNameGoesIntoTheFolderWithOneSeparator) {
+  EXPECT_EQ(InFolder("/", "QuilletD.txt"), "/QuilletD.txt");
+  EXPECT_EQ(InFolder("C:\\", "quillet.exe"), "C:\\quillet.exe");
+  EXPECT_EQ(WithDefaultFolder("/opt/q", "/home/u/list.txt"), "/home/u/list.txt");
+  EXPECT_EQ(WithDefaultFolder("/opt/q", "sub\\list.txt"), "sub\\list.txt");
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_FALSE(FileExists("/"));  // a folder is not a list file
+}
+
+TEST(Version, minorAndRevisionAreZeroPadded) {
+  EXPECT_EQ(FormatVersion(1, 2, 3), "1.02.003");
+  EXPECT_EQ(FormatVersion(0, 12, 345), "0.12.345");
 }
 
 }  // namespace

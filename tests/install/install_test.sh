@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary DESTDIR and checks it as a user's machine would see it:
 # exactly the expected files, a valid desktop entry and AppStream data that point at installed
-# files, icons of the sizes their folders name, manual pages that name every option of the
-# programs' --help, a valid judge service unit, and the installed Quillet's first run.
+# files and no web address that does not exist, the licence stated alike everywhere, icons of
+# the sizes their folders name, manual pages that name every option of the programs' --help
+# without a garbled line, a valid judge service unit, the installed Quillet's first run, and an
+# uninstall that takes every file away again. Also the Makefile: one recipe per target, and only
+# what building and running needs for `make run`.
 #   install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
+here=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/quillet-install.XXXXXX)
 pid=""
-trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+judge=""
+trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null; [ -z "$judge" ] || kill "$judge" 2>/dev/null; rm -rf "$work"' EXIT
 dest=$work/dest
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -48,6 +53,15 @@ appstreamcli validate --no-net "$dest/usr/share/metainfo/$id.metainfo.xml" >/dev
   fail "appstreamcli rejects the metainfo"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
   "$dest/usr/share/metainfo/$id.metainfo.xml" || fail "the metainfo does not launch $id.desktop"
+# appstreamcli fetches every web address it names when the network is allowed: there is none
+# that does not exist (tests stay on loopback, so this looks instead of fetching).
+! grep -n 'https\?://' "$dest/usr/share/metainfo/$id.metainfo.xml" || fail "the metainfo names web addresses"
+
+# The licence: GPL-3.0-or-later in the AppStream data, the copyright file and the sources.
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$dest/usr/share/metainfo/$id.metainfo.xml" ||
+  fail "the metainfo states no GPL-3.0-or-later licence"
+grep -qx 'License: GPL-3+' "$dest/usr/share/doc/quillet/copyright" || fail "the copyright file states no GPL-3+"
+cmp -s "$here/LICENSE" /usr/share/common-licenses/GPL-3 || fail "LICENSE is not the GPL version 3"
 icon=$(sed -n 's/^Icon=//p' "$entry")
 [ -f "$dest/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no icon named $icon"
 exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
@@ -57,7 +71,8 @@ for png in "$dest"/usr/share/icons/hicolor/*x*/apps/*.png; do
   file -b "$png" | grep -q "^PNG image data, ${size/x/ x }," || fail "$png is not $size"
 done
 
-# Manual pages: every option that --help names is named in the page.
+# Manual pages: every option that --help names is named in the page, each option on a line of
+# its own (not run together with another option or its value).
 for program in quillet-check quillet-judge; do
   page=$(zcat "$dest/usr/share/man/man1/$program.1.gz" | sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' -e 's/\\[,/]//g')
   options=$("$dest/usr/bin/$program" --help | grep -oE '(^|[ ,])--?[a-zA-Z][a-zA-Z-]*' | sed 's/^[ ,]//' | sort -u)
@@ -65,6 +80,10 @@ for program in quillet-check quillet-judge; do
   for option in $options; do
     grep -qE -- "(^|[^a-zA-Z-])$option([^a-zA-Z-]|\$)" <<<"$page" || fail "$program(1) lacks $option"
   done
+  # help2man runs an option and its description together (.HP) when --help does not keep them
+  # apart.
+  garbled=$(zcat "$dest/usr/share/man/man1/$program.1.gz" | grep -A1 '^\.HP' || true)
+  [ -z "$garbled" ] || fail "$program(1) runs an option into its description: $garbled"
 done
 
 # The judge's unit names the installed program and environment file; systemd accepts it.
@@ -77,6 +96,23 @@ if command -v systemd-analyze >/dev/null; then
   sed -e "s|=$program|=$dest$program|" -e "s|=$environment|=$dest$environment|" "$unit" >"$work/quillet-judge.service"
   systemd-analyze verify --man=no "$work/quillet-judge.service" || fail "systemd rejects the unit"
 fi
+
+# The judge without arguments: port 8080 (below 32768, as Quillet needs) on every address, the
+# test page to enter in Quillet printed, the page served.
+if ss -Hltn 'sport = :8080' | grep -q .; then
+  echo "install: port 8080 is taken here; the judge's default port is not tried"
+else
+  "$dest/usr/bin/quillet-judge" >"$work/judge.log" 2>&1 &
+  judge=$!
+  for _ in $(seq 50); do grep -q '^test page' "$work/judge.log" && break; sleep 0.1; done
+  grep -qx 'listening on 0.0.0.0:8080' "$work/judge.log" || fail "the judge does not listen on 0.0.0.0:8080"
+  grep -qE '^test page for Quillet: http://[0-9.]+:8080/$' "$work/judge.log" || fail "no test page: $(cat "$work/judge.log")"
+  page=$(exec 3<>/dev/tcp/127.0.0.1/8080 && printf 'GET / HTTP/1.0\r\n\r\n' >&3 && cat <&3) || true
+  grep -q '^REMOTE_ADDR' <<<"${page//$'\r'/}" || fail "the judge on port 8080 serves no judge page"
+  kill "$judge" && wait "$judge" || fail "the judge does not end with exit code 0 on SIGTERM"
+  judge=""
+fi
+zcat "$dest/usr/share/man/man1/quillet-judge.1.gz" | grep -q 'port 8080' || fail "quillet-judge(1) names no default port"
 
 # First run of the installed program: the sample list is copied into the user's data folder and
 # named in the settings.
@@ -95,6 +131,17 @@ grep -qx "ListFile=$copy" "$home/config/Brasklet/Quillet.conf" 2>/dev/null ||
 cmp -s "$copy" "$dest/usr/share/quillet/QuilletD.txt" || fail "the user's copy of the sample differs"
 sleep 1
 kill -0 "$pid" 2>/dev/null || { fail "quillet ended on its first run:"; cat "$work/quillet.log" >&2; }
+
+# Uninstall: every installed file goes, and Quillet's own folders with them.
+DESTDIR=$dest "$here/scripts/uninstall.sh" "$build/install_manifest.txt" >/dev/null
+left=$(cd "$dest" && find . -type f -o -type l -o -type d -name quillet)
+[ -z "$left" ] || fail "uninstall leaves: $left"
+
+# The Makefile defines each target once, and `make run` installs no test tool.
+makefile=$(make -n -C "$here" run BUILD_DIR="$build" 2>&1 || true)
+! grep -q 'overriding recipe' <<<"$makefile" || fail "the Makefile defines a target twice"
+grep -q 'install-deps.sh run' <<<"$makefile" && ! grep -q 'install-deps.sh test' <<<"$makefile" ||
+  fail "make run installs more than building and running needs"
 
 [ "$failures" -eq 0 ] && echo "install: every check passed"
 exit "$failures"

@@ -1,7 +1,14 @@
-#include "proxylist/list_commands.h"
+// The commands on a list's rows: add, edit, delete, sort, copy, resolve, colour, use as proxy
+// and cancel a run.
+#include <gtest/gtest.h>
 
 #include "fakes/fake_resolver.h"
+#include "proxylist/grid_mouse.h"
+#include "proxylist/list_commands.h"
 #include "proxylist/list_test_support.h"
+#include "proxylist/resolve_rows.h"
+#include "proxylist/row_colour.h"
+#include "proxylist/row_painting.h"
 
 namespace quillet {
 namespace {
@@ -27,7 +34,13 @@ class CommandsTest : public ListFixture {
     list.SetCurrentRow(first);
     list.SetSelectionEndRow(last);
   }
+  void Resolve(bool get_name) {
+    ResolveRows(
+        Window(), resolver, get_name, [this](const std::string& text) { captions.push_back(text); },
+        "Base");
+  }
   testing::FakeResolver resolver;
+  std::vector<std::string> captions;
 };
 
 TEST_F(CommandsTest, addNewBuildsRowsFromNamesAndAddresses) {
@@ -97,14 +110,12 @@ TEST_F(CommandsTest, bulkDeletesExamineAdjacentMatchesAndTheLastRow) {
   EXPECT_EQ(Column(kColSecure), (std::vector<std::string>{"Y", "?"}));
 }
 
-TEST_F(CommandsTest, copyCellTakesTheColumnUnderThePointer) {
+// Copying a filled cell is proven through the list panel's popup.
+TEST_F(CommandsTest, copyingAnEmptyCellEmptiesTheClipboard) {
   Add("10.0.0.1:80", "name.example.com:80");
   list.SetCurrentRow(1);
-  list.MouseX = 2000 + 10;
+  list.MouseX = 2000 + 2500 + 10;  // the Comment column
   list.MouseY = 300;
-  CopyCellCommand(Window());
-  EXPECT_EQ(ui.clipboard, "name.example.com:80");
-  list.MouseX = 2000 + 2500 + 10;
   CopyCellCommand(Window());
   EXPECT_EQ(ui.clipboard, "");
   EXPECT_FALSE(settings.ListDirty);
@@ -145,6 +156,100 @@ TEST_F(CommandsTest, textSortsIgnoreCaseAndOnlyTheSelectedBlockMoves) {
   TitleClick(kColSecure, 1, 5);
   SortByColumn(Window(), false);
   EXPECT_EQ(Column(kColServerName), (std::vector<std::string>{"b:1", "a:2", "c:1", "z:1", "A:1"}));
+}
+
+TEST(RecordedColCell, encodesTextAndBackgroundChoices) {
+  EXPECT_EQ(RecordedColCell("", 12, ColorTarget::Text), "12;15");
+  EXPECT_EQ(RecordedColCell("12;15", 14, ColorTarget::Background), "12;14");
+  EXPECT_EQ(RecordedColCell("", 14, ColorTarget::Background), ";14");
+  EXPECT_EQ(RecordedColCell("9", 13, ColorTarget::Background), ";13");
+  EXPECT_EQ(RecordedColCell(";x", 8, ColorTarget::Text), "0;0");
+  EXPECT_EQ(RecordedColCell(";11", 10, ColorTarget::Text), "2;11");
+  EXPECT_EQ(RecordedColCell("3;4", -1, ColorTarget::Background), "");
+}
+
+TEST_F(CommandsTest, getNameFillsNamesAndCountsInTheCaption) {
+  resolver.names["10.0.0.1"] = "one.test";
+  Add("10.0.0.1:80", "");
+  Add("10.0.0.2:81", "old:81");
+  Add("", "");
+  Select(1, 3);
+  Resolve(true);
+  EXPECT_EQ(list.Text(1, kColServerName), "one.test:80");
+  EXPECT_EQ(list.Text(2, kColServerName), "old:81") << "a failed look-up keeps the cell";
+  EXPECT_EQ(captions, (std::vector<std::string>{"Quillet resolve name/IP 1 of 3     (10.0.0.1:80)",
+                                                "Quillet resolve name/IP 2 of 3     (10.0.0.2:81)",
+                                                "Quillet resolve name/IP 3 of 3     ()", "Base"}));
+}
+
+TEST_F(CommandsTest, getIpWritesIndentedAddressesAndStopsAtACellWithoutPort) {
+  resolver.addresses["a.test"] = {"127.0.1.11"};
+  Add("", "a.test:3128");
+  Add("", "noport");
+  Add("", "a.test:1");
+  Select(1, 3);
+  Resolve(false);
+  EXPECT_EQ(list.Text(1, kColServerIp), "     127.0.1.11:3128");
+  EXPECT_EQ(list.Text(3, kColServerIp), "     ") << "the run ended at row 2";
+  EXPECT_FALSE(settings.Resolving) << "the rows are free again after the report";
+  EXPECT_NE(ui.last_message().find("F20"), std::string::npos);
+}
+
+TEST_F(CommandsTest, cancellingAVerificationRestoresTheRowsLeft) {
+  for (int i = 1; i <= 5; ++i) Add("10.0.0." + std::to_string(i) + ":80", "", "OK", "Y");
+  list.FailColor = Rgb(1, 1, 1);
+  list.SetText(4, kColStatus, "");
+  list.SetText(5, kColCol, "3;11");
+  for (int cell = 0; cell < 5 * kColumnCount; ++cell)
+    list.SetCellBackColorAt(1 + cell / kColumnCount, cell % kColumnCount, Rgb(255, 192, 128));
+  settings.SelectedLines.assign(5, "line");
+  settings.Verifying = true;
+  settings.GridRow = 3;  // rows 1 and 2 are done
+  list.TopRow = 1;
+  ui.message_answers = {MessageAnswer::No, MessageAnswer::Yes};
+  GridMouseDown(Window(), MouseButton::Left, 0, 0);
+  EXPECT_TRUE(settings.Verifying);
+  GridMouseDown(Window(), MouseButton::Left, 0, 0);
+  EXPECT_EQ(ui.messages[0].text, "Cancel verification? ");
+  EXPECT_FALSE(settings.Verifying);
+  EXPECT_EQ(list.TopRow, 5);
+  EXPECT_EQ(list.Row(2).back[5], Rgb(255, 192, 128)) << "verified rows keep their colours";
+  EXPECT_EQ(list.Row(3).back[5], PaletteColor(15));
+  EXPECT_EQ(list.Row(4).back[5], Rgb(1, 1, 1));
+  EXPECT_EQ(list.Row(5).back[0], PaletteColor(11));
+}
+
+// "-" marks a field the double-click left alone; the SOCKS field comes first.
+TEST(UseCellAsProxy, picksTheAddressColumnUnderTheClick) {
+  ProxyList list;
+  AppSettings settings;
+  MemoryProxyFields fields;
+  list.AddRow({"", "     10.0.0.1:80", "proxy.example.com:8080", "note"});
+  list.AddRow({"", "     ", "name.example.org:3128"});
+  list.AddRow({"", "     10.0.0.3", "no-port"});
+  list.SetProtocolAt(list.AddRow({"", "     10.0.0.4:1080"}), "socks4a");
+  list.SetProtocolAt(list.AddRow({"", "     10.0.0.5:443"}), "https");
+  const struct {
+    int row, col, protocol;
+    const char* fields;
+  } kClicks[] = {
+      {1, kColComment, 1, "-|-|proxy.example.com:8080|-|-"},
+      {2, kColServerIp, 2, "-|-|-|name.example.org:3128|-"},  // an empty IP gives the name
+      {3, kColServerName, 0, "-|-|-|-|-"},                    // a cell without ':' gives nothing
+      {4, kColServerIp, 0, "10.0.0.4:1080|-|-|-|-"},          // a SOCKS row whatever is chosen
+      {5, kColServerIp, 1, "-|-|10.0.0.5:443|-|-"},
+      {1, kColServerIp, kSocksProtocol, "10.0.0.1:80|-|-|-|-"},
+  };
+  for (const auto& click : kClicks) {
+    list.SetCurrentRow(click.row);
+    settings.GridCol = click.col;
+    fields.fields.servers = {"-", "-", "-", "-"};
+    fields.fields.socks = "-";
+    UseCellAsProxy(list, settings, fields, click.protocol);
+    std::string joined = fields.fields.socks;
+    for (const std::string& server : fields.fields.servers) joined += "|" + server;
+    EXPECT_EQ(joined, click.fields) << click.row;
+  }
 }
 
 }  // namespace

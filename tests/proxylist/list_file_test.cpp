@@ -18,7 +18,7 @@ class ListFileTest : public ListFixture {
   MemoryProxyFields fields;
 };
 
-TEST(ParseProxyLine, acceptsFullFormsAndRejectsEarlyOrMissingColons) {
+TEST(ParseProxyLine, acceptsFullFormsAndRejectsEarlyOrMissingColonsAndOverlongLines) {
   EXPECT_EQ(ParseProxyLine("\t|name.example.org:1\t|c\t|\t|\t|OK|Y|5|1;2|extra").fields.size(), 9u);
   EXPECT_EQ(ParseProxyLine("    ").error, "Error in Proxy List file:\n    ");
   EXPECT_EQ(ParseProxyLine("ab:80|||||||").error, "Error in Proxy List file:\nab:80|||||||");
@@ -26,9 +26,6 @@ TEST(ParseProxyLine, acceptsFullFormsAndRejectsEarlyOrMissingColons) {
   EXPECT_TRUE(ParseProxyLine("|abc:1||||||||").error.empty()) << "bar counts: colon at 5";
   EXPECT_EQ(ParseProxyLine("1.2.3.4:80|x\t|y").error,
             "Error in Proxy List file:\n1.2.3.4:80\tx\ty");
-}
-
-TEST(ParseProxyLine, refusesLinesLongerThan65536Characters) {
   std::string longest(kMaxListLineBytes - 5, 'a');
   EXPECT_TRUE(ParseProxyLine("ab.c:" + longest).error.empty());
   std::string error = ParseProxyLine("ab.c:" + longest + "a").error;
@@ -84,12 +81,44 @@ TEST_F(ListFileTest, loadsRowsCommentsTypesAndAcceptsAnyLineEnding) {
   EXPECT_EQ(list.Text(2, kColType), "COM");
   EXPECT_EQ(list.Text(3, kColType), "DE");
   EXPECT_EQ(list.Text(3, kColComment), "note");
-  EXPECT_EQ(list.Row(3).pictures[kColServerIp], CellPicture::No);
-  EXPECT_EQ(list.Row(3).back[kColComment], PaletteColor(14));
   EXPECT_EQ(list.ListHeader, "' first\r\n' second\r\n");
   EXPECT_FALSE(settings.ListDirty);
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(ui.pointer(), PointerShape::Default);
+}
+
+// Col gives a row its colours ("fore;back"), a Status other than OK the failure background, and
+// Secure an OK row its picture.
+TEST_F(ListFileTest, colStatusAndSecureCellsPaintEachLoadedRow) {
+  const Color fail = list.FailColor, none = kSystemWindowBackground;
+  const struct {
+    const char* line;
+    Color fore, back;
+    CellPicture picture;
+  } kRows[] = {
+      {"1.2.3.4:80", kSystemWindowText, none, CellPicture::None},
+      {"1.2.3.4:80||||||||;14", PaletteColor(0), PaletteColor(14), CellPicture::None},
+      {"1.2.3.4:80||||||||12", PaletteColor(12), PaletteColor(0), CellPicture::None},
+      {"1.2.3.4:80||||||||9;", PaletteColor(9), PaletteColor(0), CellPicture::None},
+      {"1.2.3.4:80|||||--|||12;14", PaletteColor(12), fail, CellPicture::None},
+      {"1.2.3.4:80|||||403|||", PaletteColor(0), fail, CellPicture::None},
+      {"1.2.3.4:80|||||  |||;14", PaletteColor(0), PaletteColor(14), CellPicture::None},
+      {"1.2.3.4:80|||||ok|||;14", PaletteColor(0), PaletteColor(14), CellPicture::None},
+      {"1.2.3.4:80|||||OK|y||", kSystemWindowText, none, CellPicture::OK},
+      {"1.2.3.4:80|||||ok|N||", kSystemWindowText, none, CellPicture::No},
+      {"1.2.3.4:80|||||--|Y||", PaletteColor(0), fail, CellPicture::None},
+  };
+  std::string text;
+  for (const auto& row : kRows) text += row.line + std::string("\r\n");
+  WriteList(text);
+  Load();
+  ASSERT_EQ(list.Rows(), int(std::size(kRows)) + 1) << ui.last_message();
+  for (int row = 1; row <= int(std::size(kRows)); ++row) {
+    SCOPED_TRACE(kRows[row - 1].line);
+    EXPECT_EQ(list.Row(row).fore[kColCol], kRows[row - 1].fore);
+    EXPECT_EQ(list.Row(row).back[kColServerIp], kRows[row - 1].back);
+    EXPECT_EQ(list.Row(row).pictures[kColServerIp], kRows[row - 1].picture);
+  }
 }
 
 TEST_F(ListFileTest, aBadLineStopsLoadingButKeepsTheRowsBeforeIt) {
@@ -124,15 +153,6 @@ TEST_F(ListFileTest, longAndNonUtf8LinesSurviveARoundTripByteForByte) {
             "\xe2\x82\xac\t|\t|\xc3\xa9\xc3\xa9\xc3\xa9\t|\t|\t|\t|\t\r\n");
 }
 
-TEST_F(ListFileTest, aListAbove1GiBIsRefusedInOneSentenceWithoutReadingIt) {
-  WriteList("1.2.3.4:80\r\n");
-  std::filesystem::resize_file(settings.ListFile, kMaxListFileBytes + 1);  // sparse: no disk
-  Load();
-  EXPECT_EQ(list.Rows(), 1);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "The list file '" + settings.ListFile + "' is larger than 1 GiB.");
-}
-
 TEST_F(ListFileTest, saveThenLoadGivesTheSameGridAndDropsDelRows) {
   WriteList(
       "'c\r\n\r\n1.2.3.4:80\r\n  |n.example.net:81|  spaced  |v|x|--|y|3|;14\r\n"
@@ -148,7 +168,6 @@ TEST_F(ListFileTest, saveThenLoadGivesTheSameGridAndDropsDelRows) {
   EXPECT_EQ(list.Rows(), 3);
   ASSERT_TRUE(GridExport(Window()));
   EXPECT_EQ(ReadList(), saved);
-  EXPECT_EQ(list.Row(2).back[kColComment], list.FailColor);
 }
 
 // A tenth field naming a protocol stays with its row; any other tenth field goes, as before. A
@@ -169,11 +188,18 @@ TEST_F(ListFileTest, protocolMarksRoundTripAndOtherTenthFieldsAreDropped) {
   }
 }
 
-TEST_F(ListFileTest, onlyCommentsGiveAnEmptyListAndSaveBackWithOneEmptyLine) {
+// Cancel / No at the save prompt are proven through the main window's close box.
+TEST_F(ListFileTest, onlyCommentsGiveAnEmptyListThatThePromptSavesOnYes) {
   WriteList("'a\r\n'b\r\n");
   Load();
   EXPECT_EQ(list.Rows(), 1);
-  SaveListCommand(Window());
+  EXPECT_TRUE(ConfirmSaveList(Window()));
+  EXPECT_TRUE(ui.messages.empty()) << "nothing changed: no question";
+  settings.ListDirty = true;
+  ui.message_answers = {MessageAnswer::Yes};
+  EXPECT_TRUE(ConfirmSaveList(Window()));
+  EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNoCancel);
+  EXPECT_FALSE(settings.ListDirty);
   EXPECT_EQ(ReadList(), "'a\r\n'b\r\n\r\n");
 }
 
@@ -196,14 +222,20 @@ TEST_F(ListFileTest, theLaterRowMatchingTheBrowserProxyIsSelectedAndScrolledTo) 
   EXPECT_EQ(list.TopRow, 40000) << "row numbers past 16 bits";
 }
 
-TEST_F(ListFileTest, aMissingOrUnreadableFileIsReportedAndTheListStaysEmpty) {
+// A list above 1 GiB is refused in one sentence, without reading it.
+TEST_F(ListFileTest, aMissingUnreadableOrHugeFileIsReportedAndTheListStaysEmpty) {
   Load();
   EXPECT_EQ(list.Rows(), 1);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].text.find("F18"), std::string::npos);
+  WriteList("1.2.3.4:80\r\n");
+  std::filesystem::resize_file(settings.ListFile, kMaxListFileBytes + 1);  // sparse: no disk
+  Load();
+  EXPECT_EQ(list.Rows(), 1);
+  EXPECT_EQ(ui.last_message(), "The list file '" + settings.ListFile + "' is larger than 1 GiB.");
   settings.ListFile.clear();
   Load();
-  EXPECT_EQ(ui.messages.size(), 1u) << "no list file: an empty list without a message";
+  EXPECT_EQ(ui.messages.size(), 2u) << "no list file: an empty list without a message";
 }
 
 TEST_F(ListFileTest, aFailedSaveSaysSoKeepsTheChangesFlagAndLeavesNoTemporaryFile) {
@@ -228,20 +260,6 @@ TEST_F(ListFileTest, aFailedSaveSaysSoKeepsTheChangesFlagAndLeavesNoTemporaryFil
   EXPECT_EQ(files, 1) << "only list.txt";
   ui.message_answers = {MessageAnswer::Yes};
   EXPECT_FALSE(ConfirmSaveList(Window())) << "a failed save in the prompt keeps the window";
-}
-
-// Cancel / No / Yes at the save prompt are proven through the main window's close box.
-TEST_F(ListFileTest, savePromptSavesOnYesAndAsksNothingWithoutChanges) {
-  WriteList("1.2.3.4:80\r\n");
-  Load();
-  EXPECT_TRUE(ConfirmSaveList(Window()));
-  EXPECT_TRUE(ui.messages.empty()) << "nothing changed: no question";
-  settings.ListDirty = true;
-  ui.message_answers = {MessageAnswer::Yes};
-  EXPECT_TRUE(ConfirmSaveList(Window()));
-  EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNoCancel);
-  EXPECT_FALSE(settings.ListDirty);
-  EXPECT_EQ(ReadList(), "\r\n1.2.3.4:80\t|\t|\t|\t|\t|\t|\t|\t|\t\r\n");
 }
 
 TEST_F(ListFileTest, reloadReadsTheSettingAndEndsOnAMissingFile) {

@@ -8,6 +8,7 @@
 
 #include "fakes/fake_user_interface.h"
 #include "fakes/temp_dir.h"
+#include "fakes/verify_fixture.h"
 #include "proxylist/atomic_file.h"
 #include "proxylist/list_window.h"
 
@@ -31,13 +32,7 @@ class ListFixture : public ::testing::Test {
         {"", ip.empty() ? "     " : "     " + ip, name, "", "", "", status, secure, ping, col});
   }
   // Selects rows first..last as a right-click would record them.
-  void Select(int first, int last) {
-    list.SetCurrentRow(first);
-    list.SetCurrentCol(0);
-    list.SetSelectionEndRow(last);
-    list.SetSelectionEndCol(kColumnCount - 1);
-    settings.SelectedLines.assign(size_t(last - first + 1), "line");
-  }
+  void Select(int first, int last) { SelectForVerify(Window(), first, last); }
 
   TempDir temp;
   const std::filesystem::path& folder = temp.path();

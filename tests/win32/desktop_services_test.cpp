@@ -1,4 +1,5 @@
-// The phonebook, the shell, new identifiers and the browser pickup on the real system.
+// The phonebook, the shell, new identifiers and the browser pickup on the real system, and the
+// icons the program file carries (the toolbar button names groups 101 and 102).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -78,6 +79,22 @@ TEST(ShellWindowsBrowserPickup, startsAtTheIndicatorPageAndGivesUpInTime) {
   EXPECT_LT(waited, std::chrono::seconds(60));  // the first look may start the shell's service
   // Events run before the first look and after every look.
   EXPECT_GE(ui.pending_event_calls, 2);
+}
+
+TEST(IconResources, groups101And102HoldAnImageOfEverySizeTheShellAsksFor) {
+  HMODULE program = GetModuleHandleA(nullptr);
+  for (int id : {101, 102}) {
+    HRSRC group = FindResourceA(program, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));
+    ASSERT_NE(group, nullptr) << "icon group " << id;
+    auto* directory = static_cast<BYTE*>(LockResource(LoadResource(program, group)));
+    for (int size : {16, 24, 32, 48}) {  // exact images, none the shell would have to scale
+      int image = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+      HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(image), MAKEINTRESOURCEA(3));
+      ASSERT_NE(found, nullptr) << id << " at " << size;
+      auto* header = static_cast<BITMAPINFOHEADER*>(LockResource(LoadResource(program, found)));
+      EXPECT_EQ(header->biWidth, size) << "icon group " << id;
+    }
+  }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The engine over the Windows ports: the blocking WinINet fetch and ICMP library echo run on a
-// small pool of threads, and eight rows at once give the cells of one at a time.
+// small pool of threads, and eight rows at once give the cells of one at a time; the ICMP
+// library and Winsock on their own.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "fakes/engine_run.h"
+#include "fakes/fake_user_interface.h"
 #include "fakes/loopback_server.h"
 #include "platform/win32/icmp_library_pinger.h"
 #include "platform/win32/wininet_http_client.h"
@@ -55,6 +57,24 @@ TEST(IcmpLibraryPinger, textThatIsNoAddressSendsNothing) {
   EXPECT_EQ(PingHost(pinger, "localhost", kPingPayload, reply, 2500), kPingBadAddress);
   EXPECT_EQ(PingHost(pinger, "255.255.255.255", kPingPayload, reply, 2500), kPingBadAddress);
   EXPECT_EQ(reply.status, 12345u);  // the record is left as it was
+}
+
+// Only names the hosts file answers are looked up, and a name the resolver refuses before
+// asking anyone (a label may hold at most 63 characters): no query leaves the machine.
+const std::string kUnaskableName = std::string(70, 'q') + ".invalid";
+
+TEST(WinsockResolver, namesAndAddressesOfTheLoopbackHost) {
+  WinsockResolver resolver;
+  testing::FakeUserInterface ui;
+  // No start-up here: a look-up still works.
+  EXPECT_EQ(NameToAddress(resolver, "localhost"), "127.0.0.1");
+  EXPECT_EQ(NameToAddress(resolver, "127.0.3.9"), "127.0.3.9");
+  EXPECT_EQ(NameToAddress(resolver, kUnaskableName), "");
+  EXPECT_EQ(AddressToName(resolver, ui, "127.0.0.1"), "localhost");
+  EXPECT_TRUE(ui.messages.empty()) << ui.last_message();
+  EXPECT_EQ(AddressToName(resolver, ui, "255.255.255.255"), "");
+  EXPECT_EQ(ui.last_message(), "String passed is an invalid IP.");
+  EXPECT_EQ(resolver.HostName("127.0.0.1.5"), std::nullopt);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// A proxy farm (tools/proxyfarm) started for one test or benchmark and stopped when it ends.
+// A proxy farm (tools/proxyfarm) started for one benchmark and stopped when it ends.
 // Its user defines PROXYFARM_PATH.
 #include <chrono>
 #include <filesystem>
