@@ -62,9 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(quillet::ReadFileBytes(path) == text);
     return 0;
   }
+  std::string stored;
+  int32_t flags = 0;
+  component.GetConnectionOption(quillet::kProxyOptionServer, "", stored, flags);
+  RequireSameServers(server, stored);
   quillet::ProxyFields read;
   quillet::ReadProxySettings(component, read);
-  RequireSameServers(server, quillet::BuildProxyString(read));
   std::string written = quillet::ReadFileBytes(path);
   quillet::WriteProxySettings(component, read);
   Require(quillet::ReadFileBytes(path) == written);
