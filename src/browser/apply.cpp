@@ -59,7 +59,7 @@ void WriteProxySettings(ConnectionProxyComponent& component, ProxyFields& fields
   std::string connection = ConnectionName(fields.connection);
   int32_t flags = ProxyFlags(proxy, server);
   bool write_bypass = !bypass.empty() && flags == kProxyFlagsManual;
-  component.CheckValues(server, write_bypass ? bypass : "");
+  component.CheckValues(server, flags, write_bypass ? bypass : "");
   component.SetConnectionOption(kProxyOptionServer, connection, server, flags);
   if (write_bypass) {
     component.SetConnectionOption(kProxyOptionBypass, connection, bypass, kProxyFlagsBypass);
@@ -73,8 +73,10 @@ ApplyOutcome ApplyProxySettings(ProxyFieldsView& view, const ApplyServices& serv
   RunGuarded(services.ui, tags::kApply, [&] {
     WriteProxySettings(services.component, fields);
     view.SetFields(fields);
-    if (std::string notice = services.component.TakeFollowersNotice(); !notice.empty()) {
-      services.ui.ShowMessage(notice, MessageIcon::Information);
+    if (FollowersNotice notice = services.component.FinishApply(); !notice.text.empty()) {
+      if (!notice.clipboard.empty()) services.ui.SetClipboardText(notice.clipboard);
+      services.ui.ShowMessage(notice.text,
+                              notice.warning ? MessageIcon::Exclamation : MessageIcon::Information);
     }
     std::string address = services.browser.StartAddress(apply_mode, test_page);
     if (!address.empty()) {
@@ -90,6 +92,15 @@ ApplyOutcome ApplyProxySettings(ProxyFieldsView& view, const ApplyServices& serv
   });
   view.SetFields(fields);
   return outcome;
+}
+
+std::string RestorePreviousSettings(ConnectionProxyComponent& component) {
+  try {
+    component.RestoreKeptSettings();
+    return "";
+  } catch (const RunTimeError& failure) {
+    return ReplaceAll(failure.what(), "\n", " ");
+  }
 }
 
 }  // namespace quillet

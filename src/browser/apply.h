@@ -52,4 +52,8 @@ enum class ApplyOutcome { Stay, Exit, Failed };
 ApplyOutcome ApplyProxySettings(ProxyFieldsView& view, const ApplyServices& services,
                                 int apply_mode, const std::string& test_page);
 
+// Puts back the desktop's proxy settings from before Quillet first changed them: empty text when
+// they are back, else the reason in one line.
+std::string RestorePreviousSettings(ConnectionProxyComponent& component);
+
 }  // namespace quillet

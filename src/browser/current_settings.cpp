@@ -41,13 +41,9 @@ std::string ConnectionName(const std::string& shown) {
   return EqualsNoCase(Left(shown, 3), "LAN") ? "" : shown;
 }
 
-void ReadProxySettings(ConnectionProxyComponent& component, ProxyFields& fields) {
+void ShowServers(const std::string& proxy, int32_t flags, ProxyFields& fields) {
   fields.servers = {};
   fields.socks.clear();
-  std::string connection = ConnectionName(fields.connection);
-  std::string proxy;
-  int32_t flags = 0;
-  component.GetConnectionOption(kProxyOptionServer, connection, proxy, flags);
   fields.proxy = flags == kProxyFlagsDirect ? CheckState::Unchecked : CheckState::Checked;
   fields.same = false;
   if (!proxy.empty()) {
@@ -55,10 +51,24 @@ void ReadProxySettings(ConnectionProxyComponent& component, ProxyFields& fields)
       if (!ReadServerEntry(entry, fields)) break;
     }
   }
-  std::string bypass;
-  component.GetConnectionOption(kProxyOptionBypass, connection, bypass, flags);
+}
+
+void ShowBypass(const std::string& bypass, ProxyFields& fields) {
   fields.bypass_local = ContainsNoCase(bypass, "<local>");
   fields.bypass = ReplaceAllNoCase(bypass, "<local>", "");
+}
+
+void ReadProxySettings(ConnectionProxyComponent& component, ProxyFields& fields) {
+  fields.servers = {};
+  fields.socks.clear();
+  std::string connection = ConnectionName(fields.connection);
+  std::string proxy;
+  int32_t flags = 0;
+  component.GetConnectionOption(kProxyOptionServer, connection, proxy, flags);
+  ShowServers(proxy, flags, fields);
+  std::string bypass;
+  component.GetConnectionOption(kProxyOptionBypass, connection, bypass, flags);
+  ShowBypass(bypass, fields);
 }
 
 void ReadCurrentSettings(ProxyFieldsView& view, ConnectionProxyComponent& component,

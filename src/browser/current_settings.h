@@ -17,6 +17,10 @@ inline constexpr uint32_t kActiveFieldColour = 0x80000005;    // window backgrou
 // The component's name of a connection as shown in the list: "LAN..." is the local network.
 std::string ConnectionName(const std::string& shown);
 
+// The fields the window shows for a proxy string with its flags, and for a bypass list.
+void ShowServers(const std::string& proxy, int32_t flags, ProxyFields& fields);
+void ShowBypass(const std::string& bypass, ProxyFields& fields);
+
 // Fills `fields` from the settings of fields.connection, step by step, so that a failure
 // leaves what was filled so far.
 void ReadProxySettings(ConnectionProxyComponent& component, ProxyFields& fields);

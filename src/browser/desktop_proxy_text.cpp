@@ -58,8 +58,12 @@ std::string PrefixOfRange(const std::string& host) {
   std::vector<std::string> parts = Split(Before(host, "/"), ".");
   size_t kept = static_cast<size_t>(std::stoi(mask) / 8);
   if (parts.size() != 4) return "";
-  for (size_t i = kept; i < 4; ++i) {
-    if (parts[i] != "0") return "";
+  for (size_t i = 0; i < 4; ++i) {
+    // Only a range written in the plain form reads back as the same range ("foo.0.0.0/8" and
+    // "010.0.0.0/8" stay as they are).
+    bool plain = !parts[i].empty() && AllDigits(parts[i]) && parts[i].size() <= 3 &&
+                 std::stoi(parts[i]) <= 255 && std::to_string(std::stoi(parts[i])) == parts[i];
+    if (!plain || (i >= kept && parts[i] != "0")) return "";
   }
   parts.resize(kept);
   std::string prefix;

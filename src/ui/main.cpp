@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/startup.h"
+#include "browser/apply.h"
 #include "browser/toolbar_button.h"
 #include "platform/platform.h"
 #include "ui/qt_user_interface.h"
@@ -32,9 +33,23 @@ std::string CommandLine(int argc, char** argv) {
   return line;
 }
 
+// quillet --restore-proxy: the desktop's proxy settings from before Quillet changed them, put
+// back without a window.
+int RestoreProxy() {
+  auto platform = quillet::MakePlatform();
+  std::string reason = quillet::RestorePreviousSettings(*platform->connection_proxy);
+  if (!reason.empty()) {
+    std::fprintf(stderr, "quillet: %s\n", reason.c_str());
+    return 1;
+  }
+  std::printf("quillet: the desktop's previous proxy settings are restored.\n");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--restore-proxy") return RestoreProxy();
   if (!HasDisplay()) {
     std::fprintf(stderr,
                  "quillet: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"

@@ -68,6 +68,8 @@ void ProxyPanel::BuildControls() {
       Named(new QLineEdit(this), "txtBypass", "Bypass addresses starting with (separate with ;)");
   chkBypass_ = Named(new QCheckBox("l&ocal", this), "chkBypass", "bypass local addresses");
   bApply_ = Named(new QPushButton("&Apply", this), "bApply", "Save chages (and Exit)");
+  bRestore_ = Named(new QPushButton("Restore previous settings", this), "bRestore",
+                    "Put back the desktop's proxy settings from before Quillet changed them");
 
   Label1_->setBuddy(cboConn_);
   Label2_->setBuddy(txtBypass_);
@@ -92,6 +94,7 @@ void ProxyPanel::BuildControls() {
     sOldProxy_[kGopherField]->hide();
   }
   grid->addWidget(chkSame_, 1, 3);
+  grid->addWidget(bRestore_, 2, 3);
   grid->addWidget(Label2_, kFieldCount + 1, 0);
   grid->addWidget(txtBypass_, kFieldCount + 1, 1, 1, 2);
   grid->addWidget(chkBypass_, kFieldCount + 1, 3);
@@ -102,6 +105,7 @@ void ProxyPanel::BuildControls() {
   connect(chkProxy_, &QCheckBox::clicked, this, [this] { UpdateColours(); });
   connect(chkSame_, &QCheckBox::clicked, this, [this] { UpdateColours(); });
   connect(bApply_, &QPushButton::clicked, this, [this] { OnApply(); });
+  connect(bRestore_, &QPushButton::clicked, this, [this] { OnRestore(); });
 }
 
 bool ProxyPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -158,10 +162,25 @@ void ProxyPanel::Load() {
   cboConn_->clear();
   for (const std::string& name : names) cboConn_->addItem(ToQt(name));
   cboConn_->setCurrentIndex(0);
-  if (std::string problem = services_.component.OpenProblem(); !problem.empty()) {
-    services_.ui.ShowMessage(problem, MessageIcon::Exclamation);
-  }
   ReadCurrentSettings(*this, services_.component, services_.ui);
+  UpdateRestore();
+}
+
+void ProxyPanel::UpdateRestore() {
+  bRestore_->setEnabled(services_.component.HasKeptSettings());
+}
+
+void ProxyPanel::OnRestore() {
+  if (std::string reason = RestorePreviousSettings(services_.component); !reason.empty()) {
+    services_.ui.ShowMessage(reason, MessageIcon::Exclamation);
+  } else {
+    ReadCurrentSettings(*this, services_.component, services_.ui);
+    services_.ui.ShowMessage(
+        "The desktop's proxy settings are back as they were before Quillet "
+        "changed them.",
+        MessageIcon::Information);
+  }
+  UpdateRestore();
 }
 
 void ProxyPanel::SetApplyCaption(const std::string& caption) {
@@ -178,7 +197,9 @@ ApplyOutcome ProxyPanel::Apply(int apply_mode) {
   std::string test_page =
       page.empty() || StartsWithNoCase(page, "https://") ? page : "http://" + page;
   ApplyServices apply{services_.component, services_.browser, services_.shell, services_.ui};
-  return ApplyProxySettings(*this, apply, apply_mode, test_page);
+  ApplyOutcome outcome = ApplyProxySettings(*this, apply, apply_mode, test_page);
+  UpdateRestore();
+  return outcome;
 }
 
 void ProxyPanel::OnApply() {

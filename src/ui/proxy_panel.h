@@ -55,6 +55,8 @@ class ProxyPanel : public QWidget, public ProxyFieldsView {
   void OnConnectionPicked();
   void OnApply();
   ApplyOutcome Apply(int apply_mode);
+  void OnRestore();
+  void UpdateRestore();
 
   Services services_;
   QLabel* Label1_;
@@ -69,6 +71,7 @@ class ProxyPanel : public QWidget, public ProxyFieldsView {
   QLineEdit* txtBypass_;
   QCheckBox* chkBypass_;
   QPushButton* bApply_;
+  QPushButton* bRestore_;
 };
 
 }  // namespace quillet

@@ -120,7 +120,7 @@ TEST(ApplyProxySettings, ModesStartAndCloseTheBrowserTellWhetherToExitNoticeOnce
     int closed;
   };
   MemoryConnectionProxy component;
-  component.notice = "Chromium follows; others do not.";
+  component.notice = {"Chromium follows; others do not.", "chromium --proxy-server=\"h:1\"", false};
   FakeUserInterface ui;
   for (const Case& c : std::vector<Case>{
            {0, "about:quillet", ApplyOutcome::Stay, {"IEXPLORE.EXE about:quillet 2"}, 1},
@@ -137,7 +137,8 @@ TEST(ApplyProxySettings, ModesStartAndCloseTheBrowserTellWhetherToExitNoticeOnce
     EXPECT_EQ(browser.closed, c.closed);
   }
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "Chromium follows; others do not.");
+  EXPECT_EQ(ui.messages[0].text + "|" + ui.clipboard,
+            "Chromium follows; others do not.|chromium --proxy-server=\"h:1\"");
   // Settings the desktop refuses: reported, nothing written, no browser started.
   component.refusal = "The proxy server text is not valid UTF-8 text";
   MemoryProxyFields view;

@@ -47,12 +47,16 @@ Ran Shell(const testing::TempDir& dir, std::string command) {
 }
 
 // Version, usage errors, and lists that cannot be used: a bad line quoted with its control bytes
-// escaped, and --write on a list that cannot be saved refused before the list is even read.
+// escaped (in a KDE session, whose kioslaverc quillet-check never touches), and --write on a list
+// that cannot be saved refused before the list is even read.
 TEST(CheckProgram, versionUsageErrorsAndUnusableLists) {
   testing::TempDir dir;
   std::ofstream(dir / "one.txt") << "127.0.1.1:80\r\n";
   std::ofstream(dir / "bad.txt") << "' fine\r\n12:80\x1b]0;owned\x07\r\n";
   std::filesystem::create_directory(dir / "locked");
+  const std::string kde = "[Proxy Settings][$i]\nProxyType=1\nstray line\n";
+  std::filesystem::create_directory(dir / "config");
+  std::ofstream(dir / "config/kioslaverc") << kde;
   std::filesystem::copy_file(dir / "bad.txt", dir / "locked/bad.txt");
   std::filesystem::permissions(dir / "locked/bad.txt", std::filesystem::perms(0666));
   std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
@@ -78,7 +82,7 @@ TEST(CheckProgram, versionUsageErrorsAndUnusableLists) {
       {"check --rows 1 --rows 2 --test-page 127.0.0.2/ one.txt",
        "quillet-check: --rows: the list has only 1 rows\n", false},
       {"check --test-page 127.0.0.2/ missing.txt", "quillet-check: cannot read the list", false},
-      {"check bad.txt --test-page 127.0.0.2/",
+      {"XDG_CURRENT_DESKTOP=KDE check bad.txt --test-page 127.0.0.2/",
        "quillet-check: Error in Proxy List file: 12:80\\x1b]0;owned\\x07\n", false},
       {as + "check --write --test-page 127.0.0.2/ locked/bad.txt",
        "quillet-check: cannot write locked/bad.txt: Permission denied (a save writes a new file "
@@ -93,6 +97,7 @@ TEST(CheckProgram, versionUsageErrorsAndUnusableLists) {
     std::string program = c.command.substr(0, 5) == "judge" ? "quillet-judge" : "quillet-check";
     EXPECT_EQ(ran.err.find("\nTry '" + program + " --help'") != std::string::npos, c.usage);
   }
+  EXPECT_EQ(Read(dir / "config/kioslaverc"), kde);
 }
 
 // A judge page server that plays a working HTTP proxy, one that never answers, and one that

@@ -2,6 +2,7 @@
 // The connection-options component as a store of values per connection and option, with every
 // write kept in order. An option never written reads as empty text with flags 1 (direct).
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,9 +23,9 @@ class MemoryConnectionProxy : public ConnectionProxyComponent {
   std::vector<Write> writes;
   int reads = 0;
   int fail_after_reads = -1;  // throws on the read after this many
-  std::string notice;         // which programs follow, said once
-  std::string problem;        // met while opening the settings
+  FollowersNotice notice;     // which programs follow, said once
   std::string refusal;        // CheckValues refuses every value with this reason
+  std::optional<std::pair<std::string, int32_t>> kept;  // the server before the first Apply
 
   void SetConnectionOption(int32_t option, const std::string& connection, const std::string& value,
                            int32_t flags) override {
@@ -38,11 +39,16 @@ class MemoryConnectionProxy : public ConnectionProxyComponent {
     value = found == options.end() ? "" : found->second.first;
     flags = found == options.end() ? 1 : found->second.second;
   }
-  std::string OpenProblem() const override { return problem; }
-  void CheckValues(const std::string&, const std::string&) override {
+  void CheckValues(const std::string&, int32_t, const std::string&) override {
     if (!refusal.empty()) throw TypingMistake(refusal);
+    if (!kept) kept = options[{kProxyOptionServer, ""}];
   }
-  std::string TakeFollowersNotice() override { return std::exchange(notice, ""); }
+  FollowersNotice FinishApply() override { return std::exchange(notice, {}); }
+  bool HasKeptSettings() const override { return kept.has_value(); }
+  void RestoreKeptSettings() override {
+    if (!kept) ConnectionProxyComponent::RestoreKeptSettings();
+    options[{kProxyOptionServer, ""}] = *std::exchange(kept, std::nullopt);
+  }
   void Put(const std::string& connection, const std::string& server, int32_t flags,
            const std::string& bypass = "") {
     options[{kProxyOptionServer, connection}] = {server, flags};

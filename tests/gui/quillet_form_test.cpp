@@ -28,6 +28,7 @@
 #include "fakes/offscreen_app.h"
 #include "fakes/temp_dir.h"
 #include "proxylist/add_new.h"
+#include "platform/posix/desktop_proxy_choice.h"
 #include "proxylist/atomic_file.h"
 #include "ui/list_grid_view.h"
 #include "ui/proxy_table_model.h"
@@ -368,6 +369,42 @@ TEST_F(QuilletFormTest, firstRunSampleInADarkPaletteAndTheUserGuide) {
   EXPECT_EQ(shell->opened, std::vector<std::string>{guide + "  1 owned"});
   EXPECT_NE(ReadFileBytes(guide).find("<title>Quillet user guide</title>"), std::string::npos);
   QApplication::setPalette(QPalette());  // the default again
+}
+
+// A KDE session: start reads kioslaverc (which GLib's parser refuses) without touching it;
+// Apply changes its lines; "Restore previous settings" puts every byte back.
+TEST_F(QuilletFormTest, kdeSession_startLeavesKioslavercApplyChangesItRestoreGivesItBack) {
+  const std::string path = testing::DesktopSandbox::ConfigHome() + "/kioslaverc";
+  const std::string kde =
+      "# mine\n[Proxy Settings]\nProxyType=1\nhttpProxy=http://127.0.1.12 8888\nstray line\n"
+      "[Other][$i]\nx=1";
+  testing::WriteTextFile(path, kde);
+  setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
+  platform_->connection_proxy =
+      ChooseDesktopProxy(testing::DesktopSandbox::DataHome() + "/quillet").component;
+  unsetenv("XDG_CURRENT_DESKTOP");
+  Open();
+  EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text().toStdString(), "127.0.1.12:8888");
+  EXPECT_EQ(testing::ReadTextFile(path), kde);
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
+  auto* restore = Find<QPushButton>("bRestore");
+  EXPECT_FALSE(restore->isEnabled());
+
+  Find<QPushButton>("bApply")->click();  // what was read, applied again: kioslaverc stays
+  EXPECT_EQ(testing::ReadTextFile(path), kde);
+  Find<QLineEdit>("sOldProxy_0")->setText("127.0.1.13:8888");
+  Find<QPushButton>("bApply")->click();
+  EXPECT_NE(
+      testing::ReadTextFile(path).find("\nhttpProxy=http://127.0.1.13 8888\nhttpsProxy=http://"
+                                       "127.0.1.13 8888\nftpProxy=http://127.0.1.13 8888\n"
+                                       "stray line\n"),
+      std::string::npos);
+  EXPECT_NE(ui_.last_message().find("On KDE Plasma these programs follow"), std::string::npos);
+  ASSERT_TRUE(restore->isEnabled());
+  QTest::mouseClick(restore, Qt::LeftButton);
+  EXPECT_EQ(testing::ReadTextFile(path), kde);
+  EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text().toStdString(), "127.0.1.12:8888");
+  EXPECT_FALSE(restore->isEnabled());
 }
 
 TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) {

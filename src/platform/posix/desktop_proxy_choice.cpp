@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include "app/startup.h"
+#include "browser/desktop_proxy_settings.h"
 #include "platform/posix/gsettings_browser_info.h"
 #include "platform/posix/gsettings_connection_proxy.h"
 #include "platform/posix/kioslaverc_connection_proxy.h"
@@ -15,32 +16,24 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
-std::string OtherDesktopNotice(const std::string& name) {
-  std::string desktop = name.empty() ? "This desktop" : name;
-  return desktop +
-         " has no proxy setting of its own that Quillet can write, so Quillet wrote the proxy "
-         "into GNOME's desktop settings. Chromium, Google Chrome, Firefox (with \"Use system "
-         "proxy settings\") and programs built on GNOME's libraries follow them. The desktop's "
-         "own programs, and programs that read only their own settings or the http_proxy "
-         "environment variable, do not.";
-}
-
 }  // namespace
 
-DesktopProxyChoice ChooseDesktopProxy() {
+DesktopProxyChoice ChooseDesktopProxy(const std::string& user_data_dir) {
   std::string name;
   DesktopFamily family = DesktopFamilyOf(Env("XDG_CURRENT_DESKTOP"), Env("XDG_SESSION_DESKTOP"),
                                          Env("DESKTOP_SESSION"), name);
+  // Nothing is read here: the settings are opened when the proxy fields or Apply need them.
+  std::vector<DesktopProxySettings::Target> targets;
+  targets.push_back({ProxyTarget::Kioslaverc, std::make_unique<KioslavercConnectionProxy>(
+                                                  KioslavercConnectionProxy::DefaultPath())});
+  auto gnome = DesktopProxySettings::Target{ProxyTarget::GSettings,
+                                            std::make_unique<GSettingsConnectionProxy>()};
+  // The proxy fields are read from the desktop's own settings first.
+  targets.insert(family == DesktopFamily::Kde ? targets.end() : targets.begin(), std::move(gnome));
   DesktopProxyChoice choice;
-  if (family == DesktopFamily::Kde) {
-    choice.component =
-        std::make_unique<KioslavercConnectionProxy>(KioslavercConnectionProxy::DefaultPath());
-    choice.available = true;
-    return choice;
-  }
-  choice.available = GnomeProxySchemaInstalled();
-  std::string notice = family == DesktopFamily::Gnome ? "" : OtherDesktopNotice(name);
-  choice.component = std::make_unique<GSettingsConnectionProxy>(notice);
+  choice.available = family == DesktopFamily::Kde || GnomeProxySchemaInstalled();
+  choice.component = std::make_unique<DesktopProxySettings>(
+      family, name, std::move(targets), user_data_dir + "/kept-desktop-proxy.txt");
   return choice;
 }
 

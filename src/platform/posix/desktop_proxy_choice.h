@@ -1,7 +1,8 @@
 #pragma once
-// The desktop's proxy settings, chosen once at start from the desktop the session names: GNOME's
-// settings for the GNOME family, kioslaverc for KDE Plasma, and elsewhere GNOME's settings with
-// a plain word on which programs follow them (or none at all when they are not installed).
+// The desktop's proxy settings for the desktop the session names: GNOME's settings everywhere
+// they are installed and KDE's kioslaverc on KDE Plasma as well (desktop_followers.h says who
+// reads which). The settings that the desktop had before Quillet first changed them are kept
+// in `user_data_dir`.
 #include <memory>
 #include <string>
 
@@ -15,7 +16,7 @@ struct DesktopProxyChoice {
   bool available = false;  // false: no desktop settings that Quillet can write
 };
 
-DesktopProxyChoice ChooseDesktopProxy();
+DesktopProxyChoice ChooseDesktopProxy(const std::string& user_data_dir);
 
 // "Browser present" on Linux: the chosen desktop settings exist.
 class DesktopBrowserInfo : public BrowserInfo {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "browser/desktop_proxy_text.h"
@@ -153,18 +154,80 @@ void WriteHosts(GSettings* proxy, const std::string& value) {
   if (ReadHosts(fresh.get()) != hosts) Fail("the bypass list did not take.");
 }
 
+// Every key Quillet writes, as "key" of the proxy settings or "child/key".
+std::vector<std::string> KeptKeys() {
+  std::vector<std::string> keys = {"mode", "use-same-proxy", "ignore-hosts"};
+  for (const char* child : kDesktopProtocols) {
+    keys.push_back(std::string(child) + "/host");
+    keys.push_back(std::string(child) + "/port");
+  }
+  return keys;
+}
+
+// The settings object and key name that "child/key" stands for.
+std::pair<Settings, std::string> Locate(GSettings* proxy, const std::string& name) {
+  size_t slash = name.find('/');
+  if (slash == std::string::npos) return {Settings(G_SETTINGS(g_object_ref(proxy))), name};
+  return {Child(proxy, name.substr(0, slash).c_str()), name.substr(slash + 1)};
+}
+
+std::optional<std::string> UserValue(GSettings* settings, const std::string& key) {
+  GVariant* value = g_settings_get_user_value(settings, key.c_str());
+  if (!value) return std::nullopt;
+  gchar* text = g_variant_print(value, FALSE);
+  std::string printed = text;
+  g_free(text);
+  g_variant_unref(value);
+  return printed;
+}
+
+void PutValue(GSettings* settings, const std::string& key, const std::optional<std::string>& text) {
+  if (!text) return g_settings_reset(settings, key.c_str());
+  GVariant* now = g_settings_get_value(settings, key.c_str());
+  GVariant* value =
+      g_variant_parse(g_variant_get_type(now), text->c_str(), nullptr, nullptr, nullptr);
+  g_variant_unref(now);
+  if (!value) Fail("the kept value of '" + key + "' is not readable.");
+  Check(g_settings_set_value(settings, key.c_str(), value), key);
+}
+
 }  // namespace
 
-GSettingsConnectionProxy::GSettingsConnectionProxy(std::string followers_notice,
-                                                   GSettingsBackend* backend)
-    : notice_(std::move(followers_notice)),
-      backend_(backend ? G_SETTINGS_BACKEND(g_object_ref(backend)) : nullptr) {}
+KeptValues GSettingsConnectionProxy::Keep() {
+  Settings proxy = OpenProxySettings(backend_);
+  KeptValues values;
+  for (const std::string& name : KeptKeys()) {
+    auto [settings, key] = Locate(proxy.get(), name);
+    values[name] = UserValue(settings.get(), key);
+  }
+  return values;
+}
+
+void GSettingsConnectionProxy::PutBack(const KeptValues& values) {
+  Settings proxy = OpenProxySettings(backend_);
+  RequireLastingBackend(proxy.get());
+  for (const auto& [name, text] : values) {
+    auto [settings, key] = Locate(proxy.get(), name);
+    RequireWritable(settings.get(), key.c_str(), name);
+    PutValue(settings.get(), key, text);
+  }
+  g_settings_sync();
+  Settings fresh = Reopen(proxy.get());
+  for (const auto& [name, text] : values) {
+    auto [settings, key] = Locate(fresh.get(), name);
+    if (UserValue(settings.get(), key) != text) Fail("'" + name + "' did not take.");
+  }
+}
+
+GSettingsConnectionProxy::GSettingsConnectionProxy(GSettingsBackend* backend)
+    : backend_(backend ? G_SETTINGS_BACKEND(g_object_ref(backend)) : nullptr) {}
 
 GSettingsConnectionProxy::~GSettingsConnectionProxy() {
   if (backend_) g_object_unref(backend_);
 }
 
-void GSettingsConnectionProxy::CheckValues(const std::string& server, const std::string& bypass) {
+void GSettingsConnectionProxy::CheckValues(const std::string& server, int32_t,
+                                           const std::string& bypass) {
   DesktopServers(server);
   if (!bypass.empty()) DesktopBypassHosts(bypass);
   Settings proxy = OpenProxySettings(backend_);

@@ -3,21 +3,18 @@
 // GSettings) as the connection-options component. The desktop has one proxy setting, so every
 // connection name addresses it.
 #include <string>
-#include <utility>
 
-#include "browser/connection_proxy.h"
+#include "browser/desktop_proxy_target.h"
 
 typedef struct _GSettingsBackend GSettingsBackend;
 
 namespace quillet {
 
-class GSettingsConnectionProxy : public ConnectionProxyComponent {
+class GSettingsConnectionProxy : public DesktopProxyTarget {
  public:
-  // `followers_notice`: said once after the first Apply (on desktops that do not follow these
-  // settings themselves); empty on the GNOME family. `backend`: where the settings live, null
-  // for the session's own (the component keeps a reference).
-  explicit GSettingsConnectionProxy(std::string followers_notice = "",
-                                    GSettingsBackend* backend = nullptr);
+  // `backend`: where the settings live, null for the session's own (the component keeps a
+  // reference). Nothing is read or written until the settings are asked for.
+  explicit GSettingsConnectionProxy(GSettingsBackend* backend = nullptr);
   ~GSettingsConnectionProxy() override;
   GSettingsConnectionProxy(const GSettingsConnectionProxy&) = delete;
   GSettingsConnectionProxy& operator=(const GSettingsConnectionProxy&) = delete;
@@ -31,11 +28,12 @@ class GSettingsConnectionProxy : public ConnectionProxyComponent {
                            int32_t flags) override;
   void GetConnectionOption(int32_t option, const std::string& connection, std::string& value,
                            int32_t& flags) override;
-  void CheckValues(const std::string& server, const std::string& bypass) override;
-  std::string TakeFollowersNotice() override { return std::exchange(notice_, ""); }
+  void CheckValues(const std::string& server, int32_t flags, const std::string& bypass) override;
+  // The keys as GVariant text; a key left at its default is kept as unset and reset on PutBack.
+  KeptValues Keep() override;
+  void PutBack(const KeptValues& values) override;
 
  private:
-  std::string notice_;
   GSettingsBackend* backend_;
 };
 

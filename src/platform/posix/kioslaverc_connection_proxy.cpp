@@ -1,66 +1,97 @@
 #include "platform/posix/kioslaverc_connection_proxy.h"
 
 #include <gio/gio.h>
-#include <glib/gstdio.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <map>
-#include <memory>
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <set>
 
+#include "browser/apply.h"
+#include "browser/current_settings.h"
 #include "browser/desktop_proxy_text.h"
+#include "browser/kde_config_text.h"
 #include "core/errors.h"
 #include "core/text.h"
-#include "platform/posix/keyfile_settings_store.h"
+#include "proxylist/atomic_file.h"
 
 namespace quillet {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* kGroup = "Proxy Settings";
 constexpr std::array<const char*, 4> kServerKeys = {"httpProxy", "httpsProxy", "ftpProxy",
                                                     "socksProxy"};
+// Every key Quillet writes.
+constexpr std::array<const char*, 7> kKeptKeys = {"ProxyType",        "httpProxy",  "httpsProxy",
+                                                  "ftpProxy",         "socksProxy", "NoProxyFor",
+                                                  "ReversedException"};
+constexpr size_t kMostBytes = 4 << 20;
 
-struct FreeKeyFile {
-  void operator()(GKeyFile* file) const { g_key_file_free(file); }
-};
-using KeyFile = std::unique_ptr<GKeyFile, FreeKeyFile>;
-
-std::string TakeMessage(GError* error) {
-  std::string message = error ? error->message : "unknown error";
-  if (error) g_error_free(error);
-  return message;
-}
-
-// The file as it is now; a missing file is an empty one. Throws when it cannot be read.
-KeyFile LoadFile(const std::string& path) {
-  KeyFile file(g_key_file_new());
-  if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return file;
-  std::string reason;
-  auto flags = GKeyFileFlags(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
-  if (!LoadKeyFile(file.get(), path, flags, reason)) {
-    throw RunTimeError(
-        kErrFileIo, "KDE's proxy settings file '" + path + "' could not be read (" + reason + ").");
+// The file as it is now; a missing file is an empty one. Throws when it cannot be read: the
+// file is then left exactly as it is.
+std::string ReadText(const std::string& path) {
+  std::error_code error;
+  fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found) return "";
+  std::string reason = error ? error.message() : "";
+  std::string text;
+  if (reason.empty() && status.type() != fs::file_type::regular) reason = "not a regular file";
+  if (reason.empty()) {
+    try {
+      text = ReadFileBytes(path, kMostBytes + 1);
+      if (text.size() > kMostBytes) reason = "larger than 4 MiB";
+    } catch (const RunTimeError& failure) {
+      reason = failure.what();
+    }
   }
-  return file;
+  if (!reason.empty()) {
+    throw RunTimeError(kErrFileIo, "KDE's proxy settings file '" + path + "' could not be read (" +
+                                       reason + "); Quillet left it as it is.");
+  }
+  return text;
 }
 
-std::string Read(GKeyFile* file, const char* key) {
-  gchar* text = g_key_file_get_string(file, kGroup, key, nullptr);
-  std::string value = text ? text : "";
-  g_free(text);
-  return value;
+std::string ValueOf(const KdeGroup& group, const char* key) {
+  auto found = group.entries.find(key);
+  return found == group.entries.end() ? "" : UnescapeKdeValue(found->second.raw);
 }
 
-// "http://host port", "host:port" or "http://host:port/" as a server.
-DesktopServer ServerOf(std::string text) {
+// "http://host port", "host:port" or "http://host:port/" as a server; without a port the
+// protocol's usual one.
+DesktopServer ServerOf(std::string text, size_t protocol) {
   text = Trim(text);
   if (size_t scheme = text.find("://"); scheme != std::string::npos) text.erase(0, scheme + 3);
+  while (!text.empty() && text.back() == '/') text.pop_back();
   size_t split = text.find_last_of(" :");
   std::string port = split == std::string::npos ? "" : Trim(text.substr(split + 1));
-  if (!port.empty() && port.back() == '/') port.pop_back();
   std::string host = split == std::string::npos ? text : Trim(text.substr(0, split));
-  if (!host.empty() && host.back() == '/') host.pop_back();
-  return {host, static_cast<int>(LeadingWholeNumber(port))};
+  while (!host.empty() && host.back() == '/') host.pop_back();
+  if (host.empty()) return {};
+  int number = static_cast<int>(LeadingWholeNumber(port));
+  if (number == 0) number = protocol == kDesktopSocks ? kDefaultSocksPort : kDefaultProxyPort;
+  return {host, number};
+}
+
+DesktopServerList ServersOf(const KdeGroup& group) {
+  DesktopServerList servers;
+  for (size_t i = 0; i < servers.size(); ++i)
+    servers[i] = ServerOf(ValueOf(group, kServerKeys[i]), i);
+  return servers;
+}
+
+int32_t FlagsOf(const KdeGroup& group) {
+  std::string type = ValueOf(group, "ProxyType");
+  return type.empty() || type == "0" ? kProxyFlagsDirect : kProxyFlagsManual;
+}
+
+std::vector<std::string> HostsOf(const KdeGroup& group) {
+  std::vector<std::string> hosts;
+  for (const std::string& host : Split(ReplaceAll(ValueOf(group, "NoProxyFor"), " ", ","), ",")) {
+    if (!host.empty()) hosts.push_back(host);
+  }
+  return hosts;
 }
 
 std::string KdeServerText(const DesktopServer& server, size_t protocol) {
@@ -69,93 +100,165 @@ std::string KdeServerText(const DesktopServer& server, size_t protocol) {
   return scheme + server.host + " " + std::to_string(server.port);
 }
 
-std::map<std::string, std::string> ServerValues(const std::string& value, int32_t flags) {
+void Change(KdeChanges& changes, const KdeGroup& group, const char* key, const std::string& value) {
+  auto found = group.entries.find(key);
+  if (found == group.entries.end() || UnescapeKdeValue(found->second.raw) != value) {
+    changes.emplace_back(key, EscapeKdeValue(value));
+  }
+}
+
+// Only the keys whose meaning changes: what the window shows of the file, applied again as it
+// is, changes nothing.
+KdeChanges ServerChanges(const KdeGroup& group, const std::string& value, int32_t flags) {
+  DesktopServerList now = ServersOf(group);
+  ProxyFields shown;
+  ShowServers(ProxyStringOf(now), FlagsOf(group), shown);
+  if (value == BuildProxyString(shown) && flags == ProxyFlags(shown.proxy, value)) return {};
   DesktopServerList servers = DesktopServers(value);
+  bool none = std::all_of(now.begin(), now.end(), [](auto& server) { return server.host.empty(); });
+  if (servers == now && (flags == FlagsOf(group) || none)) return {};
+  KdeChanges changes;
+  for (size_t i = 0; i < servers.size(); ++i) {
+    if (!(ServerOf(ValueOf(group, kServerKeys[i]), i) == servers[i])) {
+      changes.emplace_back(kServerKeys[i], EscapeKdeValue(KdeServerText(servers[i], i)));
+    }
+  }
+  // Automatic, script and environment modes would not use the servers written.
+  Change(changes, group, "ProxyType", flags == kProxyFlagsDirect ? "0" : "1");
   // A reversed bypass list (only the listed hosts use the proxy) is not Quillet's meaning.
-  std::map<std::string, std::string> values{{"ProxyType", flags == kProxyFlagsDirect ? "0" : "1"},
-                                            {"ReversedException", "false"}};
-  for (size_t i = 0; i < servers.size(); ++i) values[kServerKeys[i]] = KdeServerText(servers[i], i);
-  return values;
+  if (ValueOf(group, "ReversedException") == "true") {
+    Change(changes, group, "ReversedException", "false");
+  }
+  return changes;
 }
 
-std::map<std::string, std::string> BypassValues(const std::string& value) {
+KdeChanges BypassChanges(const KdeGroup& group, const std::string& value) {
+  std::vector<std::string> now = HostsOf(group);
+  ProxyFields shown;
+  ShowBypass(BypassListOf(now), shown);
+  if (value == BuildBypassList(shown)) return {};
+  std::vector<std::string> hosts = DesktopBypassHosts(value);
+  if (std::set(hosts.begin(), hosts.end()) == std::set(now.begin(), now.end())) return {};
   std::string list;
-  for (const std::string& host : DesktopBypassHosts(value))
-    list += (list.empty() ? "" : ",") + host;
-  return {{"NoProxyFor", list}};
+  for (const std::string& host : hosts) list += (list.empty() ? "" : ",") + host;
+  KdeChanges changes;
+  Change(changes, group, "NoProxyFor", list);
+  return changes;
 }
 
-}  // namespace
+void RequireUnlocked(const KdeGroup& group, const KdeChanges& changes, const std::string& path) {
+  for (const auto& [key, raw] : changes) {
+    auto found = group.entries.find(key);
+    bool locked = found == group.entries.end() ? group.locked : found->second.locked;
+    if (locked) {
+      throw RunTimeError(kErrPermission, "KDE's proxy setting '" + key + "' is locked ([$i]) in '" +
+                                             path + "'; Quillet wrote nothing there.");
+    }
+  }
+}
 
-KioslavercConnectionProxy::KioslavercConnectionProxy(std::string path) : path_(std::move(path)) {
+// KDE's own reading of a key where its tool is installed, else this file's.
+std::string ReadBack(const std::string& path, const std::string& text, const std::string& key) {
+  for (const char* tool : {"kreadconfig6", "kreadconfig5"}) {
+    gchar* program = g_find_program_in_path(tool);
+    if (!program) continue;
+    const gchar* argv[] = {program, "--file", path.c_str(), "--group",
+                           kGroup,  "--key",  key.c_str(),  nullptr};
+    gchar* out = nullptr;
+    gint status = 0;
+    bool ran = g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_STDERR_TO_DEV_NULL,
+                            nullptr, nullptr, &out, nullptr, &status, nullptr) &&
+               g_spawn_check_wait_status(status, nullptr);
+    std::string value = ran && out ? out : "";
+    g_free(out);
+    g_free(program);
+    if (!ran) continue;
+    if (!value.empty() && value.back() == '\n') value.pop_back();
+    return value;
+  }
+  return ValueOf(ReadKdeGroup(text, kGroup), key.c_str());
+}
+
+void WriteChanges(const std::string& path, const std::string& text, const KdeGroup& group,
+                  const KdeChanges& changes) {
+  if (changes.empty()) return;
+  RequireUnlocked(group, changes, path);
+  std::string edited = EditKdeGroup(text, kGroup, changes);
+  std::error_code ignored;
+  fs::create_directories(fs::path(path).parent_path(), ignored);
   try {
-    LoadFile(path_);
+    ReplaceFileContent(path, [&](std::ostream& out) { out << edited; });
   } catch (const RunTimeError& failure) {
-    std::string kept = path_ + ".unreadable-" + std::to_string(std::time(nullptr));
-    bool moved = g_rename(path_.c_str(), kept.c_str()) == 0;
-    problem_ = std::string(failure.what()) + " Quillet starts from empty proxy settings.";
-    problem_ += moved ? " The unreadable file was kept as '" + kept + "'."
-                      : " The unreadable file could not be moved aside and will be replaced.";
+    throw RunTimeError(kErrFileIo, "KDE's proxy settings file could not be written: " +
+                                       std::string(failure.what()));
   }
-}
-
-std::string KioslavercConnectionProxy::DefaultPath() {
-  return std::string(g_get_user_config_dir()) + "/kioslaverc";
-}
-
-void KioslavercConnectionProxy::CheckValues(const std::string& server, const std::string& bypass) {
-  ServerValues(server, kProxyFlagsManual);
-  if (!bypass.empty()) BypassValues(bypass);
-  LoadFile(path_);
-}
-
-void KioslavercConnectionProxy::SetConnectionOption(int32_t option, const std::string&,
-                                                    const std::string& value, int32_t flags) {
-  if (option != kProxyOptionServer && option != kProxyOptionBypass) return;
-  auto values = option == kProxyOptionServer ? ServerValues(value, flags) : BypassValues(value);
-  KeyFile file = LoadFile(path_);
-  for (const auto& [key, text] : values) {
-    g_key_file_set_string(file.get(), kGroup, key.c_str(), text.c_str());
-  }
-  gchar* folder = g_path_get_dirname(path_.c_str());
-  g_mkdir_with_parents(folder, 0700);
-  g_free(folder);
-  GError* error = nullptr;
-  if (!g_key_file_save_to_file(file.get(), path_.c_str(), &error)) {
-    throw RunTimeError(kErrFileIo, "KDE's proxy settings file '" + path_ +
-                                       "' could not be written (" + TakeMessage(error) + ").");
-  }
-  KeyFile written = LoadFile(path_);
-  for (const auto& [key, text] : values) {
-    if (Read(written.get(), key.c_str()) != text) {
+  for (const auto& [key, raw] : changes) {
+    std::string wanted = raw ? UnescapeKdeValue(*raw) : "";
+    if (ReadBack(path, ReadText(path), key) != wanted) {
       throw RunTimeError(kErrFileIo,
-                         "KDE's proxy setting '" + key + "' did not take in '" + path_ + "'.");
+                         "KDE's proxy setting '" + key + "' did not take in '" + path + "'.");
     }
   }
   SignalKdeProxyChange();
 }
 
+}  // namespace
+
+std::string KioslavercConnectionProxy::DefaultPath() {
+  return std::string(g_get_user_config_dir()) + "/kioslaverc";
+}
+
+void KioslavercConnectionProxy::CheckValues(const std::string& server, int32_t flags,
+                                            const std::string& bypass) {
+  KdeGroup group = ReadKdeGroup(ReadText(path_), kGroup);
+  RequireUnlocked(group, ServerChanges(group, server, flags), path_);
+  if (!bypass.empty()) RequireUnlocked(group, BypassChanges(group, bypass), path_);
+}
+
+void KioslavercConnectionProxy::SetConnectionOption(int32_t option, const std::string&,
+                                                    const std::string& value, int32_t flags) {
+  if (option != kProxyOptionServer && option != kProxyOptionBypass) return;
+  std::string text = ReadText(path_);
+  KdeGroup group = ReadKdeGroup(text, kGroup);
+  WriteChanges(path_, text, group,
+               option == kProxyOptionServer ? ServerChanges(group, value, flags)
+                                            : BypassChanges(group, value));
+}
+
 void KioslavercConnectionProxy::GetConnectionOption(int32_t option, const std::string&,
                                                     std::string& value, int32_t& flags) {
-  KeyFile file = LoadFile(path_);
+  KdeGroup group = ReadKdeGroup(ReadText(path_), kGroup);
   value.clear();
   flags = kProxyFlagsDirect;
   if (option == kProxyOptionServer) {
-    std::string type = Read(file.get(), "ProxyType");
-    flags = type.empty() || type == "0" ? kProxyFlagsDirect : kProxyFlagsManual;
-    DesktopServerList servers;
-    for (size_t i = 0; i < servers.size(); ++i) {
-      servers[i] = ServerOf(Read(file.get(), kServerKeys[i]));
-    }
-    value = ProxyStringOf(servers);
+    flags = FlagsOf(group);
+    value = ProxyStringOf(ServersOf(group));
   } else if (option == kProxyOptionBypass) {
-    std::vector<std::string> hosts;
-    for (const std::string& host :
-         Split(ReplaceAll(Read(file.get(), "NoProxyFor"), " ", ","), ",")) {
-      if (!host.empty()) hosts.push_back(host);
-    }
-    value = BypassListOf(hosts);
+    value = BypassListOf(HostsOf(group));
   }
+}
+
+KeptValues KioslavercConnectionProxy::Keep() {
+  KdeGroup group = ReadKdeGroup(ReadText(path_), kGroup);
+  KeptValues values;
+  for (const char* key : kKeptKeys) {
+    auto found = group.entries.find(key);
+    values[key] = found == group.entries.end() ? std::nullopt : std::optional(found->second.raw);
+  }
+  return values;
+}
+
+void KioslavercConnectionProxy::PutBack(const KeptValues& values) {
+  std::string text = ReadText(path_);
+  KdeGroup group = ReadKdeGroup(text, kGroup);
+  KdeChanges changes;
+  for (const auto& [key, raw] : values) {
+    auto found = group.entries.find(key);
+    std::optional<std::string> now =
+        found == group.entries.end() ? std::nullopt : std::optional(found->second.raw);
+    if (now != raw) changes.emplace_back(key, raw);
+  }
+  WriteChanges(path_, text, group, changes);
 }
 
 void SignalKdeProxyChange() {

@@ -53,7 +53,7 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->settings = std::move(settings);
   platform->registry = std::move(registry);
   platform->instance_lock = std::make_unique<LockFileInstance>(LockFileInstance::DefaultPath());
-  DesktopProxyChoice desktop = ChooseDesktopProxy();
+  DesktopProxyChoice desktop = ChooseDesktopProxy(platform->user_data_dir);
   platform->browser_info = std::make_unique<DesktopBrowserInfo>(desktop.available);
   platform->resolver = std::make_unique<GetAddrInfoResolver>();
   platform->connection_proxy = std::move(desktop.component);

@@ -38,10 +38,8 @@ class ProxyPanelTest : public ::testing::Test {
 TEST_F(ProxyPanelTest, LoadReadsEachConnectionAndApplyWritesAndTellsWhetherToExit) {
   component.Put("", "h:1", 2, "a.example;<local>");
   component.Put("Dial", "http=d:1;ftp=f:2;socks=k:1080;", 1);
-  component.problem = "The damaged file was moved aside.";
   phonebook.names = {"Dial"};
   panel.Load();
-  EXPECT_EQ(ui.messages.at(0).text, component.problem);
   auto* combo = Find<QComboBox>("cboConn");
   EXPECT_EQ(combo->currentText() + "|" + combo->itemText(1), "LAN (default)|Dial");
   EXPECT_TRUE(Find<QCheckBox>("chkSame")->isChecked() && Find<QCheckBox>("chkBypass")->isChecked());

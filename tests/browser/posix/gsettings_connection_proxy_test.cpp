@@ -49,8 +49,9 @@ class GSettingsProxyTest : public ::testing::Test {
   ProxyFields fields;
 };
 
-TEST_F(GSettingsProxyTest, ApplyWritesKeysThatGsettingsReadsAndThatReadBack) {
+TEST_F(GSettingsProxyTest, ApplyWritesKeysThatGsettingsReadsAndThatReadBackAndPutsThemBack) {
   SetHost("socks", "left.over");
+  KeptValues kept = component.Keep();
   fields.servers = {"h:1", "", "f", "g:3"};
   fields.bypass = " a.example;192.168.* ";
   fields.bypass_local = true;
@@ -65,6 +66,10 @@ TEST_F(GSettingsProxyTest, ApplyWritesKeysThatGsettingsReadsAndThatReadBack) {
   ReadProxySettings(component, shown);
   EXPECT_EQ(shown.servers, (std::array<std::string, 4>{"h:1", "", "f:80", ""}));  // no Gopher
   EXPECT_EQ(shown.bypass + (shown.bypass_local ? "+local" : ""), "a.example;192.168.*;+local");
+  component.PutBack(kept);  // the way back: every key as it was, unset ones unset again
+  EXPECT_EQ(component.Keep(), kept);
+  EXPECT_NE(Desktop().find(".socks host 'left.over'"), std::string::npos);
+  EXPECT_EQ(kept.at("mode"), std::nullopt);
 }
 
 TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocolAndOwnServersShowWhateverSameSays) {
@@ -98,7 +103,7 @@ TEST_F(GSettingsProxyTest, LockedKeyMemoryBackendAndBadTextAreRefusedBeforeAnyWr
   GSettingsBackend* locked =
       g_keyfile_settings_backend_new(file.c_str(), "/system/proxy/ftp/", nullptr);
   GSettingsBackend* memory = g_memory_settings_backend_new();
-  GSettingsConnectionProxy on_locked("", locked), in_memory("", memory);
+  GSettingsConnectionProxy on_locked(locked), in_memory(memory);
   g_object_unref(locked);
   g_object_unref(memory);
   EXPECT_NE(Refusal(on_locked).find("'mode' is locked"), std::string::npos);

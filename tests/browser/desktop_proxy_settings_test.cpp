@@ -1,0 +1,115 @@
+// Apply on a Linux desktop: every setting some program reads, the notice made from the table of
+// who follows, and the way back, over settings kept in memory.
+#include "browser/desktop_proxy_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "browser/apply.h"
+#include "fakes/temp_dir.h"
+
+namespace quillet {
+namespace {
+
+// One desktop setting: the server text and flags as its two keys.
+struct MemoryTarget : DesktopProxyTarget {
+  KeptValues values{{"server", std::nullopt}, {"flags", "1"}};
+  std::string refusal;  // CheckValues refuses with this reason
+  void CheckValues(const std::string&, int32_t, const std::string&) override {
+    if (!refusal.empty()) throw RunTimeError(kErrPermission, refusal);
+  }
+  void SetConnectionOption(int32_t option, const std::string&, const std::string& value,
+                           int32_t flags) override {
+    if (option != kProxyOptionServer) return;
+    values["server"] = value;
+    values["flags"] = std::to_string(flags);
+  }
+  void GetConnectionOption(int32_t, const std::string&, std::string& value,
+                           int32_t& flags) override {
+    value = values["server"].value_or("");
+    flags = std::stoi(*values["flags"]);
+  }
+  KeptValues Keep() override { return values; }
+  void PutBack(const KeptValues& kept) override { values = kept; }
+};
+
+std::vector<DesktopProxySettings::Target> Targets(MemoryTarget* kde, MemoryTarget* gnome) {
+  std::vector<DesktopProxySettings::Target> targets;
+  targets.push_back({ProxyTarget::Kioslaverc, std::unique_ptr<DesktopProxyTarget>(kde)});
+  targets.push_back({ProxyTarget::GSettings, std::unique_ptr<DesktopProxyTarget>(gnome)});
+  return targets;
+}
+
+struct Desktop {
+  MemoryTarget *gnome = new MemoryTarget, *kde = new MemoryTarget;
+  DesktopProxySettings settings;
+  Desktop(DesktopFamily family, const std::string& kept)
+      : settings(family, "XFCE", Targets(kde, gnome), kept) {}
+  FollowersNotice Apply(const std::string& server, const std::string& socks = "") {
+    ProxyFields fields;
+    fields.proxy = CheckState::Checked;
+    fields.servers[0] = server;
+    fields.socks = socks;
+    WriteProxySettings(settings, fields);
+    return settings.FinishApply();
+  }
+};
+
+TEST(DesktopProxySettings, KdeWritesBothKeepsTheFirstSettingsAcrossRestartsAndRestoresThem) {
+  testing::TempDir temp;
+  std::string kept = temp / "data/kept.txt";
+  {
+    Desktop desktop(DesktopFamily::Kde, kept);
+    desktop.gnome->values = {{"server", "mine:1\tx\\s \n"}, {"flags", "2"}};
+    desktop.kde->values = desktop.gnome->values;
+    desktop.kde->values["unset"] = std::nullopt;
+    FollowersNotice notice = desktop.Apply("mine:1\tx\\s \n");
+    EXPECT_FALSE(desktop.settings.HasKeptSettings());  // nothing changed, nothing to restore
+    EXPECT_EQ(notice.text,
+              "On KDE Plasma these programs follow the new proxy settings: Firefox, Chromium.");
+    EXPECT_EQ(desktop.Apply("q:1").text, "");  // said once
+    EXPECT_EQ(desktop.kde->values["server"], "q:1");
+    desktop.Apply("q:2");  // the kept copy stays the desktop's own
+    EXPECT_EQ(desktop.gnome->values["server"], "q:2");
+  }
+  Desktop restarted(DesktopFamily::Kde, kept);
+  ASSERT_TRUE(restarted.settings.HasKeptSettings());
+  EXPECT_EQ(RestorePreviousSettings(restarted.settings), "");
+  KeptValues before{{"server", "mine:1\tx\\s \n"}, {"flags", "2"}, {"unset", std::nullopt}};
+  EXPECT_EQ(restarted.kde->values, before);
+  before.erase("unset");
+  EXPECT_EQ(restarted.gnome->values, before);
+  EXPECT_FALSE(restarted.settings.HasKeptSettings());
+  EXPECT_NE(RestorePreviousSettings(restarted.settings).find("kept no previous"),
+            std::string::npos);
+}
+
+TEST(DesktopProxySettings, NoticeNamesWhoDoesNotFollowAndWhyAndAllFailingWritesNothing) {
+  testing::TempDir temp;
+  Desktop kde(DesktopFamily::Kde, temp / "kept-kde.txt");
+  kde.kde->refusal = "KDE's proxy setting 'httpProxy' is locked ([$i]).";
+  FollowersNotice notice = kde.Apply("q:1");
+  EXPECT_TRUE(notice.warning);
+  EXPECT_EQ(notice.text,
+            "On KDE Plasma these programs follow the new proxy settings: Firefox.\n"
+            "Chromium does not: KDE's proxy setting 'httpProxy' is locked ([$i]).");
+  EXPECT_EQ(kde.gnome->values["server"], "q:1");
+  EXPECT_EQ(kde.kde->values["server"], std::nullopt);
+
+  Desktop xfce(DesktopFamily::Other, temp / "kept-xfce.txt");
+  notice = xfce.Apply("h:1", "s:2");
+  EXPECT_EQ(notice.clipboard, "chromium --proxy-server=\"http=h:1;socks=socks5://s:2\"");
+  EXPECT_EQ(notice.text,
+            "On XFCE these programs follow the new proxy settings: Firefox.\n"
+            "Chromium does not: it reads no desktop proxy setting on XFCE. Start it "
+            "as\n" +
+                notice.clipboard + "\n(this line is on the clipboard).");
+  EXPECT_EQ(xfce.kde->values["server"], std::nullopt);  // not on this desktop
+
+  xfce.gnome->refusal = "GNOME's proxy settings are not installed.";
+  EXPECT_THROW(xfce.Apply("h:3"), RunTimeError);
+  EXPECT_EQ(xfce.gnome->values["server"], "http=h:1;socks=s:2;");
+  EXPECT_EQ(ChromiumSwitch("h:1"), "chromium --proxy-server=\"h:1\"");
+}
+
+}  // namespace
+}  // namespace quillet
