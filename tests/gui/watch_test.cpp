@@ -94,7 +94,7 @@ class PrivateNotifications {
 
 // The desktop's proxy as another program reads it: the server, or "direct".
 std::string DesktopProxy() {
-  GSettingsConnectionProxy desktop("", nullptr);
+  GSettingsConnectionProxy desktop;
   std::string server;
   int32_t flags = 0;
   desktop.GetConnectionOption(kProxyOptionServer, "", server, flags);
@@ -125,7 +125,7 @@ TEST(WatchInWindow, switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft) {
                    {"SearchText", "REMOTE_ADDR"},
                    {"TestTimeout", "2"}};
   platform->settings = std::move(store);
-  platform->connection_proxy = std::make_unique<GSettingsConnectionProxy>("", nullptr);
+  platform->connection_proxy = std::make_unique<GSettingsConnectionProxy>();
   FakeUserInterface ui;
   QuilletForm form(*platform, settings, ui);
 
