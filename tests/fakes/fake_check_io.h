@@ -29,21 +29,11 @@ class ScriptedCheckIo : public CheckIo {
   }
   void StartEcho(uint32_t address, const std::string& payload, int32_t timeout_ms,
                  EchoDone done) override {
-    Queue(
-        [=, this] {
-          EchoReply reply;
-          bool opened = pinger_.Echo(address, payload, timeout_ms, reply);
-          done(opened, reply);
-        },
-        [done] { TimedOut(done); });
+    QueueEcho([=, this](EchoReply& r) { return pinger_.Echo(address, payload, timeout_ms, r); },
+              done);
   }
   void StartConnect(uint32_t address, uint16_t port, int32_t, EchoDone done) override {
-    Queue(
-        [=, this] {
-          EchoReply reply;
-          done(pinger_.Connect(address, port, 0, reply), reply);
-        },
-        [done] { TimedOut(done); });
+    QueueEcho([=, this](EchoReply& r) { return pinger_.Connect(address, port, 0, r); }, done);
   }
   void StartLookup(const std::string& name, LookupDone done) override {
     Queue(
@@ -71,10 +61,19 @@ class ScriptedCheckIo : public CheckIo {
     std::function<void()> answer;
     std::function<void()> abort;
   };
-  static void TimedOut(const EchoDone& done) {
-    EchoReply reply;
-    reply.status = ip_status::kRequestTimedOut;
-    done(true, reply);
+  // An echo or a TCP ping: `ask` fills the reply and says whether a socket opened; an abort is
+  // a time-out.
+  void QueueEcho(std::function<bool(EchoReply&)> ask, EchoDone done) {
+    auto answer = [ask, done] {
+      EchoReply reply;
+      bool opened = ask(reply);
+      done(opened, reply);
+    };
+    Queue(answer, [done] {
+      EchoReply reply;
+      reply.status = ip_status::kRequestTimedOut;
+      done(true, reply);
+    });
   }
   void Queue(std::function<void()> answer, std::function<void()> abort) {
     ++started;

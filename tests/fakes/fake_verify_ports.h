@@ -7,6 +7,7 @@
 
 #include "verify/http_client.h"
 #include "verify/pinger.h"
+#include "verify/socket_layer.h"
 
 namespace quillet::testing {
 
@@ -17,10 +18,8 @@ class FakeHttpClient : public HttpClient {
   std::vector<HttpRequest> requests;
 
   HttpReply Get(const HttpRequest& request) override {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      requests.push_back(request);
-    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    requests.push_back(request);
     auto found = replies.find(request.proxy);
     return found == replies.end() ? HttpReply{} : found->second;
   }
@@ -50,9 +49,7 @@ class FakePinger : public Pinger {
 
  private:
   void Answer(uint32_t address, EchoReply& reply, const std::string& port) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
-    std::string text = std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." +
-                       std::to_string(bytes[2]) + "." + std::to_string(bytes[3]);
+    std::string text = DottedAddress(address);
     pinged.push_back(text + port);
     auto found = statuses.find(text);
     reply.status = found == statuses.end() ? ip_status::kRequestTimedOut : found->second;

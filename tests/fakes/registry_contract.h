@@ -22,8 +22,7 @@ inline void ExpectWindowsResultCodes(RegistryApi& api, RegHandle root, const std
   EXPECT_EQ(api.EnumValue(key, 0, nullptr, 0, nullptr, 0), reg::kOk);
   EXPECT_EQ(api.EnumValue(key, 0, &name, 4, &data, 16), reg::kMoreData);
   EXPECT_EQ(api.EnumValue(key, 0, &name, 9, &data, 16), reg::kOk);
-  EXPECT_EQ(name, "LongName");
-  EXPECT_EQ(data, std::string("data\0", 5));
+  EXPECT_EQ(name + "=" + data, std::string("LongName=data\0", 14));
   EXPECT_EQ(api.EnumValue(key, 1, nullptr, 0, nullptr, 0), reg::kNoMoreItems);
   EXPECT_EQ(api.EnumKey(key, 0, name, 255), reg::kNoMoreItems);
   EXPECT_EQ(api.DeleteValue(key, "missing"), reg::kFileNotFound);

@@ -37,11 +37,10 @@ TEST(PingMethodsWithoutIcmp, icmpSaysWhyWhileTcpAndNoneStillCheck) {
     EventLoopCheckIo io(resolver);
     testing::EngineRun run = testing::RunEngine(io, settings, 1, {testing::ProxyCells(c.proxy)});
     ASSERT_EQ(run.done.size(), 1u);
-    const RowCheckOutcome& outcome = run.done[0];
-    EXPECT_EQ(outcome.status, c.status);
-    EXPECT_EQ(outcome.failure_kind, c.failure);
-    EXPECT_EQ(outcome.ping_method, c.method);
-    EXPECT_EQ(outcome.ping.empty(), c.failure != CheckFailure::None);
+    const RowCheckOutcome& got = run.done[0];
+    EXPECT_EQ(std::make_tuple(got.status, got.failure_kind, got.ping_method, got.ping.empty()),
+              std::make_tuple(c.status, c.failure, std::string(c.method),
+                              c.failure != CheckFailure::None));
   }
 }
 

@@ -62,13 +62,10 @@ TEST_F(CommandsTest, editCommentWalksTheSelectedRows) {
 // Deleting a selected block, and refusing to while a run holds the rows, are proven through
 // the list panel.
 TEST_F(CommandsTest, bulkDeletesExamineAdjacentMatchesAndTheLastRow) {
-  Add("10.0.0.1:80", "", "OK", "Y");
-  Add("10.0.0.2:80", "", "--");
-  Add("10.0.0.3:80", "", "");
-  Add("10.0.0.4:80", "", "ok", "n");
-  Add("10.0.0.5:80", "", "OK", "N");
-  Add("10.0.0.6:80", "", "OK", "?");
-  Add("10.0.0.7:80", "", "403");
+  int i = 0;
+  for (auto [status, secure] : std::vector<std::pair<const char*, const char*>>{
+           {"OK", "Y"}, {"--", ""}, {"", ""}, {"ok", "n"}, {"OK", "N"}, {"OK", "?"}, {"403", ""}})
+    Add("10.0.0." + std::to_string(++i) + ":80", "", status, secure);
   DeleteNonRespondingCommand(Window());
   EXPECT_EQ(Column(kColSecure), (std::vector<std::string>{"Y", "n", "N", "?"}));
   EXPECT_TRUE(settings.ListDirty);
@@ -179,10 +176,10 @@ TEST_F(CommandsTest, cancellingAVerificationRestoresTheRowsLeft) {
   EXPECT_EQ(ui.messages[0].text, "Cancel verification? ");
   EXPECT_FALSE(settings.Verifying);
   EXPECT_EQ(list.TopRow, 5);
-  EXPECT_EQ(list.Row(2).back[5], Rgb(255, 192, 128)) << "verified rows keep their colours";
-  EXPECT_EQ(list.Row(3).back[5], PaletteColor(15));
-  EXPECT_EQ(list.Row(4).back[5], Rgb(1, 1, 1));
-  EXPECT_EQ(list.Row(5).back[0], PaletteColor(11));
+  // Verified rows keep their colours; the rest get their resting ones.
+  EXPECT_EQ(std::make_tuple(list.Row(2).back[5], list.Row(3).back[5], list.Row(4).back[5],
+                            list.Row(5).back[0]),
+            std::make_tuple(Rgb(255, 192, 128), PaletteColor(15), Rgb(1, 1, 1), PaletteColor(11)));
 }
 
 // "-" marks a field the double-click left alone; the SOCKS field comes first.

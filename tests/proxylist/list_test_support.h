@@ -24,6 +24,10 @@ class ListFixture : public ::testing::Test {
     std::ofstream(settings.ListFile, std::ios::binary) << bytes;
   }
   std::string ReadList() const { return ReadFileBytes(settings.ListFile); }
+  size_t FilesInFolder() const {
+    using std::filesystem::directory_iterator;
+    return size_t(std::distance(directory_iterator(folder), directory_iterator()));
+  }
   // Adds a data row from its nine fields, as loading would hold it.
   int Add(const std::string& ip, const std::string& name = "", const std::string& status = "",
           const std::string& secure = "", const std::string& ping = "",

@@ -32,17 +32,15 @@ TEST(RowColors, aCellOfItsOwnColourIsKeptApartUntilTheRowAgreesAgain) {
   colors.Set(5, 4);
   RowColors copy = colors;
   for (size_t col = 1; col < kColumnCount; ++col) colors.Set(col, 6);
-  EXPECT_EQ(copy[0], 3u);
-  EXPECT_EQ(copy[5], 4u) << "a copy keeps its own cells";
-  EXPECT_EQ(copy[4], 2u);
+  EXPECT_EQ(std::make_tuple(copy[0], copy[5], copy[4]), std::make_tuple(3u, 4u, 2u))
+      << "a copy keeps its own cells";
   RowColors merged(3);
   merged.SetShown(6);
   EXPECT_EQ(colors, merged);
   EXPECT_FALSE(copy == merged);
   colors.Set(9, 7);
   colors.SetShown(8);
-  EXPECT_EQ(colors[9], 8u);
-  EXPECT_EQ(colors[0], 3u);
+  EXPECT_EQ(std::make_pair(colors[9], colors[0]), std::make_pair(8u, 3u));
 }
 
 }  // namespace

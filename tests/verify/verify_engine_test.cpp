@@ -54,10 +54,10 @@ TEST(VerifyEngine, eachLineComesToItsOutcomeWhateverTheJobs) {
     EXPECT_EQ(run.started, (std::vector<size_t>{0, 1, 2, 3, 4, 5})) << "rows start in order";
     for (size_t i = 0; i < rows.size(); ++i) {
       SCOPED_TRACE(want[i].line + ", jobs " + std::to_string(jobs));
-      EXPECT_EQ(run.done[i].status, want[i].status);
-      EXPECT_EQ(run.done[i].secure, want[i].secure);
-      EXPECT_EQ(run.done[i].ping, want[i].ping);
-      EXPECT_EQ(run.done[i].failure != nullptr, i == 5);
+      const RowCheckOutcome& g = run.done[i];
+      EXPECT_EQ(std::tie(g.status, g.secure, g.ping),
+                std::tie(want[i].status, want[i].secure, want[i].ping));
+      EXPECT_EQ(g.failure != nullptr, i == 5);
     }
     EXPECT_EQ(pinger.pinged.size(), 3u);
   }

@@ -29,11 +29,6 @@ std::string WholeGeneration(const std::string& bytes) {
   return lines[0];
 }
 
-size_t FilesIn(const std::filesystem::path& folder) {
-  return size_t(std::distance(std::filesystem::directory_iterator(folder),
-                              std::filesystem::directory_iterator()));
-}
-
 class KilledSave : public testing::ListFixture {
  protected:
   void SetUp() override {
@@ -73,14 +68,14 @@ TEST_F(KilledSave, neverLeavesATruncatedOrEmptyListFile) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped by itself: " << status;
     ++kills;
     // A temporary file beside the list means the kill came in the middle of writing.
-    mid_write += FilesIn(folder) > 1;
+    mid_write += FilesInFolder() > 1;
     std::string generation = WholeGeneration(ReadList());
     ASSERT_TRUE(generation == "' gen-A" || generation == "' gen-B" || generation == "' gen-C")
         << "after kill " << kills << ": " << generation;
   }
   // The next save clears what killed saves left behind.
   ASSERT_TRUE(GridExport(Window()));
-  EXPECT_EQ(FilesIn(folder), 1u);
+  EXPECT_EQ(FilesInFolder(), 1u);
   EXPECT_GT(mid_write, 0) << "no kill hit a save in " << kills << " runs";
 }
 
@@ -94,9 +89,8 @@ TEST_F(SaveOwnership, aSaveKeepsTheFilesOwnerGroupAndMode) {
   ASSERT_TRUE(GridExport(Window()));
   struct stat status {};
   ASSERT_EQ(stat(settings.ListFile.c_str(), &status), 0);
-  EXPECT_EQ(status.st_uid, 1234u);
-  EXPECT_EQ(status.st_gid, 5678u);
-  EXPECT_EQ(status.st_mode & 07777, 0640u);
+  EXPECT_EQ(std::make_tuple(status.st_uid, status.st_gid, status.st_mode & 07777),
+            std::make_tuple(1234u, 5678u, 0640u));
 }
 
 }  // namespace
