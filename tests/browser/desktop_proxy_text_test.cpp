@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/errors.h"
 
 namespace quillet {
@@ -9,12 +11,8 @@ namespace {
 
 // The bypass list as typed, as the desktop stores it, and as it reads back.
 TEST(DesktopBypass, TranslatesBothWaysAndRefusesWhatCannotBeExpressed) {
-  struct Case {
-    std::string typed;
-    std::vector<std::string> hosts;
-    std::string read_back;
-  };
-  for (const Case& c : std::vector<Case>{
+  for (const auto& [typed, hosts, read_back] :
+       std::vector<std::tuple<std::string, std::vector<std::string>, std::string>>{
            {" 192.168.*; 172.16.5.*;", {"192.168.0.0/16", "172.16.5.0/24"}, "192.168.*;172.16.5.*"},
            {"*.example.com;10.1.0.0/16;10.0.0.0/8",
             {"*.example.com", "10.1.0.0/16", "10.0.0.0/8"},
@@ -23,8 +21,8 @@ TEST(DesktopBypass, TranslatesBothWaysAndRefusesWhatCannotBeExpressed) {
             {"x", "localhost", "127.0.0.0/8", "::1", "<-loopback>"},
             "x;<-loopback>;<local>"},
            {"x;localhost;::1", {"x", "localhost", "::1"}, "x;localhost;::1"}}) {
-    EXPECT_EQ(DesktopBypassHosts(c.typed), c.hosts) << c.typed;
-    EXPECT_EQ(BypassListOf(c.hosts), c.read_back) << c.typed;
+    EXPECT_EQ(DesktopBypassHosts(typed), hosts) << typed;
+    EXPECT_EQ(BypassListOf(hosts), read_back) << typed;
   }
   try {
     DesktopBypassHosts("ok;www.*.com;*;300.*;a b;a,b");

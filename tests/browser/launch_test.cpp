@@ -23,19 +23,15 @@ TEST(LaunchDocument, OnlyTheDocumentFormBelongsToTheActiveWindow) {
 }
 
 TEST(LaunchDocument, FailureCodesShowTheirMessages) {
-  struct Case {
-    int code;
-    std::string text;
-  };
-  for (const Case& c : std::vector<Case>{
+  for (auto [code, text] : std::vector<std::pair<int, std::string>>{
            {2, "File Not Found"}, {31, "No application found for this file"}, {33, ""}, {32, ""}}) {
     RecordingShell shell;
-    shell.result = c.code;
+    shell.result = code;
     testing::FakeUserInterface ui;
     LaunchDocument(shell, ui, "", "missing.txt", kShowNormal);
-    ASSERT_EQ(ui.messages.size(), c.text.empty() ? 0u : 1u) << c.code;
+    ASSERT_EQ(ui.messages.size(), text.empty() ? 0u : 1u) << code;
     for (const auto& shown : ui.messages) {
-      EXPECT_EQ(shown.text + "|" + shown.title, c.text + "|Shell problem");
+      EXPECT_EQ(shown.text + "|" + shown.title, text + "|Shell problem");
       EXPECT_TRUE(shown.icon == MessageIcon::Error && shown.buttons == MessageButtons::Ok);
     }
   }

@@ -14,8 +14,7 @@ namespace quillet {
 namespace {
 
 // Identifiers counted up from 1, and a launcher-entry folder in memory.
-class CountingGuidSource : public GuidSource {
- public:
+struct CountingGuidSource : GuidSource {
   uint32_t next = 1;
   bool fail = false;
   std::optional<Guid> NewGuid() override {
@@ -26,19 +25,13 @@ class CountingGuidSource : public GuidSource {
   }
 };
 
-class MemoryToolbarShortcut : public ToolbarShortcut {
- public:
+struct MemoryToolbarShortcut : ToolbarShortcut {
   std::set<std::string> installed;
   void Install(const std::string& id, const std::string&) override { installed.insert(id); }
   void Remove(const std::string& id) override { installed.erase(id); }
 };
 
 const std::string kFirstId = "{00000001-0000-0000-0000-000000000000}";
-const std::string kSecondId = "{00000002-0000-0000-0000-000000000000}";
-
-std::string ButtonKey(const std::string& id) {
-  return std::string(kExtensionsKey) + "\\" + id;
-}
 
 class ToolbarButtonTest : public ::testing::Test {
  protected:
@@ -48,32 +41,29 @@ class ToolbarButtonTest : public ::testing::Test {
   MemoryToolbarShortcut shortcut;
   CountingGuidSource guids;
   ToolbarServices services{registry, store, ui, shortcut, guids, "C:\\Tools"};
+  bool ButtonKeyExists(const std::string& id) {
+    return registry.KeyExists(kHkeyLocalMachine, std::string(kExtensionsKey) + "\\" + id);
+  }
 };
 
 TEST_F(ToolbarButtonTest, CreateDetachCreateUsesANewIdentifier) {
   ToolbarDialogState state = ToolbarDialogState::FromSettings(store);
 
   ToggleToolbarButton(services, state);
-  EXPECT_TRUE(state.attached);
-  EXPECT_EQ(state.guid, kFirstId);
-  EXPECT_EQ(store.values[keys::kToolbarGuid], kFirstId);
+  EXPECT_TRUE(state.attached && ButtonKeyExists(kFirstId));
+  EXPECT_EQ(state.guid + store.values[keys::kToolbarGuid], kFirstId + kFirstId);
   EXPECT_EQ(shortcut.installed, std::set<std::string>{kFirstId});
-  EXPECT_TRUE(registry.KeyExists(kHkeyLocalMachine, ButtonKey(kFirstId)));
   EXPECT_EQ(ui.messages.at(0).title, "Confirmation");
 
   ToggleToolbarButton(services, state);
-  EXPECT_FALSE(state.attached);
+  EXPECT_FALSE(state.attached || ButtonKeyExists(kFirstId) || store.Contains(keys::kToolbarGuid));
+  EXPECT_TRUE(registry.KeyExists(kHkeyLocalMachine, kExtensionsKey) && shortcut.installed.empty());
   EXPECT_EQ(ui.last_message(),
             kBrowserDesktop ? "Quillet was detached from IE."
                             : "The 'Set Proxy' launcher was removed from the desktop's menu.");
-  EXPECT_FALSE(registry.KeyExists(kHkeyLocalMachine, ButtonKey(kFirstId)));
-  EXPECT_TRUE(registry.KeyExists(kHkeyLocalMachine, kExtensionsKey));
-  EXPECT_FALSE(store.Contains(keys::kToolbarGuid));
-  EXPECT_TRUE(shortcut.installed.empty());
-
   ToggleToolbarButton(services, state);
-  EXPECT_EQ(state.guid, kSecondId);
-  EXPECT_TRUE(registry.KeyExists(kHkeyLocalMachine, ButtonKey(kSecondId)));
+  EXPECT_EQ(state.guid, "{00000002-0000-0000-0000-000000000000}");
+  EXPECT_TRUE(ButtonKeyExists(state.guid));
 }
 
 TEST_F(ToolbarButtonTest, NoIdentifierOrARegistryErrorChangesNothing) {

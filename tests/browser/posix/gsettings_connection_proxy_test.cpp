@@ -29,6 +29,10 @@ class GSettingsProxyTest : public ::testing::Test {
     g_free(keys);
     return text;
   }
+  static void ExpectKeys(std::initializer_list<const char*> lines) {
+    std::string keys = Desktop();
+    for (const char* line : lines) EXPECT_NE(keys.find(line), std::string::npos) << line << keys;
+  }
   // A server that another program writes.
   static void SetHost(const std::string& child, const char* host) {
     GSettings* settings = g_settings_new((std::string(kGnomeProxySchema) + "." + child).c_str());
@@ -56,28 +60,22 @@ TEST_F(GSettingsProxyTest, ApplyWritesKeysThatGsettingsReadsAndThatReadBackAndPu
   fields.bypass = " a.example;192.168.* ";
   fields.bypass_local = true;
   WriteProxySettings(component, fields);
-  std::string keys = Desktop();
-  for (const char* line :
-       {"proxy use-same-proxy false", ".ftp host 'f'", ".ftp port 80", ".socks host ''",
-        "proxy ignore-hosts ['a.example', '192.168.0.0/16', 'localhost', '127.0.0.0/8', '::1']"}) {
-    EXPECT_NE(keys.find(line), std::string::npos) << line << " in\n" << keys;
-  }
+  ExpectKeys({"proxy use-same-proxy false", ".ftp host 'f'", ".ftp port 80", ".socks host ''",
+              "proxy ignore-hosts ['a.example', '192.168.0.0/16', 'localhost', '127.0.0.0/8', "
+              "'::1']"});
   ProxyFields shown;
   ReadProxySettings(component, shown);
   EXPECT_EQ(shown.servers, (std::array<std::string, 4>{"h:1", "", "f:80", ""}));  // no Gopher
   EXPECT_EQ(shown.bypass + (shown.bypass_local ? "+local" : ""), "a.example;192.168.*;+local");
   component.PutBack(kept);  // the way back: every key as it was, unset ones unset again
   EXPECT_EQ(component.Keep(), kept);
-  EXPECT_NE(Desktop().find(".socks host 'left.over'"), std::string::npos);
+  ExpectKeys({".socks host 'left.over'"});
   EXPECT_EQ(kept.at("mode"), std::nullopt);
 }
 
 TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocolAndOwnServersShowWhateverSameSays) {
   component.SetConnectionOption(kProxyOptionServer, "", "p.example:8080", kProxyFlagsManual);
-  std::string keys = Desktop();
-  for (const char* key : {".http host 'p.example'", ".https host 'p.example'", ".ftp port 8080"}) {
-    EXPECT_NE(keys.find(key), std::string::npos) << key;
-  }
+  ExpectKeys({".http host 'p.example'", ".https host 'p.example'", ".ftp port 8080"});
   std::string value;
   int32_t flags = 0;
   component.GetConnectionOption(kProxyOptionServer, "", value, flags);
@@ -87,10 +85,7 @@ TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocolAndOwnServersShowWhateverS
   EXPECT_EQ(value, "http=p.example:8080;https=s.example:8080;ftp=p.example:8080;");
   // A SOCKS server alone: the others are cleared, use-same-proxy leaves it its own.
   component.SetConnectionOption(kProxyOptionServer, "", "socks=k.example:1081;", kProxyFlagsManual);
-  keys = Desktop();
-  for (const char* key : {".socks host 'k.example'", ".socks port 1081", ".http host ''"}) {
-    EXPECT_NE(keys.find(key), std::string::npos) << key;
-  }
+  ExpectKeys({".socks host 'k.example'", ".socks port 1081", ".http host ''"});
   component.GetConnectionOption(kProxyOptionServer, "", value, flags);
   EXPECT_EQ(value, "socks=k.example:1081;");
 }
