@@ -1,10 +1,13 @@
 // Apply on a Linux desktop: every setting some program reads, the notice made from the table of
-// who follows, and the way back, over settings kept in memory.
-#include "browser/desktop_proxy_settings.h"
-
+// who follows, the way back over settings kept in memory, and the texts the desktop stores.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "browser/apply.h"
+#include "browser/desktop_proxy_settings.h"
+#include "browser/desktop_proxy_text.h"
+#include "core/errors.h"
 #include "fakes/temp_dir.h"
 
 namespace quillet {
@@ -109,6 +112,45 @@ TEST(DesktopProxySettings, NoticeNamesWhoDoesNotFollowAndWhyAndAllFailingWritesN
   EXPECT_THROW(xfce.Apply("h:3"), RunTimeError);
   EXPECT_EQ(xfce.gnome->values["server"], "http=h:1;socks=s:2;");
   EXPECT_EQ(ChromiumSwitch("h:1"), "chromium --proxy-server=\"h:1\"");
+}
+
+// The bypass list as typed, as the desktop stores it, and as it reads back.
+TEST(DesktopBypass, TranslatesBothWaysAndRefusesWhatCannotBeExpressed) {
+  for (const auto& [typed, hosts, read_back] :
+       std::vector<std::tuple<std::string, std::vector<std::string>, std::string>>{
+           {" 192.168.*; 172.16.5.*;", {"192.168.0.0/16", "172.16.5.0/24"}, "192.168.*;172.16.5.*"},
+           {"*.example.com;10.1.0.0/16;10.0.0.0/8",
+            {"*.example.com", "10.1.0.0/16", "10.0.0.0/8"},
+            "*.example.com;10.1.*;10.*"},
+           {"x;<LOCAL>;<-loopback>",
+            {"x", "localhost", "127.0.0.0/8", "::1", "<-loopback>"},
+            "x;<-loopback>;<local>"},
+           {"x;localhost;::1", {"x", "localhost", "::1"}, "x;localhost;::1"}}) {
+    EXPECT_EQ(DesktopBypassHosts(typed), hosts) << typed;
+    EXPECT_EQ(BypassListOf(hosts), read_back) << typed;
+  }
+  try {
+    DesktopBypassHosts("ok;www.*.com;*;300.*;a b;a,b");
+    ADD_FAILURE() << "taken";
+  } catch (const TypingMistake& refused) {
+    EXPECT_STREQ(refused.what(),
+                 "The desktop cannot express these bypass entries: 'www.*.com', '*', '300.*', "
+                 "'a b', 'a,b'. Nothing was written.");
+  }
+}
+
+TEST(DesktopServers, PortsFormsReadBackAndRefusals) {
+  EXPECT_EQ(ProxyStringOf(DesktopServers("h")), "h:80");  // no port: 80, as on Windows
+  EXPECT_EQ(ProxyStringOf(DesktopServers("http=a:1;ftp=f:21;gopher=g:70;")), "http=a:1;ftp=f:21;");
+  EXPECT_EQ(ProxyStringOf({{{"a", 1}, {"a", 2}, {"a", 1}}}), "http=a:1;https=a:2;ftp=a:1;");
+  EXPECT_EQ(ProxyStringOf(DesktopServers("socks=k;")), "socks=k:1080;");  // SOCKS's own port
+  EXPECT_EQ(ProxyStringOf(DesktopServers("http=a:1;https=a:1;ftp=a:1;gopher=a:1;socks=k:2;")),
+            "http=a:1;https=a:1;ftp=a:1;socks=k:2;");  // no bare form beside a SOCKS server
+  for (const char* bad :
+       {"socks=k:0;", "h:0", "h:65536", "h:8o", ":80", "http=h:x;", "h\xc3", "\xed\xa0\x80"}) {
+    EXPECT_THROW(DesktopServers(bad), RunTimeError) << bad;
+  }
+  EXPECT_THROW(DesktopServers(std::string("h\0x:1", 5)), RunTimeError);  // a C string would cut it
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "browser/apply.h"
 #include "browser/current_settings.h"
 #include "fakes/fake_browser_pickup.h"
@@ -29,40 +31,27 @@ ProxyFields Fields(Servers servers, bool same = false) {
   return fields;
 }
 
-// A proxy text read into the fields, and what the fields then build again.
+// A proxy text read into the fields (the four servers, "same", the SOCKS server), and what the
+// fields then build again.
 TEST(ProxyString, ReadIntoTheFieldsAndBuiltBack) {
-  struct Case {
-    std::string proxy;
-    Servers servers;
-    bool same;
-    std::string built;
-    std::string socks = "";
-  };
-  for (const Case& c :
-       std::vector<Case>{{"h:1", {"h:1", "", "", ""}, true, "h:1"},
-                         {"http=a:1;https=b:2;ftp=e:3;gopher=d:4;",
-                          {"a:1", "b:2", "e:3", "d:4"},
-                          false,
-                          "http=a:1;https=b:2;ftp=e:3;gopher=d:4;"},
-                         {"http=;https=s:3;", {"", "s:3", "", ""}, false, "http=;https=s:3;"},
-                         {"http=a:1;;ftp=e:3", {"a:1", "", "", ""}, false, "a:1"},
-                         {"socks=s:1;HTTP=a:1;FTP=f:2;HTTPS=s:3;http=b:2",
-                          {"b:2", "s:3", "f:2", ""},
-                          false,
-                          "http=b:2;https=s:3;ftp=f:2;socks=s:1;",
-                          "s:1"},
-                         {"SOCKS=k:1080;socksy=x;", {}, false, "socks=k:1080;", "k:1080"},
-                         {"http=" + std::string(300, 'x'),
-                          {std::string(255, 'x'), "", "", ""},
-                          false,
-                          std::string(255, 'x')}}) {
+  const std::string x(255, 'x');
+  const std::pair<std::string, std::string> cases[] = {
+      {"h:1", "h:1|||| same  -> h:1"},
+      {"http=a:1;https=b:2;ftp=e:3;gopher=d:4;",
+       "a:1|b:2|e:3|d:4|  -> http=a:1;https=b:2;ftp=e:3;gopher=d:4;"},
+      {"http=;https=s:3;", "|s:3|||  -> http=;https=s:3;"},
+      {"http=a:1;;ftp=e:3", "a:1||||  -> a:1"},
+      {"socks=s:1;HTTP=a:1;FTP=f:2;HTTPS=s:3;http=b:2",
+       "b:2|s:3|f:2|| s:1 -> http=b:2;https=s:3;ftp=f:2;socks=s:1;"},
+      {"SOCKS=k:1080;socksy=x;", "|||| k:1080 -> socks=k:1080;"},
+      {"http=" + std::string(300, 'x'), x + "||||  -> " + x}};
+  for (const auto& [proxy, shown] : cases) {
     MemoryConnectionProxy component;
-    component.Put("", c.proxy, 2);
-    ProxyFields fields = Read(component);
-    EXPECT_EQ(fields.servers, c.servers) << c.proxy;
-    EXPECT_EQ(fields.same, c.same) << c.proxy;
-    EXPECT_EQ(fields.socks, c.socks) << c.proxy;
-    EXPECT_EQ(BuildProxyString(fields), c.built) << c.proxy;
+    component.Put("", proxy, 2);
+    ProxyFields f = Read(component);
+    EXPECT_EQ(f.servers[0] + "|" + f.servers[1] + "|" + f.servers[2] + "|" + f.servers[3] + "|" +
+                  (f.same ? " same " : " ") + f.socks + " -> " + BuildProxyString(f),
+              shown);
   }
   ProxyFields same = Fields({"h:1", "s:2", "f:3", "g:4"}, true);
   EXPECT_EQ(BuildProxyString(same), "h:1");
@@ -112,29 +101,25 @@ TEST(WriteProxySettings, ProxyStringFlagsAndBypass) {
 }
 
 TEST(ApplyProxySettings, ModesStartAndCloseTheBrowserTellWhetherToExitNoticeOnceAndRefusalsReport) {
-  struct Case {
-    int mode;
-    std::string address;
-    ApplyOutcome outcome;
-    std::vector<std::string> opened;
-    int closed;
-  };
   MemoryConnectionProxy component;
   component.notice = {"Chromium follows; others do not.", "chromium --proxy-server=\"h:1\"", false};
   FakeUserInterface ui;
-  for (const Case& c : std::vector<Case>{
-           {0, "about:quillet", ApplyOutcome::Stay, {"IEXPLORE.EXE about:quillet 2"}, 1},
-           {1, "about:quillet", ApplyOutcome::Exit, {"IEXPLORE.EXE about:quillet 2"}, 1},
-           {2, "about:quillet", ApplyOutcome::Exit, {"IEXPLORE.EXE about:quillet 1"}, 0},
-           {0, "", ApplyOutcome::Stay, {}, 0}}) {
+  // mode, the browser's address, outcome, then what was started and how often it was closed
+  for (auto [mode, address, outcome, started] :
+       std::vector<std::tuple<int, std::string, ApplyOutcome, std::string>>{
+           {0, "about:quillet", ApplyOutcome::Stay, "IEXPLORE.EXE about:quillet 2|1"},
+           {1, "about:quillet", ApplyOutcome::Exit, "IEXPLORE.EXE about:quillet 2|1"},
+           {2, "about:quillet", ApplyOutcome::Exit, "IEXPLORE.EXE about:quillet 1|0"},
+           {0, "", ApplyOutcome::Stay, "0"}}) {
     MemoryProxyFields view;
     view.fields = Fields({"h:1", "", "", ""});
     testing::IndicatorPickup browser;
-    browser.address = c.address;
+    browser.address = address;
     testing::RecordingShell shell;
-    EXPECT_EQ(ApplyProxySettings(view, {component, browser, shell, ui}, c.mode, "t/p"), c.outcome);
-    EXPECT_EQ(shell.opened, c.opened);
-    EXPECT_EQ(browser.closed, c.closed);
+    EXPECT_EQ(ApplyProxySettings(view, {component, browser, shell, ui}, mode, "t/p"), outcome);
+    std::string seen;
+    for (const std::string& line : shell.opened) seen += line + "|";
+    EXPECT_EQ(seen + std::to_string(browser.closed), started);
   }
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text + "|" + ui.clipboard,

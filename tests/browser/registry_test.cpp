@@ -1,9 +1,15 @@
-#include "browser/registry.h"
-
+// The registry wrapper, and the toolbar button it stores.
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "app/app_settings.h"
+#include "app/desktop_kind.h"
 #include "browser/memory_registry.h"
+#include "browser/registry.h"
+#include "browser/toolbar_button.h"
 #include "fakes/fake_user_interface.h"
+#include "fakes/memory_settings_store.h"
 
 namespace quillet {
 namespace {
@@ -16,9 +22,8 @@ void ExpectRegistryError(Body body, long number, const std::string& source, cons
     body();
     ADD_FAILURE() << "no error raised";
   } catch (const RegistryError& error) {
-    EXPECT_EQ(error.number(), number);
-    EXPECT_EQ(error.source(), source);
-    EXPECT_STREQ(error.what(), text);
+    EXPECT_EQ(std::to_string(error.number()) + " " + error.source() + " " + error.what(),
+              std::to_string(number) + " " + source + " " + text);
   }
 }
 
@@ -58,11 +63,10 @@ TEST_F(RegistryTest, ValuesReadAsTextWithoutTheirLastByte) {
   Put(kKey, "Version", std::string("5.50\0", 5));
   Put(kKey, "One", std::string("\1\0\0\0", 4), reg::kTypeDword);
   registry.SetKey(kKey);
-  EXPECT_EQ(registry.GetValue("version"), "5.50");
+  EXPECT_EQ(registry.GetValue("version") + "|" + registry.GetValue("Nothing") + "|" +
+                registry.GetName(1) + "|" + registry.GetValue(int16_t{0}),
+            "5.50||One|5.50");
   EXPECT_EQ(registry.GetValue("One"), std::string("\1\0\0", 3));
-  EXPECT_EQ(registry.GetValue("Nothing"), "");
-  EXPECT_EQ(registry.GetName(1), "One");
-  EXPECT_EQ(registry.GetValue(int16_t{0}), "5.50");
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(registry.GetValue(int16_t{3}), "");
   EXPECT_EQ(ui.messages.size(), 1u);
@@ -101,15 +105,13 @@ TEST_F(RegistryTest, DeleteKeyRemovesTheSubtreeAndStopsAtWhatCannotGo) {
   api.DenyDelete(kHkeyLocalMachine, locked);
   registry.SetKey(kKey);
   EXPECT_TRUE(registry.DeleteKey("Top"));
-  EXPECT_FALSE(api.KeyExists(kHkeyLocalMachine, top));
-  EXPECT_TRUE(api.KeyExists(kHkeyLocalMachine, kKey));
+  EXPECT_TRUE(!api.KeyExists(kHkeyLocalMachine, top) && api.KeyExists(kHkeyLocalMachine, kKey));
   EXPECT_EQ(registry.key(), kKey);
   EXPECT_FALSE(registry.DeleteKey("Top"));  // missing: nothing happens
   // The locked key would come back at index 0 for ever; the deletion gives up instead.
   EXPECT_FALSE(registry.DeleteKey("Guarded"));
-  EXPECT_TRUE(api.KeyExists(kHkeyLocalMachine, locked));
-  EXPECT_FALSE(api.KeyExists(kHkeyLocalMachine, locked + "\\Inner"));
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(api.KeyExists(kHkeyLocalMachine, locked) &&
+              !api.KeyExists(kHkeyLocalMachine, locked + "\\Inner") && ui.messages.empty());
   EXPECT_EQ(api.OpenHandles(), 0u);
 }
 
@@ -122,6 +124,74 @@ TEST_F(RegistryTest, KeysBelowTheDepthLimitAreRefused) {
   EXPECT_EQ(api.CreateKey(kHkeyCurrentUser, path, 0x3F, key, disposition), reg::kOk);
   EXPECT_EQ(api.CreateKey(key, "k", 0x3F, key, disposition), reg::kBadKey);
   EXPECT_FALSE(api.Add({kHkeyCurrentUser, path + "\\k", {}}));
+}
+
+// Identifiers counted up from 1, and a launcher-entry folder in memory.
+struct CountingGuidSource : GuidSource {
+  uint32_t next = 1;
+  bool fail = false;
+  std::optional<Guid> NewGuid() override {
+    if (fail) return std::nullopt;
+    Guid guid;
+    guid.data1 = next++;
+    return guid;
+  }
+};
+
+struct MemoryToolbarShortcut : ToolbarShortcut {
+  std::set<std::string> installed;
+  void Install(const std::string& id, const std::string&) override { installed.insert(id); }
+  void Remove(const std::string& id) override { installed.erase(id); }
+};
+
+const std::string kFirstId = "{00000001-0000-0000-0000-000000000000}";
+
+class ToolbarButtonTest : public ::testing::Test {
+ protected:
+  MemoryRegistry registry;
+  testing::MemorySettingsStore store;
+  testing::FakeUserInterface ui;
+  MemoryToolbarShortcut shortcut;
+  CountingGuidSource guids;
+  ToolbarServices services{registry, store, ui, shortcut, guids, "C:\\Tools"};
+  bool ButtonKeyExists(const std::string& id) {
+    return registry.KeyExists(kHkeyLocalMachine, std::string(kExtensionsKey) + "\\" + id);
+  }
+};
+
+TEST_F(ToolbarButtonTest, CreateDetachCreateUsesANewIdentifier) {
+  ToolbarDialogState state = ToolbarDialogState::FromSettings(store);
+
+  ToggleToolbarButton(services, state);
+  EXPECT_TRUE(state.attached && ButtonKeyExists(kFirstId));
+  EXPECT_EQ(state.guid + store.values[keys::kToolbarGuid], kFirstId + kFirstId);
+  EXPECT_EQ(shortcut.installed, std::set<std::string>{kFirstId});
+  EXPECT_EQ(ui.messages.at(0).title, "Confirmation");
+
+  ToggleToolbarButton(services, state);
+  EXPECT_FALSE(state.attached || ButtonKeyExists(kFirstId) || store.Contains(keys::kToolbarGuid));
+  EXPECT_TRUE(registry.KeyExists(kHkeyLocalMachine, kExtensionsKey) && shortcut.installed.empty());
+  EXPECT_EQ(ui.last_message(),
+            kBrowserDesktop ? "Quillet was detached from IE."
+                            : "The 'Set Proxy' launcher was removed from the desktop's menu.");
+  ToggleToolbarButton(services, state);
+  EXPECT_EQ(state.guid, "{00000002-0000-0000-0000-000000000000}");
+  EXPECT_TRUE(ButtonKeyExists(state.guid));
+}
+
+TEST_F(ToolbarButtonTest, NoIdentifierOrARegistryErrorChangesNothing) {
+  Guid guid{0x1A, 0xB, 0xC0DE, {0xAB, 0x01, 2, 3, 4, 5, 6, 0xFF}};
+  EXPECT_EQ(GuidText(guid), "0000001A-000B-C0DE-AB01-0203040506FF");
+  RefusingRegistry refusing;
+  ToolbarServices denied{refusing, store, ui, shortcut, guids, "/opt/quillet"};
+  for (ToolbarServices* attempt : {&denied, &services}) {
+    guids.fail = attempt == &services;
+    ToolbarDialogState state;
+    ToggleToolbarButton(*attempt, state);
+    EXPECT_TRUE(!state.attached && state.guid.empty() && registry.Keys().empty());
+    EXPECT_FALSE(store.Contains(keys::kToolbarGuid));
+  }
+  EXPECT_EQ(ui.messages.front().text, "Unable to open Key");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace quillet::testing {
 namespace {
@@ -25,10 +26,9 @@ void DesktopSandbox::SetUp() {
   ASSERT_FALSE(root_folder.empty());
   namespace fs = std::filesystem;
   std::string system_dirs = Root() + "/system";
-  fs::create_directories(system_dirs);
-  fs::create_directories(ConfigHome());
-  fs::create_directories(DataHome() + "/applications");
-  fs::create_directories(Root() + "/run");
+  for (const std::string& folder :
+       {system_dirs, ConfigHome(), DataHome() + "/applications", Root() + "/run"})
+    fs::create_directories(folder);
   fs::permissions(Root() + "/run", fs::perms::owner_all);
   for (const char* shared : {"glib-2.0", "mime"}) {
     fs::path from = fs::path("/usr/share") / shared;
@@ -55,12 +55,8 @@ void WriteTextFile(const std::string& path, const std::string& text) {
 }
 
 std::string ReadTextFile(const std::string& path) {
-  gchar* text = nullptr;
-  gsize size = 0;
-  std::string result =
-      g_file_get_contents(path.c_str(), &text, &size, nullptr) ? std::string(text, size) : "";
-  g_free(text);
-  return result;
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace quillet::testing
