@@ -16,8 +16,6 @@
 namespace quillet::testing {
 namespace {
 
-using std::chrono::milliseconds;
-
 // A squid that caches nothing, asks no name server, and serves loopback clients only.
 constexpr const char* kSquidSettings =
     "visible_hostname quillet-test\naccess_log none\ncache_store_log none\ncache deny all\n"
@@ -30,7 +28,7 @@ bool WaitForPort(const std::string& address, uint16_t port) {
   where.sin_family = AF_INET;
   where.sin_port = htons(port);
   inet_pton(AF_INET, address.c_str(), &where.sin_addr);
-  for (int i = 0; i < 200; ++i, std::this_thread::sleep_for(milliseconds(50))) {
+  for (int i = 0; i < 200; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     bool up = connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0;
     close(fd);
@@ -39,11 +37,12 @@ bool WaitForPort(const std::string& address, uint16_t port) {
   return false;
 }
 
-// Starts a server on a fresh free port, trying again on another port if it does not come up
-// (another test may have taken the port in between).
+// Starts the installed `program` on a fresh free port, trying again on another port if it does
+// not come up (another test may have taken the port in between).
 template <class Launch>
-RunningServer StartOnFreePort(const std::string& address, Launch launch) {
-  for (int attempt = 0; attempt < 3; ++attempt) {
+RunningServer StartOnFreePort(const std::string& program, const std::string& address,
+                              Launch launch) {
+  for (int attempt = 0; attempt < 3 && !program.empty(); ++attempt) {
     RunningServer server{nullptr, address, ClosedPort(address)};
     launch(server);
     if (WaitForPort(address, server.port)) return server;
@@ -75,8 +74,7 @@ std::unique_ptr<judge::JudgeServer> StartJudge(const std::string& address) {
 RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
                              const std::string& bind, const std::string& extra) {
   std::string program = FindProgram("tinyproxy");
-  if (program.empty()) return {};
-  return StartOnFreePort(listen, [&](RunningServer& server) {
+  return StartOnFreePort(program, listen, [&](RunningServer& server) {
     std::string name = folder / ("tinyproxy-" + listen + "-" + bind);
     std::ofstream(name + ".conf") << "Port " << server.port << "\nListen " << listen << "\nBind "
                                   << bind << "\nTimeout 30\nMaxClients 20\nLogLevel Info\n"
@@ -87,15 +85,14 @@ RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
 }
 
 RunningServer StartTlsPage(const TempDir& folder, const std::string& listen) {
-  std::string program = FindProgram("openssl");
-  if (program.empty()) return {};
+  std::string program = FindProgram("openssl");  // without it no certificate is made
   std::string key = folder / "page-key.pem", cert = folder / "page-cert.pem";
   std::string make_cert = program +
                           " req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=" + listen +
                           " -addext subjectAltName=IP:" + listen + " -keyout '" + key + "' -out '" +
                           cert + "' 2>/dev/null";
   if (std::system(make_cert.c_str()) != 0) return {};
-  return StartOnFreePort(listen, [&](RunningServer& server) {
+  return StartOnFreePort(program, listen, [&](RunningServer& server) {
     server.process = std::make_unique<ChildProcess>(
         std::vector<std::string>{program, "s_server", "-quiet", "-www", "-accept", server.proxy(),
                                  "-cert", cert, "-key", key},
@@ -105,8 +102,7 @@ RunningServer StartTlsPage(const TempDir& folder, const std::string& listen) {
 
 RunningServer StartMicrosocks(const std::string& listen, const std::string& bind) {
   std::string program = FindProgram("microsocks");
-  if (program.empty()) return {};
-  return StartOnFreePort(listen, [&](RunningServer& server) {
+  return StartOnFreePort(program, listen, [&](RunningServer& server) {
     server.process = std::make_unique<ChildProcess>(
         std::vector<std::string>{program, "-i", listen, "-p", std::to_string(server.port), "-b",
                                  bind},
@@ -116,10 +112,9 @@ RunningServer StartMicrosocks(const std::string& listen, const std::string& bind
 
 RunningServer StartDante(const TempDir& folder, const std::string& listen) {
   std::string program = FindProgram("danted");
-  if (program.empty()) return {};
   // Never root: as root it runs as "nobody", else as the user who runs the test.
   std::string user = geteuid() == 0 ? "nobody" : g_get_user_name();
-  return StartOnFreePort(listen, [&](RunningServer& server) {
+  return StartOnFreePort(program, listen, [&](RunningServer& server) {
     std::string name = folder / ("dante-" + listen);
     std::ofstream(name + ".conf") << "logoutput: " << name << ".log\ninternal: " << listen
                                   << " port = " << server.port << "\nexternal: " << listen
@@ -138,10 +133,9 @@ RunningServer StartSquid(const TempDir& folder, const std::string& listen,
   std::string program = FindProgram("squid");
   passwd* account = getpwnam("proxy");
   if (program.empty() || !account) return {};
-  if (geteuid() == 0 && chown(folder.path().c_str(), account->pw_uid, account->pw_gid) != 0) {
+  if (geteuid() == 0 && chown(folder.path().c_str(), account->pw_uid, account->pw_gid) != 0)
     return {};
-  }
-  return StartOnFreePort(listen, [&](RunningServer& server) {
+  return StartOnFreePort(program, listen, [&](RunningServer& server) {
     std::string name = folder / ("squid-" + listen);
     std::ofstream(name + ".conf") << "http_port " << server.proxy() << "\ntcp_outgoing_address "
                                   << listen << "\npid_filename " << name << ".pid\ncache_log "

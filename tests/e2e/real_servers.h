@@ -27,8 +27,8 @@ struct RunningServer {
 // The judge on `address` and a free port above 32767. Null when it could not listen.
 std::unique_ptr<judge::JudgeServer> StartJudge(const std::string& address);
 
-// tinyproxy listening on `listen`, connecting out from `bind`. `extra` holds more configuration
-// lines (for example "XTinyproxy Yes"). Empty result when tinyproxy is missing or did not start.
+// tinyproxy on `listen`, out from `bind`, with `extra` lines of configuration ("XTinyproxy Yes").
+// Each Start gives an empty result when its program is missing or did not start.
 RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
                              const std::string& bind, const std::string& extra);
 

@@ -5,17 +5,25 @@
 #include "fakes/offscreen_app.h"
 
 #include <QAbstractItemModelTester>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <fstream>
 
 #include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
+#include "fakes/loopback_server.h"
 #include "fakes/memory_settings_store.h"
 #include "fakes/temp_dir.h"
+#include "fakes/verify_fixture.h"
+#include "fakes/verify_window.h"
+#include "platform/posix/getaddrinfo_resolver.h"
+#include "platform/posix/icmp_pinger.h"
+#include "platform/posix/posix_parallel_backend.h"
 #include "proxylist/atomic_file.h"
 #include "proxylist/list_commands.h"
 #include "ui/list_grid_view.h"
@@ -25,12 +33,12 @@
 namespace quillet {
 namespace {
 
-struct NoLauncher : DocumentLauncher {
-  void LaunchDocument(const std::string&, std::string&, int) override {}
-};
+using namespace quillet::testing;
 
-// A user whose clipboard cannot be opened, and whose window can turn while the program yields.
-struct User : testing::FakeUserInterface {
+// A user whose clipboard cannot be opened, and whose window can turn while the program yields;
+// documents it is given to open go nowhere.
+struct User : FakeUserInterface, DocumentLauncher {
+  void LaunchDocument(const std::string&, std::string&, int) override {}
   bool clipboard_fails = false;
   bool turns_event_loop = false;
   void ProcessPendingEvents() override {
@@ -46,14 +54,14 @@ struct User : testing::FakeUserInterface {
 class ListPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::OffscreenApp();
+    OffscreenApp();
     settings.ListFile = temp / "list.txt";
     std::ofstream(settings.ListFile, std::ios::binary)
         << "' sample\r\n10.0.0.1:80\r\n\t|b.example.com:81\t|two\t|\t|\t|OK\t|Y\t|5\t|\t\r\n"
            "10.0.0.3:82\r\n10.0.0.4:83\r\n";
-    panel = std::make_unique<ListPanel>(ListPanelServices{
-        list, settings, ui, resolver, fields, store, temp.path().string(), launcher,
-        [](const std::string&) {}, [] { return std::string(); }, [] {}});
+    panel = std::make_unique<ListPanel>(
+        ListPanelServices{list, settings, ui, resolver, fields, store, temp.path().string(), ui,
+                          [](const std::string&) {}, [] { return std::string(); }, [] {}});
     panel->resize(900, 400);
     panel->show();
     panel->LoadList();
@@ -79,14 +87,13 @@ class ListPanelTest : public ::testing::Test {
     QTest::mousePress(where ? where : grid->viewport(), Qt::RightButton, {}, point);
   }
 
-  testing::TempDir temp;
+  TempDir temp;
   ProxyList list;
   AppSettings settings;
   User ui;
-  testing::FakeResolver resolver;
+  FakeResolver resolver;
   MemoryProxyFields fields;
-  testing::MemorySettingsStore store;
-  NoLauncher launcher;
+  MemorySettingsStore store;
   std::unique_ptr<ListPanel> panel;
   ListGridView* grid = nullptr;
   std::unique_ptr<QAbstractItemModelTester> tester;
@@ -94,8 +101,7 @@ class ListPanelTest : public ::testing::Test {
 
 TEST_F(ListPanelTest, titleRightClickSortsTheColumn) {
   QWidget* header = grid->horizontalHeader()->viewport();
-  int x = grid->columnViewportPosition(kColServerIp) + 10;
-  Choose("popSortDesc", QPoint(x, 5), header);
+  Choose("popSortDesc", QPoint(grid->columnViewportPosition(kColServerIp) + 10, 5), header);
   EXPECT_EQ(list.Text(1, kColServerIp), "     10.0.0.4:83");
   EXPECT_EQ(list.Text(4, kColServerIp), "     ") << "the row without an address goes last";
   // A title click right of every column leaves nothing to sort, not the last column.
@@ -107,16 +113,14 @@ TEST_F(ListPanelTest, rowCommandsActOnlyOnWhatIsDrawnSelected) {
   // Copy cell and a double-click shrink the selection to one cell, which is drawn selected.
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, RowPoint(2));
   Choose("popCopy", RowPoint(2, kColServerName));
-  EXPECT_EQ(ui.clipboard, "b.example.com:81");
-  EXPECT_TRUE(DrawnSelected(2, kColServerName));
+  EXPECT_TRUE(ui.clipboard == "b.example.com:81" && DrawnSelected(2, kColServerName));
   ui.clipboard_fails = true;  // a failing command is reported, never an abort
   Choose("popCopy", RowPoint(2, kColServerName));
   EXPECT_EQ(ui.last_message(), "Function: F16\r\nError: 51\r\nCan't open clipboard");
   EXPECT_FALSE(DrawnSelected(2, kColComment));
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, RowPoint(3, kColServerIp));
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, RowPoint(3, kColServerIp));
-  EXPECT_TRUE(DrawnSelected(3, kColServerIp));
-  EXPECT_FALSE(DrawnSelected(2, kColServerName));
+  EXPECT_TRUE(DrawnSelected(3, kColServerIp) && !DrawnSelected(2, kColServerName));
   // A load ends with its last row's cell selected; scrolled out of view it counts as none.
   std::ofstream(settings.ListFile, std::ios::binary)
       << "10.0.0.1:80\r\n10.0.0.2:80\r\n10.0.0.3:80\r\n10.0.0.4:80|||||OK|Y||\r\n";
@@ -125,34 +129,13 @@ TEST_F(ListPanelTest, rowCommandsActOnlyOnWhatIsDrawnSelected) {
                        2 * grid->frameWidth());
   QCoreApplication::processEvents();
   panel->LoadList();
-  ASSERT_EQ(list.Selection().top, 4);
-  ASSERT_FALSE(list.RowIsVisible(4));
+  ASSERT_TRUE(list.Selection().top == 4 && !list.RowIsVisible(4));
   Choose("popDelete", RowPoint(1));
   EXPECT_EQ(ui.last_message(), "Please select one or more lines from the list");
   EXPECT_EQ(list.Rows(), 5);
   // The bottom row, shown in part, can be clicked.
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, {10, grid->viewport()->height() - 2});
   EXPECT_EQ(list.Selection().top, 3);
-}
-
-TEST_F(ListPanelTest, rowsStayPutWhileAResolveRunHoldsThem) {
-  resolver.addresses["b.example.com"] = {"127.0.1.21"};
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, RowPoint(1));
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowPoint(2));
-  ui.on_pending_events = {[this] {
-    for (const char* item : {"popDelete", "popSortAsc", "popAddNew", "popGetName"})
-      Item(item)->trigger();
-    panel->findChild<QPushButton*>("bRefresh")->click();
-  }};
-  Choose("popGetIP", RowPoint(1));
-  EXPECT_EQ(list.Rows(), 5);
-  EXPECT_EQ(list.Text(2, kColServerIp), "     127.0.1.21:81")
-      << "written to the row it was read from";
-  EXPECT_EQ(ui.messages.size(), 5u);
-  EXPECT_EQ(ui.last_message(), kRowsBusyMessage);
-  settings.Verifying = true;
-  Item("popDelAllGray")->trigger();
-  EXPECT_EQ(list.Rows(), 5);
 }
 
 TEST_F(ListPanelTest, aLargeListLoadsWhileTheWindowTurnsAndNoCommandTouchesIt) {
@@ -174,16 +157,16 @@ TEST_F(ListPanelTest, aLargeListLoadsWhileTheWindowTurnsAndNoCommandTouchesIt) {
   timer.start(5);
   panel->LoadList();
   EXPECT_GE(turns_while_loading, 3) << "the window's events were handled during the load";
-  EXPECT_FALSE(settings.Loading);
   ASSERT_EQ(list.Rows(), kRows + 1);
   EXPECT_EQ(list.Text(kRows, kColServerIp), "     127.0.1000.0:80");
   EXPECT_EQ(list.Selection().top, kRows) << "the last row is current, as after any load";
   EXPECT_EQ(ReadFileBytes(settings.ListFile), file);
-  EXPECT_EQ(ui.messages.size(), 3u);
-  EXPECT_EQ(ui.last_message(), kListLoadingMessage);
+  EXPECT_TRUE(!settings.Loading && ui.messages.size() == 3u &&
+              ui.last_message() == kListLoadingMessage);
 }
 
-TEST_F(ListPanelTest, colourPickerColoursTheSelectedRows) {
+// The rows selected take the colour picked, and stay put while a resolve run holds them.
+TEST_F(ListPanelTest, selectedRows_takeTheColourPickedAndStayPutWhileAResolveRunHoldsThem) {
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, RowPoint(1));
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowPoint(2));
   QTimer::singleShot(0, [] {
@@ -195,10 +178,102 @@ TEST_F(ListPanelTest, colourPickerColoursTheSelectedRows) {
     QTest::mouseClick(picker->findChild<QPushButton*>("bExit"), Qt::LeftButton);
   });
   Choose("popColor", RowPoint(2));
-  EXPECT_EQ(list.Text(1, kColCol), "12;14");
-  EXPECT_EQ(list.Text(2, kColCol), "12;14");
-  EXPECT_EQ(list.Text(3, kColCol), "");
+  EXPECT_EQ(list.Text(1, kColCol) + "|" + list.Text(2, kColCol) + "|" + list.Text(3, kColCol),
+            "12;14|12;14|");
   EXPECT_EQ(list.GetFillMode(), FillMode::Single);
+  resolver.addresses["b.example.com"] = {"127.0.1.21"};
+  ui.pending_event_calls = 0;
+  ui.on_pending_events = {[this] {
+    for (const char* item : {"popDelete", "popSortAsc", "popAddNew", "popGetName"})
+      Item(item)->trigger();
+    panel->findChild<QPushButton*>("bRefresh")->click();
+  }};
+  Choose("popGetIP", RowPoint(1));
+  EXPECT_EQ(list.Rows(), 5);
+  EXPECT_EQ(list.Text(2, kColServerIp), "     127.0.1.21:81") << "written to the row read from";
+  EXPECT_TRUE(ui.messages.size() == 5u && ui.last_message() == kRowsBusyMessage);
+  settings.Verifying = true;
+  Item("popDelAllGray")->trigger();
+  EXPECT_EQ(list.Rows(), 5);
+}
+
+// The verification run in the window: the checks run away from the window, so a click on the
+// grid reaches the cancel prompt while a row's name look-up hangs, and the cancel gives the
+// window back at once instead of waiting for that look-up.
+class VerifyInWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    OffscreenApp();
+    settings_.ListFile = "list.txt";
+  }
+  void AddRow(const std::string& address, const std::string& name) {
+    list_.AddRow({"", kServerIpIndent + address, name, "", "", "", "", "", "", ""});
+  }
+  // Verifies every row, turned by the window's event loop for at most 5 s; `meanwhile` runs
+  // 100 ms in.
+  void Verify(Resolver& resolver, int jobs, std::function<void(ShownGrid&)> meanwhile = nullptr) {
+    ShownGrid grid(window_, 800, 300);
+    SelectForVerify(window_, 1, list_.LastRow());
+    PosixParallelBackend backend(resolver);
+    auto title = [this](const std::string& text) { titles_.push_back(text); };
+    auto run = std::make_unique<VerifyRun>(
+        window_, VerifyServices{backend, title, "Quillet", [] { return "now"; }}, jobs);
+    QEventLoop loop;
+    QTimer pump;
+    TurnFromEventLoop(pump, *run, [&] { loop.quit(); });
+    if (meanwhile) QTimer::singleShot(100, [&] { meanwhile(grid); });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+
+  ProxyList list_;
+  AppSettings settings_;
+  FakeUserInterface ui_;
+  ListWindow window_{list_, settings_, ui_};
+  std::vector<std::string> titles_;
+};
+
+TEST_F(VerifyInWindow, clickWhileALookUpHangs_cancelsAtOnce) {
+  for (int i = 0; i < 3; ++i) AddRow("", "hangs.example:80");
+  ui_.message_answers = {MessageAnswer::Yes};
+  // A name service that answers after 30 s. It outlives the test: its abandoned look-up may
+  // still be sleeping when the test ends.
+  static auto* resolver = new FakeResolver;
+  resolver->delay = std::chrono::seconds(30);
+  std::chrono::steady_clock::time_point clicked;
+  Verify(*resolver, 2, [&](ShownGrid& grid) {
+    clicked = std::chrono::steady_clock::now();
+    QTest::mouseClick(grid.view.viewport(), Qt::LeftButton, {}, QPoint(200, 60));
+  });
+  auto took = std::chrono::steady_clock::now() - clicked;
+
+  EXPECT_EQ(ui_.last_message(), "Cancel verification? ");
+  EXPECT_TRUE(took < std::chrono::milliseconds(100) && !settings_.Verifying);
+  for (int row = 1; row <= 3; ++row) EXPECT_EQ(list_.Text(row, kColStatus), "") << row;
+}
+
+// The first run on a new test page asks the judge for the own address: the title says so, the
+// visit ends with the test time-out however slowly the judge trickles, and what it could not
+// find is told only once the rows show their results.
+TEST_F(VerifyInWindow, theOwnAddressVisitIsShownBoundedAndToldAfterTheResults) {
+  if (!IcmpPinger::Permitted(IcmpPinger::SocketKind::Any)) GTEST_SKIP() << "no ICMP permitted";
+  LoopbackServer judge("127.0.1.61", Trickle(50));
+  LoopbackServer proxy("127.0.1.62",
+                       AnswerWith("HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR = 127.0.0.9\n"));
+  AddRow(proxy.proxy(), "");
+  UseJudge(settings_, judge.proxy(), "/", "REMOTE_ADDR", 500);
+  settings_.FindIP.clear();
+  std::string status_when_told;
+  ui_.on_message = [&] { status_when_told = list_.Text(1, kColStatus); };
+  GetAddrInfoResolver resolver;
+  Verify(resolver, 1);
+
+  EXPECT_EQ(titles_.empty() ? "" : titles_[0],
+            "Quillet    asking the test page " + judge.proxy() + "/ for your own address...");
+  EXPECT_TRUE(ui_.messages.size() == 1 &&
+              ui_.last_message().find("could not be reached without a proxy") != std::string::npos)
+      << ui_.last_message();
+  EXPECT_EQ(status_when_told, "OK");
 }
 
 }  // namespace
