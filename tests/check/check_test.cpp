@@ -6,12 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -218,10 +220,20 @@ std::string Read(const std::string& path) {
 }
 
 // Runs a shell command line in which "check" and "judge" stand for the two programs, with a
+
+// `command` with each whole word `word` in it replaced by `path`.
+std::string WithProgram(std::string command, const std::string& word, const std::string& path) {
+  auto part = [&](size_t i) { return i < command.size() && std::isalnum(uint8_t(command[i])); };
+  for (size_t at = 0; (at = command.find(word, at)) != std::string::npos; at += word.size())
+    if (!(at > 0 && part(at - 1)) && !part(at + word.size()))
+      command.replace(at, word.size(), path), at += path.size() - word.size();
+  return command;
+}
+
 // settings folder of its own.
 Ran Shell(const testing::TempDir& dir, std::string command) {
-  command = std::regex_replace(command, std::regex("\\bcheck\\b"), QUILLET_CHECK_PATH);
-  command = std::regex_replace(command, std::regex("\\bjudge\\b"), QUILLET_JUDGE_PATH);
+  command =
+      WithProgram(WithProgram(command, "check", QUILLET_CHECK_PATH), "judge", QUILLET_JUDGE_PATH);
   command = "cd " + dir.path().string() + " && XDG_CONFIG_HOME=" + dir / "config" + " " + command +
             " >" + dir / "out.txt" + " 2>" + dir / "err.txt";
   int status = std::system(command.c_str());
@@ -319,8 +331,9 @@ TEST(CheckProgram, checksListsFromFilesAndStandardInputAndPrintsForScriptsAndPeo
             R"("-""OK""refused.txt")");
   EXPECT_EQ(rows[0]["port"], judge.port());
   EXPECT_TRUE(rows[0]["ping"].is_number()) << rows[0];
-  EXPECT_TRUE(std::regex_match(rows[0]["verified"].get<std::string>(),
-                               std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")));
+  std::tm utc{};
+  std::istringstream verified(rows[0]["verified"].get<std::string>() + "|");
+  EXPECT_TRUE(verified >> std::get_time(&utc, "%Y-%m-%dT%H:%M:%SZ|")) << verified.str();
 
   // On a terminal the table is coloured, unless NO_COLOR says otherwise; never into a pipe.
   std::string table = check + "works.txt refused.txt";
@@ -341,10 +354,9 @@ TEST(CheckProgram, damagedSettingsFilesAreKeptAsideAndSaid) {
   ASSERT_EQ(mkfifo((dir / "config/Brasklet/Registry.conf").c_str(), 0600), 0);
   auto [code, out, err] = Shell(dir, "timeout 10 check none.txt");
   EXPECT_EQ(code, 2) << err;
-  EXPECT_NE(err.find("quillet-check: The settings file '"), std::string::npos) << err;
-  EXPECT_NE(err.find("Registry.conf' could not be read (is not a plain file)"), std::string::npos);
-  EXPECT_TRUE(err.find("xxx...") != std::string::npos &&
-              err.find(std::string(201, 'x')) == err.npos)
+  EXPECT_TRUE(err.find("quillet-check: The settings file '") != err.npos &&
+              err.find("Registry.conf' could not be read (is not a plain file)") != err.npos &&
+              err.find("xxx...") != err.npos && err.find(std::string(201, 'x')) == err.npos)
       << err;
   size_t kept = 0;
   for (auto& entry : std::filesystem::directory_iterator(dir / "config/Brasklet"))
@@ -366,9 +378,8 @@ TEST(CheckProgram, anInterruptEndsItWithinASecondEvenWhileLoading) {
                   "m=$(sed -n \"s/^SigBlk:\\t//p\" /proc/$p/status 2>/dev/null); m=${m:-0}; done; "
                   "t=$(date +%s%N); kill -TERM $p; wait $p; c=$?; "
                   "echo $(( ($(date +%s%N) - t) / 1000000 )) >&2; exit $c'");
-  EXPECT_EQ(ran.code, 130) << ran.err;
   std::string last = ran.err.substr(ran.err.find_last_of('\n', ran.err.size() - 2) + 1);
-  EXPECT_LT(std::stoi(last), 1000) << ran.err;
+  EXPECT_TRUE(ran.code == 130 && std::stoi(last) < 1000) << ran.code << ": " << ran.err;
 }
 
 }  // namespace
