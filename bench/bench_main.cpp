@@ -1,8 +1,12 @@
 // quillet-bench: one command that starts the proxy farm, runs quillet-check over its list with
 // many proxies in flight and with one in flight (a sample, extrapolated), and prints the figures.
-//   build/quillet-bench [--count 10000] [--jobs 1000] [--timeout 3] [--ping-timeout 1000]
-//                       [--repeat 1]
+//   build/quillet-bench [--count 10000] [--jobs 1000] [--threads N] [--timeout 3]
+//                       [--ping-timeout 1000] [--repeat 1] [--private-net]
+// More proxies than the open-files limit allows listeners (--count 100000) are served by one
+// wildcard listener in a private network namespace (--private-net, the default above 15,000).
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -12,6 +16,7 @@
 
 #include "bench_child.h"
 #include "bench_truth.h"
+#include "private_net.h"
 
 namespace {
 
@@ -20,6 +25,8 @@ namespace fs = std::filesystem;
 struct Settings {
   int count = 10000;
   int jobs = 1000;
+  int threads = -1;  // -1: quillet-check's own choice
+  bool private_net = false;
   int timeout_s = 3;
   int ping_timeout_ms = 1000;
   int sample = 200;
@@ -30,11 +37,15 @@ struct Settings {
   unsigned seed = 7;
 };
 
+// A farm of a listener per proxy stops short of the open-files limit (20,000 here).
+constexpr int kMostListeners = 15000;
+
 struct Run {
   bench::ChildUsage usage;
   bench::Agreement agreement;
   size_t rows = 0;
   int jobs = 0;
+  double load = 0;  // the load average of the last minute, as the run ended
 };
 
 Run CheckList(const Settings& settings, const fs::path& dir, const std::string& list, int jobs,
@@ -47,11 +58,14 @@ Run CheckList(const Settings& settings, const fs::path& dir, const std::string& 
       "--test-page", "127.0.0.2/judge", "--search-text", "REMOTE_ADDR", "--find-ip", "127.0.0.1",
       "--format", "csv", "--no-progress"};
   if (rows) arguments.insert(arguments.end(), {"--rows", "1-" + std::to_string(rows)});
+  if (settings.threads >= 0)
+    arguments.insert(arguments.end(), {"--threads", std::to_string(settings.threads)});
   Run run;
   run.jobs = jobs;
   run.usage = bench::RunMeasured(QUILLET_CHECK_PATH, arguments, out);
   run.agreement = bench::Compare((dir / "truth.csv").string(), out, rows, repeat);
   run.rows = run.agreement.expected;
+  getloadavg(&run.load, 1);
   return run;
 }
 
@@ -59,10 +73,11 @@ void Print(const char* name, const Run& run) {
   double share = run.rows ? 100.0 * double(run.agreement.matching) / double(run.rows) : 0;
   std::printf(
       "%-9s rows %zu  jobs %d  wall %.2f s  CPU %.2f s (%.0f us/proxy)  peak RSS %.1f MB  "
-      "rows/s %.0f  matching %.2f%%  exit %d\n",
+      "rows/s %.0f  matching %.2f%%  exit %d  load %.2f\n",
       name, run.rows, run.jobs, run.usage.wall_s, run.usage.cpu_s,
       run.rows ? 1e6 * run.usage.cpu_s / double(run.rows) : 0.0, run.usage.peak_rss_mb,
-      run.usage.wall_s > 0 ? double(run.rows) / run.usage.wall_s : 0.0, share, run.usage.exit_code);
+      run.usage.wall_s > 0 ? double(run.rows) / run.usage.wall_s : 0.0, share, run.usage.exit_code,
+      run.load);
   if (!run.agreement.first_mismatch.empty()) {
     std::printf("          first mismatch: %s\n", run.agreement.first_mismatch.c_str());
   }
@@ -88,6 +103,10 @@ int main(int argc, char** argv) {
   CLI::App app{"Benchmark of quillet-check against the proxy farm"};
   app.add_option("--count", settings.count, "proxies in the farm")->capture_default_str();
   app.add_option("--jobs", settings.jobs, "checks in flight")->capture_default_str();
+  app.add_option("--threads", settings.threads, "quillet-check's --threads (default: its own)");
+  app.add_flag("--private-net", settings.private_net,
+               "farm on the wildcard address in a private network namespace (default above "
+               "15,000 proxies)");
   app.add_option("--timeout", settings.timeout_s, "fetch time-out, seconds")->capture_default_str();
   app.add_option("--ping-timeout", settings.ping_timeout_ms, "echo time-out, ms")
       ->capture_default_str();
@@ -100,18 +119,29 @@ int main(int argc, char** argv) {
   app.add_option("--first", settings.first, "the farm's first address")->capture_default_str();
   app.add_option("--port", settings.port, "the farm's port")->capture_default_str();
   CLI11_PARSE(app, argc, argv);
+  settings.private_net = settings.private_net || settings.count > kMostListeners;
+  std::string error;
+  if (settings.private_net && !bench::EnterPrivateNetwork(argv, error)) {
+    std::fprintf(stderr, "quillet-bench: %s\n", error.c_str());
+    return 1;
+  }
 
   fs::path dir = fs::temp_directory_path() / ("quillet-bench-" + std::to_string(getpid()));
   fs::create_directories(dir);
   // Keep the user's own settings out of the run.
   setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
   std::string list = (dir / "farm.txt").string();
-  pid_t farm = bench::StartChild(
-      PROXYFARM_PATH,
-      {"--first", settings.first, "--count", std::to_string(settings.count), "--port",
-       std::to_string(settings.port), "--mix", settings.mix, "--seed",
-       std::to_string(settings.seed), "--list", list, "--truth", (dir / "truth.csv").string(),
-       "--ready-file", (dir / "ready").string(), "--lifetime", "1800"});
+  std::vector<std::string> farm_arguments = {"--first",      settings.first,
+                                             "--count",      std::to_string(settings.count),
+                                             "--port",       std::to_string(settings.port),
+                                             "--mix",        settings.mix,
+                                             "--seed",       std::to_string(settings.seed),
+                                             "--list",       list,
+                                             "--truth",      (dir / "truth.csv").string(),
+                                             "--ready-file", (dir / "ready").string(),
+                                             "--lifetime",   "1800"};
+  if (settings.private_net) farm_arguments.push_back("--any-address");
+  pid_t farm = bench::StartChild(PROXYFARM_PATH, farm_arguments);
   if (!bench::WaitForFile((dir / "ready").string(), farm, 120)) {
     std::fprintf(stderr, "quillet-bench: the proxy farm did not start\n");
     bench::StopChild(farm);

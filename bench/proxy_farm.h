@@ -22,6 +22,7 @@ struct FarmOptions {
   int port = 0;          // 0: one of this process's own
   int lifetime_s = 60;   // the farm ends itself then, should its user die first
   int ready_within_s = 10;
+  bool any_address = false;  // one wildcard listener (inside a private network namespace)
 };
 
 class FarmProcess {
@@ -37,6 +38,7 @@ class FarmProcess {
     args.insert(args.end(), {"--truth", truth_, "--ready-file", ready, "--slow-ms", "300"});
     args.insert(args.end(), {"--lifetime", std::to_string(options.lifetime_s)});
     if (!options.mix.empty()) args.insert(args.end(), {"--mix", options.mix});
+    if (options.any_address) args.push_back("--any-address");
     child_.emplace(args, "/dev/null");
     for (int i = 0; i < options.ready_within_s * 20 && !std::filesystem::exists(ready); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));

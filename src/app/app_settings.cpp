@@ -49,6 +49,10 @@ bool ParallelFromText(const std::string& text, int32_t& value) {
   return WholeNumberFromText(text, 1, kMaxParallel, value);
 }
 
+bool ThreadsFromText(const std::string& text, int32_t& value) {
+  return WholeNumberFromText(text, 0, kMaxThreads, value);
+}
+
 bool WatchSecondsFromText(const std::string& text, int32_t& value) {
   return WholeNumberFromText(text, 0, kMaxWatchSeconds, value);
 }
@@ -72,6 +76,8 @@ void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings) {
   settings.PingMethod = method.empty() ? defaults::kPingMethod : method;
   settings.Parallel = 1;
   ParallelFromText(store.Read(keys::kParallel, defaults::kParallel), settings.Parallel);
+  settings.Threads = 0;
+  ThreadsFromText(store.Read(keys::kThreads, defaults::kThreads), settings.Threads);
   settings.WatchSeconds = 0;
   WatchSecondsFromText(store.Read(keys::kWatchSeconds, defaults::kWatchSeconds),
                        settings.WatchSeconds);

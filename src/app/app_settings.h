@@ -20,6 +20,7 @@ inline constexpr const char* kFindIp = "FindIP";
 inline constexpr const char* kApplyButton = "iApplyButton";
 inline constexpr const char* kToolbarGuid = "GUID4ie";
 inline constexpr const char* kParallel = "parallel";
+inline constexpr const char* kThreads = "threads";
 inline constexpr const char* kPingMethod = "PingMethod";
 inline constexpr const char* kWatchSeconds = "WatchSeconds";
 inline constexpr const char* kWatchInTray = "WatchInTray";
@@ -34,6 +35,7 @@ inline constexpr const char* kSearchText = "HTTP_CLIENT_IP";
 inline constexpr const char* kFindIp = "";
 inline constexpr const char* kApplyButton = "0";
 inline constexpr const char* kParallel = "1";
+inline constexpr const char* kThreads = "0";
 inline constexpr const char* kPingMethod = "icmp";
 inline constexpr const char* kWatchSeconds = "0";
 }  // namespace defaults
@@ -46,6 +48,8 @@ std::string PingMethodFromText(const std::string& text);
 
 // The most proxies the verification run checks at once.
 inline constexpr int32_t kMaxParallel = 1000;
+// The most engines (threads, each with its own event loop) that share those proxies.
+inline constexpr int32_t kMaxThreads = 64;
 // The longest period of the watch over the applied proxy: one day.
 inline constexpr int32_t kMaxWatchSeconds = 86400;
 
@@ -74,7 +78,8 @@ struct AppSettings {
   std::string PublicIP;
   std::string PublicIPPage;
   int16_t ApplyButton = 0;
-  int32_t Parallel = 1;                            // proxies checked at once
+  int32_t Parallel = 1;  // proxies checked at once
+  int32_t Threads = 0;   // engines that share them, each on a thread; 0: one per core
   std::string PingMethod = defaults::kPingMethod;  // one of kPingMethods
   bool NoIcmpTold = false;   // the user has heard that this system refuses ICMP echoes
   int32_t WatchSeconds = 0;  // how often the applied proxy is checked; 0: not watched
@@ -96,7 +101,7 @@ inline const std::string& ShownOwnAddress(const AppSettings& settings) {
   return settings.PublicIP.empty() ? settings.MyIP : settings.PublicIP;
 }
 
-// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP, ApplyButton, Parallel and
+// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP, ApplyButton, Parallel, Threads and
 // WatchSeconds from the store.
 void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings);
 
@@ -107,6 +112,8 @@ int16_t ApplyButtonFromText(const std::string& text);
 // "parallel": a whole number from 1 to kMaxParallel (blanks around it allowed); false for
 // anything else.
 bool ParallelFromText(const std::string& text, int32_t& value);
+// "threads": a whole number from 0 (one per core) to kMaxThreads; false for anything else.
+bool ThreadsFromText(const std::string& text, int32_t& value);
 // "WatchSeconds": a whole number of seconds from 0 (not watched) to kMaxWatchSeconds; false for
 // anything else.
 bool WatchSecondsFromText(const std::string& text, int32_t& value);

@@ -60,6 +60,7 @@ SettingsDialogFields SettingsDialogModel::Load() {
   fields.ping = std::to_string(settings.PingTimeoutMs);
   fields.timeout = std::to_string(settings.TestTimeoutMs / 1000);
   fields.parallel = std::to_string(settings.Parallel);
+  fields.threads = std::to_string(settings.Threads);
   fields.ping_method = settings.PingMethod;
   fields.watch_seconds = std::to_string(settings.WatchSeconds);
   fields.search_text = settings.SearchText;
@@ -135,6 +136,9 @@ void SettingsDialogModel::SaveTimeouts(const SettingsDialogFields& fields) {
   }
   if (ParallelFromText(fields.parallel, services_.settings.Parallel)) {
     Write(keys::kParallel, std::to_string(services_.settings.Parallel));
+  }
+  if (ThreadsFromText(fields.threads, services_.settings.Threads)) {
+    Write(keys::kThreads, std::to_string(services_.settings.Threads));
   }
   if (std::string method = PingMethodFromText(fields.ping_method); !method.empty()) {
     Write(keys::kPingMethod, method);

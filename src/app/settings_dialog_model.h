@@ -23,6 +23,7 @@ struct SettingsDialogFields {
   std::string ping;                     // txtPing
   std::string timeout;                  // txtTimeout (seconds)
   std::string parallel;                 // txtParallel (proxies checked at once)
+  std::string threads;                  // txtThreads (engines sharing them; 0: one per core)
   std::string ping_method;              // cboPingMethod: one of kPingMethods
   std::string watch_seconds;            // txtWatch (seconds between checks of the applied proxy)
   int apply_choice = 0;                 // optNone 0, optExit 1, optOpen 2

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/app_settings.h"
 #include "cli/command_line.h"
 #include "core/text.h"
 
@@ -40,6 +41,10 @@ void DefineOptions(CLI::App& app, CheckOptions& options, Texts& texts) {
   app.add_option("-j,--jobs", options.jobs, "how many proxies are checked at once")
       ->check(CLI::Range(1, kMaxJobs))
       ->capture_default_str();
+  app.add_option("--threads", options.threads,
+                 "how many threads share those checks, each with its own network loop "
+                 "(0: one per core; default: the settings)")
+      ->check(CLI::Range(0, int(kMaxThreads)));
   app.add_option("--rows", texts.rows, "only these rows, e.g. 10-20, 5- or 7 (1 is the first)");
   app.add_option("--protocol", texts.protocols,
                  "only rows of these protocols, e.g. socks5,https (http, https, socks4, "

@@ -13,6 +13,8 @@ struct CheckOptions {
   std::vector<std::string> list_files;  // as given; "-" is standard input
   std::string list_file;                // the one a run checks
   int jobs = 100;
+  // Engines (threads) that share the jobs; 0: one per core. Unset: the settings' "threads".
+  std::optional<int> threads;
   // Rows of the list to check, 1-based and inclusive; 0 for "to the last row".
   int first_row = 1;
   int last_row = 0;

@@ -15,6 +15,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "proxylist/list_file.h"
+#include "verify/background_run.h"
 #include "verify/http_probe.h"
 #include "verify/probe_settings.h"
 #include "verify/public_address.h"
@@ -56,6 +57,7 @@ void TakeSettings(const CheckOptions& options, CheckEnvironment& env, ConsoleUse
   if (options.timeout_s) settings.TestTimeoutMs = *options.timeout_s * 1000;
   if (options.search_text) settings.SearchText = *options.search_text;
   if (options.find_ip) settings.FindIP = *options.find_ip;
+  if (options.threads) settings.Threads = *options.threads;
   std::string url = options.test_page.value_or(env.store.Read(keys::kTestUrl, ""));
   if (Trim(url).empty()) {
     throw Failure{
@@ -161,27 +163,29 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
     int jobs = FitJobsToOpenFiles(env.backend, options.jobs, limit_message);
     if (!limit_message.empty() && notices) err << "quillet-check: " << limit_message << "\n";
 
-    auto io = env.backend.MakeIo();
     if (NeedsPublicAddress(settings)) {
+      auto io = env.backend.MakeIo();
       std::string notice =
           TakePublicAddress(settings, VisitTestPage(*io, ProbeSettings::From(settings)));
       if (!notice.empty() && notices) err << "quillet-check: " << notice << "\n";
     }
-    VerifyEngine engine(*io, ProbeSettings::From(settings), jobs);
-    size_t total = 0, finished = 0;
+    BackgroundRun::Rows rows;
     for (int row = first; row <= last; ++row) {
       if (!Chosen(options, list, row)) continue;
-      ++total;
       std::vector<std::string> line = list.Row(row).cells.All();
       line.push_back(list.Row(row).protocol());
-      engine.Add(static_cast<size_t>(row), std::move(line));
+      rows.emplace_back(static_cast<size_t>(row), std::move(line));
     }
-    while (!engine.Done()) {
+    size_t total = rows.size(), finished = 0;
+    BackgroundRun run(env.backend, ProbeSettings::From(settings), jobs, std::move(rows), false,
+                      EnginesFor(env.backend, settings.Threads, jobs));
+    while (!run.Over()) {
       if (env.interrupted && env.interrupted()) {
-        engine.Cancel();
+        run.Cancel();
         throw Failure{kExitInterrupted, "interrupted; the list file is unchanged"};
       }
-      for (RowEvent& done : engine.Step(kStepMs)) {
+      if (std::exception_ptr failure = run.Failure()) std::rethrow_exception(failure);
+      for (RowEvent& done : run.Take(kStepMs)) {
         if (done.started) continue;
         ++finished;
         int row = static_cast<int>(done.index);

@@ -149,8 +149,12 @@ void QuSettings::BuildControls() {
   timeouts->addRow(
       LabelFor("Test Web P&age", txtTimeout_, "How long to wait for the test page through a proxy"),
       WithUnit(txtTimeout_, "sec", frame2));
+  txtThreads_ = Box("txtThreads", kTypedDigits, frame2);
+  txtThreads_->setToolTip("How many threads share the checks, each with its own network loop");
   timeouts->addRow(LabelFor("Para&llel", txtParallel_, "How many proxies are checked at once"),
                    WithUnit(txtParallel_, "at once", frame2));
+  timeouts->addRow(LabelFor("T&hreads", txtThreads_, "How many threads share those checks"),
+                   WithUnit(txtThreads_, "(0 = one per core)", frame2));
   txtWatch_ = Box("txtWatch", kTypedDigits, frame2);
   txtWatch_->setToolTip(
       "Check the applied proxy this often and switch to the best verified row "
@@ -228,6 +232,7 @@ void QuSettings::ShowFields() {
   ShowWhole(txtPing_, fields_.ping, kTypedDigits);
   ShowWhole(txtTimeout_, fields_.timeout, kTypedDigits);
   ShowWhole(txtParallel_, fields_.parallel, kTypedDigits);
+  ShowWhole(txtThreads_, fields_.threads, kTypedDigits);
   cboPingMethod_->setCurrentIndex(std::max(cboPingMethod_->findData(ToQt(fields_.ping_method)), 0));
   ShowWhole(txtWatch_, fields_.watch_seconds, kTypedDigits);
   optNone_->setChecked(fields_.apply_choice != 1 && fields_.apply_choice != 2);
@@ -256,6 +261,7 @@ void QuSettings::ReadFields() {
   fields_.ping = FromQt(txtPing_->text());
   fields_.timeout = FromQt(txtTimeout_->text());
   fields_.parallel = FromQt(txtParallel_->text());
+  fields_.threads = FromQt(txtThreads_->text());
   fields_.ping_method = FromQt(cboPingMethod_->currentData().toString());
   fields_.watch_seconds = FromQt(txtWatch_->text());
   fields_.apply_choice = optExit_->isChecked() ? 1 : optOpen_->isChecked() ? 2 : 0;

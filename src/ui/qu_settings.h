@@ -63,6 +63,7 @@ class QuSettings : public QDialog {
   QLineEdit* txtPing_;
   QLineEdit* txtTimeout_;
   QLineEdit* txtParallel_;
+  QLineEdit* txtThreads_;
   QComboBox* cboPingMethod_;
   QLineEdit* txtWatch_;
   QGroupBox* frameApply_;

@@ -3,15 +3,21 @@
 namespace quillet {
 namespace {
 
-// How long the engine's thread waits on its loop before it looks for a cancel again.
+// How long an engine's thread waits on its loop before it looks for a cancel again.
 constexpr int kStepMs = 10;
+
+// The share of `jobs` that engine `engine` of `engines` keeps in flight.
+int JobsOf(int engine, int engines, int jobs) {
+  return jobs / engines + (engine < jobs % engines ? 1 : 0);
+}
 
 }  // namespace
 
 BackgroundRun::BackgroundRun(ParallelBackend& backend, const ProbeSettings& settings, int jobs,
-                             Rows rows, bool visit_first)
-    : thread_([this, &backend, settings, jobs, rows = std::move(rows), visit_first]() mutable {
-        Run(backend, settings, jobs, std::move(rows), visit_first);
+                             Rows rows, bool visit_first, int engines)
+    : rows_(std::move(rows)), thread_([this, &backend, settings, jobs, engines, visit_first] {
+        Run(backend, settings, std::max(jobs, 1), std::clamp(engines, 1, std::max(jobs, 1)),
+            visit_first);
       }) {}
 
 BackgroundRun::~BackgroundRun() {
@@ -25,8 +31,36 @@ void BackgroundRun::Hand(std::vector<RowEvent> events) {
   handed_.notify_one();
 }
 
-void BackgroundRun::Run(ParallelBackend& backend, ProbeSettings settings, int jobs, Rows rows,
+// The first failure is the run's; the other engines stop at their next step.
+void BackgroundRun::Fail() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!failure_) failure_ = std::current_exception();
+  cancel_ = true;
+  handed_.notify_one();
+}
+
+// Tops the engine up from the queue to its share of jobs, no further: a row that waits in one
+// engine while another has room would be late for nothing.
+void BackgroundRun::Feed(VerifyEngine& engine) {
+  std::lock_guard<std::mutex> lock(queue_mutex_);
+  while (next_ < rows_.size() && engine.InFlight() + engine.Waiting() < engine.Jobs()) {
+    auto& [index, cells] = rows_[next_++];
+    engine.Add(index, std::move(cells));
+  }
+}
+
+void BackgroundRun::Drive(CheckIo& io, const ProbeSettings& settings, int jobs) {
+  VerifyEngine engine(io, settings, jobs);
+  while (!cancel_) {
+    Feed(engine);
+    if (engine.Done()) return;
+    Hand(engine.Step(kStepMs));
+  }
+}
+
+void BackgroundRun::Run(ParallelBackend& backend, ProbeSettings settings, int jobs, int engines,
                         bool visit_first) {
+  std::vector<std::thread> others;
   try {
     auto io = backend.MakeIo();
     if (visit_first) {
@@ -36,20 +70,29 @@ void BackgroundRun::Run(ParallelBackend& backend, ProbeSettings settings, int jo
       visit_ = std::move(visit);
       handed_.notify_one();
     }
-    VerifyEngine engine(*io, settings, jobs);
-    for (auto& [index, cells] : rows) engine.Add(index, std::move(cells));
-    while (!engine.Done() && !cancel_) Hand(engine.Step(kStepMs));
+    for (int engine = 1; engine < engines && !cancel_; ++engine) {
+      others.emplace_back([this, &backend, settings, share = JobsOf(engine, engines, jobs)] {
+        try {
+          Drive(*backend.MakeIo(), settings, share);
+        } catch (...) {
+          Fail();
+        }
+      });
+    }
+    Drive(*io, settings, JobsOf(0, engines, jobs));
   } catch (...) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    failure_ = std::current_exception();
-    handed_.notify_one();
+    Fail();
   }
+  for (std::thread& other : others) other.join();
+  std::lock_guard<std::mutex> lock(mutex_);
+  over_ = true;
+  handed_.notify_one();
 }
 
 std::vector<RowEvent> BackgroundRun::Take(int wait_ms) {
   std::unique_lock<std::mutex> lock(mutex_);
   handed_.wait_for(lock, std::chrono::milliseconds(wait_ms),
-                   [this] { return !ready_.empty() || failure_ || visit_; });
+                   [this] { return !ready_.empty() || failure_ || visit_ || over_; });
   std::vector<RowEvent> events;
   events.swap(ready_);
   return events;
@@ -65,6 +108,11 @@ std::optional<DirectVisit> BackgroundRun::TakeVisit() {
 std::exception_ptr BackgroundRun::Failure() {
   std::lock_guard<std::mutex> lock(mutex_);
   return failure_;
+}
+
+bool BackgroundRun::Over() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return over_ && ready_.empty();
 }
 
 void BackgroundRun::Cancel() {

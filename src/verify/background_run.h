@@ -1,6 +1,8 @@
 #pragma once
-// A run of the engine on a thread of its own: the engine and its event loop live there, and what
-// happens to the rows is handed to the window's thread, which never waits on the network.
+// A run of the engine on threads of its own: one engine per thread, each with its own event loop,
+// all fed from one queue of rows (a row stays on the engine that took it). What happens to the
+// rows is handed to the caller's thread, which never waits on the network.
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <exception>
@@ -23,8 +25,9 @@ class BackgroundRun {
 
   // With `visit_first`, the test page is first visited without a proxy and the address the judge
   // saw is the own address of the checks.
+  // The `jobs` rows in flight are shared out among `engines` (see EnginesFor).
   BackgroundRun(ParallelBackend& backend, const ProbeSettings& settings, int jobs, Rows rows,
-                bool visit_first = false);
+                bool visit_first = false, int engines = 1);
   // Cancels what is still running.
   ~BackgroundRun();
   BackgroundRun(const BackgroundRun&) = delete;
@@ -36,20 +39,30 @@ class BackgroundRun {
   std::optional<DirectVisit> TakeVisit();
   // The failure that ended the engine (its loop or its resources), if any.
   std::exception_ptr Failure();
+  // Every engine has stopped (all rows ended, a failure, or a cancel) and every event was taken.
+  bool Over();
   // No further row starts, the rows in flight are dropped. Returns within one step of the
   // engine: nothing it waits for (a fetch, an echo, a look-up) is waited for to its end.
   void Cancel();
 
  private:
-  void Run(ParallelBackend& backend, ProbeSettings settings, int jobs, Rows rows, bool visit_first);
+  void Run(ParallelBackend& backend, ProbeSettings settings, int jobs, int engines,
+           bool visit_first);
+  void Drive(CheckIo& io, const ProbeSettings& settings, int jobs);
+  void Feed(VerifyEngine& engine);
   void Hand(std::vector<RowEvent> events);
+  void Fail();
 
   std::mutex mutex_;
   std::condition_variable handed_;
   std::vector<RowEvent> ready_;
   std::optional<DirectVisit> visit_;
   std::exception_ptr failure_;
+  bool over_ = false;
   std::atomic<bool> cancel_{false};
+  std::mutex queue_mutex_;
+  Rows rows_;  // the queue: rows from next_ on are not taken yet
+  size_t next_ = 0;
   std::thread thread_;
 };
 

@@ -1,6 +1,7 @@
 #include "verify/parallel_backend.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace quillet {
 namespace {
@@ -10,6 +11,11 @@ namespace {
 constexpr uint64_t kOwnFiles = 64;
 
 }  // namespace
+
+int EnginesFor(const ParallelBackend& backend, int wanted, int jobs) {
+  if (wanted <= 0) wanted = static_cast<int>(std::max(std::thread::hardware_concurrency(), 1u));
+  return std::max(1, std::min({wanted, backend.MostEngines(), jobs}));
+}
 
 uint64_t OpenFilesFor(int jobs) {
   return static_cast<uint64_t>(std::max(jobs, 1)) + kOwnFiles;

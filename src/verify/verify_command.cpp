@@ -99,8 +99,9 @@ void VerifyRun::Start(int jobs) {
   list.TopRow = static_cast<int32_t>(lines_.size()) - 1;
   bool visit_first = NeedsPublicAddress(window_.settings);
   if (visit_first) services_.set_caption(PublicAddressCaption(window_.settings));
+  int engines = EnginesFor(services_.backend, window_.settings.Threads, jobs_);
   run_ = std::make_unique<BackgroundRun>(services_.backend, ProbeSettings::From(window_.settings),
-                                         jobs_, std::move(work), visit_first);
+                                         jobs_, std::move(work), visit_first, engines);
 }
 
 bool VerifyRun::Pump(int wait_ms) {

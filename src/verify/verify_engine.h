@@ -38,6 +38,9 @@ class VerifyEngine {
   // Every queued row has ended (or was dropped by Cancel).
   bool Done() const { return running_.empty() && (cancelled_ || queue_.empty()); }
   size_t InFlight() const { return running_.size(); }
+  // Rows queued that have not started yet.
+  size_t Waiting() const { return queue_.size(); }
+  size_t Jobs() const { return jobs_; }
   // No further row starts; the rows in flight end at once and are never reported.
   void Cancel();
 

@@ -11,6 +11,8 @@
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_multiplexer.h"
 #include "platform/posix/icmp_pinger.h"
+#include "platform/posix/posix_parallel_backend.h"
+#include "verify/background_run.h"
 #include "verify/socket_layer.h"
 
 namespace quillet {
@@ -152,6 +154,63 @@ TEST(EngineTimeouts, stallsTricklesAndInterimAnswersGiveTheSameCellsInEveryMode)
       }
     }
   }
+}
+
+// The cells of every row of a run, by row: status/secure/level/why.
+std::map<size_t, std::string> CellsOf(BackgroundRun& run) {
+  std::map<size_t, std::string> cells;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!run.Over() && std::chrono::steady_clock::now() < deadline) {
+    for (RowEvent& event : run.Take(20)) {
+      const RowCheckOutcome& out = event.outcome;
+      if (!event.started)
+        cells[event.index] = out.status + "/" + out.secure + "/" + out.level + "/" +
+                             std::to_string(int(out.failure_kind)) + (out.failure ? "!" : "");
+    }
+  }
+  return cells;
+}
+
+// Rows shared out among two engines, each with its own loop and ICMP sockets, come to the same
+// cells as on one engine; a cancel stops both at once, with black holes still in flight.
+TEST(EngineThreads, twoEnginesGiveTheCellsOfOneAndACancelStopsThemAtOnce) {
+  if (!IcmpPinger::Permitted(IcmpPinger::SocketKind::Any)) GTEST_SKIP() << "no ICMP socket";
+  std::string page = std::string(kHead) + "REMOTE_ADDR=127.0.0.9";
+  LoopbackServer elite("127.0.4.1", testing::AnswerWith(page));
+  LoopbackServer transparent("127.0.4.2",
+                             testing::AnswerWith(page + " HTTP_X_FORWARDED_FOR=127.0.0.1"));
+  LoopbackServer denied("127.0.4.3", testing::AnswerWith("HTTP/1.0 403 No\r\n\r\n"));
+  LoopbackServer hole("127.0.4.4", testing::Silent(), false);
+  std::vector<std::string> proxies = {
+      elite.proxy(), transparent.proxy(), denied.proxy(),
+      "127.0.4.5:" + std::to_string(testing::ClosedPort("127.0.4.5")),
+      "127.0.4.1"};  // no port: the row fails
+  BackgroundRun::Rows rows;
+  for (size_t i = 0; i < 40; ++i) rows.emplace_back(i, testing::ProxyCells(proxies[i % 4]));
+  rows.emplace_back(40, testing::ProxyCells(proxies[4]));
+  ProbeSettings settings{"127.0.0.2", "/", kTimeoutMs, 1000, "REMOTE_ADDR", "127.0.0.1", ""};
+  GetAddrInfoResolver resolver;
+  PosixParallelBackend backend(resolver);
+  BackgroundRun one(backend, settings, 8, rows, false, 1);
+  BackgroundRun two(backend, settings, 8, rows, false, 2);
+  std::map<size_t, std::string> cells = CellsOf(one);
+  ASSERT_EQ(cells.size(), rows.size());
+  EXPECT_EQ(cells[0], "OK/Y/elite/0");
+  EXPECT_EQ(cells[1].substr(0, 5), "OK/N/");
+  EXPECT_EQ(cells[2].substr(0, 4), "403/");
+  EXPECT_EQ(cells[40].back(), '!');
+  EXPECT_EQ(CellsOf(two), cells);
+
+  rows.clear();
+  for (size_t i = 0; i < 200; ++i) rows.emplace_back(i, testing::ProxyCells(hole.proxy()));
+  settings.TestTimeoutMs = 60000;
+  BackgroundRun holes(backend, settings, 50, rows, false, 2);
+  size_t started = 0;
+  for (int i = 0; i < 100 && started < 50; ++i) started += holes.Take(20).size();
+  auto begun = std::chrono::steady_clock::now();
+  holes.Cancel();
+  EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::milliseconds(300));
+  EXPECT_TRUE(holes.Take(0).empty());
 }
 
 }  // namespace

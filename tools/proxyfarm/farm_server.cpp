@@ -12,15 +12,21 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
+#include <unordered_map>
 
 namespace proxyfarm {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr size_t kMaxRequest = 16 * 1024;
+// Every proxy's connections queue on the one wildcard listener (the system caps it at
+// net.core.somaxconn).
+constexpr int kWildcardBacklog = 65535;
 
 volatile sig_atomic_t g_stop = 0;
 void OnSignal(int) {
@@ -28,7 +34,7 @@ void OnSignal(int) {
 }
 
 struct Listener {
-  const Proxy* proxy;
+  const Proxy* proxy;  // nullptr: the wildcard listener, which finds it by the local address
 };
 
 struct Connection {
@@ -57,19 +63,20 @@ bool RaiseFileLimit(size_t needed) {
   return limit.rlim_cur >= needed;
 }
 
-int Listen(const Proxy& proxy) {
+// `address` empty: the wildcard address.
+int Listen(const std::string& address, uint16_t port) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   int one = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(proxy.port);
-  inet_pton(AF_INET, proxy.address.c_str(), &address.sin_addr);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(fd, 1024) != 0) {
-    std::fprintf(stderr, "proxyfarm: cannot listen on %s:%u: %s\n", proxy.address.c_str(),
-                 proxy.port, std::strerror(errno));
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_port = htons(port);
+  if (!address.empty()) inet_pton(AF_INET, address.c_str(), &local.sin_addr);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+      listen(fd, address.empty() ? kWildcardBacklog : 1024) != 0) {
+    std::fprintf(stderr, "proxyfarm: cannot listen on %s:%u: %s\n",
+                 address.empty() ? "*" : address.c_str(), port, std::strerror(errno));
     close(fd);
     return -1;
   }
@@ -87,9 +94,10 @@ class Farm {
 
   bool Start(const std::vector<Proxy>& plan) {
     epoll_ = epoll_create1(EPOLL_CLOEXEC);
+    if (options_.any_address) return StartOnAnyAddress(plan);
     for (const Proxy& proxy : plan) {
       if (proxy.kind == Kind::Refused) continue;
-      int fd = Listen(proxy);
+      int fd = Listen(proxy.address, proxy.port);
       if (fd < 0) return false;
       listeners_[fd] = {&proxy};
       Watch(fd, EPOLLIN);
@@ -108,6 +116,33 @@ class Farm {
   }
 
  private:
+  bool StartOnAnyAddress(const std::vector<Proxy>& plan) {
+    std::set<uint16_t> ports;
+    for (const Proxy& proxy : plan) {
+      if (proxy.kind == Kind::Refused) continue;
+      in_addr address{};
+      inet_pton(AF_INET, proxy.address.c_str(), &address);
+      by_address_[address.s_addr] = &proxy;
+      ports.insert(proxy.port);
+    }
+    for (uint16_t port : ports) {
+      int fd = Listen("", port);
+      if (fd < 0) return false;
+      listeners_[fd] = {nullptr};
+      Watch(fd, EPOLLIN);
+    }
+    return true;
+  }
+
+  // The proxy a connection of the wildcard listener reached; nullptr for an address of none.
+  const Proxy* ProxyAt(int fd) const {
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) return nullptr;
+    auto found = by_address_.find(local.sin_addr.s_addr);
+    return found == by_address_.end() ? nullptr : found->second;
+  }
+
   void Watch(int fd, uint32_t events) {
     epoll_event event{};
     event.events = events;
@@ -135,9 +170,14 @@ class Farm {
       int fd = accept4(listen_fd, reinterpret_cast<sockaddr*>(&peer), &length,
                        SOCK_NONBLOCK | SOCK_CLOEXEC);
       if (fd < 0) return;
+      const Proxy* reached = proxy ? proxy : ProxyAt(fd);
+      if (!reached) {
+        close(fd);
+        continue;
+      }
       char client[INET_ADDRSTRLEN];
       inet_ntop(AF_INET, &peer.sin_addr, client, sizeof client);
-      connections_[fd] = Connection{proxy, client, {}, {}, 0, false, false, {}};
+      connections_[fd] = Connection{reached, client, {}, {}, 0, false, false, {}};
       Watch(fd, EPOLLIN | EPOLLRDHUP);
     }
   }
@@ -216,17 +256,34 @@ class Farm {
   int epoll_ = -1;
   std::map<int, Listener> listeners_;
   std::map<int, Connection> connections_;
+  std::unordered_map<uint32_t, const Proxy*> by_address_;  // network byte order
   std::multimap<Clock::time_point, int> slow_;
 };
 
 }  // namespace
 
+bool LoopbackOnly() {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/sys/class/net", error)) {
+    if (entry.path().filename() != "lo") return false;
+  }
+  return !error;
+}
+
+void MoveRefusedAside(std::vector<Proxy>& plan) {
+  for (Proxy& proxy : plan) {
+    if (proxy.kind == Kind::Refused) proxy.port = static_cast<uint16_t>(proxy.port + 1);
+  }
+}
+
 int RunFarm(const std::vector<Proxy>& plan, const ServerOptions& options) {
-  if (!RaiseFileLimit(plan.size() + 4096)) {
+  // Beside the listeners, the connections in flight: many more when one listener serves all.
+  size_t needed = options.any_address ? 65536 : plan.size() + 4096;
+  if (!RaiseFileLimit(needed)) {
     std::fprintf(stderr,
-                 "proxyfarm: the open-files limit is too low for %zu listeners; raise it with "
+                 "proxyfarm: the open-files limit is too low for %zu proxies; raise it with "
                  "'ulimit -n %zu' (or run as root)\n",
-                 plan.size(), plan.size() + 4096);
+                 plan.size(), needed);
     return 3;
   }
   signal(SIGINT, OnSignal);

@@ -11,7 +11,18 @@ struct ServerOptions {
   int slow_ms = 1500;      // delay before a slow proxy answers
   int lifetime_s = 900;    // the farm stops by itself after this long
   std::string ready_file;  // written once every listener is up
+  // One listener on the wildcard address answers for every proxy, the address a connection
+  // was made to telling which proxy it reached: a descriptor for the port, not for each proxy.
+  // Only inside a private network namespace that has nothing but loopback.
+  bool any_address = false;
 };
+
+// Whether this process's network namespace has no interface but loopback.
+bool LoopbackOnly();
+
+// For a farm on the wildcard address: the refused proxies are listed on the port after the
+// farm's, where nothing listens, so that their connections are refused for real.
+void MoveRefusedAside(std::vector<Proxy>& plan);
 
 // Listens on every proxy of the plan except the refused ones and serves until the lifetime
 // ends or SIGINT/SIGTERM arrives. Returns a process exit code.

@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
   app.add_option("--lifetime", options.lifetime_s, "stop after this many seconds")
       ->capture_default_str();
   app.add_option("--ready-file", options.ready_file, "written once all proxies listen");
+  app.add_flag("--any-address", options.any_address,
+               "one listener on the wildcard address for all proxies (only in a private network "
+               "namespace with loopback alone)");
   CLI11_PARSE(app, argc, argv);
 
   in_addr address{};
@@ -52,7 +55,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "proxyfarm: %s\n", error.c_str());
     return 2;
   }
+  if (options.any_address && !proxyfarm::LoopbackOnly()) {
+    std::fprintf(stderr,
+                 "proxyfarm: --any-address listens on every interface; run it in a private "
+                 "network namespace (unshare -n) that has loopback alone\n");
+    return 2;
+  }
   auto plan = proxyfarm::MakePlan(first, count, port, mix, seed);
+  if (options.any_address) proxyfarm::MoveRefusedAside(plan);
   if ((!list_path.empty() && !proxyfarm::WriteListFile(plan, list_path)) ||
       (!truth_path.empty() && !proxyfarm::WriteTruthFile(plan, truth_path))) {
     std::fprintf(stderr, "proxyfarm: cannot write the list or truth file\n");

@@ -31,11 +31,19 @@ CurlMultiFetcher::CurlMultiFetcher(EpollLoop& loop) : loop_(loop) {
 
 CurlMultiFetcher::~CurlMultiFetcher() {
   AbortAll();
+  for (CURL* easy : idle_) curl_easy_cleanup(easy);
   curl_multi_cleanup(multi_);
 }
 
+// An easy handle is made once and reused (reset) by the transfers after it: making one is much
+// of the cost of a short transfer.
 bool CurlMultiFetcher::Start(const HttpRequest& request, CheckIo::GetDone& done) {
-  auto probe = std::make_unique<CurlProbeTransfer>(request);
+  CURL* reused = nullptr;
+  if (!idle_.empty()) {
+    reused = idle_.back();
+    idle_.pop_back();
+  }
+  auto probe = std::make_unique<CurlProbeTransfer>(request, reused);
   CURL* easy = probe->handle();
   if (!easy) return false;
   // Every proxy is a different address: a name cache would only grow and be searched.
@@ -94,6 +102,7 @@ void CurlMultiFetcher::Answer(CURL* easy, bool aborted, CURLcode result) {
   transfers_.erase(found);
   curl_multi_remove_handle(multi_, easy);
   HttpReply reply = aborted ? HttpReply{} : transfer.probe->Finish(result);
+  if (CURL* idle = transfer.probe->Release()) idle_.push_back(idle);
   transfer.probe.reset();
   transfer.done(std::move(reply));
 }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/posix/curl_probe_transfer.h"
 #include "platform/posix/epoll_loop.h"
@@ -49,6 +50,7 @@ class CurlMultiFetcher : public EpollLoop::Watcher {
   EpollLoop& loop_;
   CURLM* multi_ = nullptr;
   std::unordered_map<CURL*, Transfer> transfers_;
+  std::vector<CURL*> idle_;  // easy handles of ended transfers, reset, for the next ones
   bool timer_set_ = false;
   std::chrono::steady_clock::time_point timer_due_;
   std::chrono::steady_clock::time_point next_stall_check_;

@@ -10,6 +10,16 @@ namespace {
 // Connect, send and receive are each bounded by the time-out; the whole exchange by their sum.
 constexpr int kPhases = 3;
 
+// The probe's request headers, the same for every transfer, made once.
+curl_slist* ProbeHeaders() {
+  static curl_slist* const headers = [] {
+    curl_slist* list = nullptr;
+    for (const char* header : kProbeHeaders) list = curl_slist_append(list, header);
+    return list;
+  }();
+  return headers;
+}
+
 }  // namespace
 
 void EnsureCurlReady() {
@@ -26,15 +36,21 @@ static std::string ProxyScheme(const std::string& protocol) {
   return "http://";
 }
 
-CurlProbeTransfer::CurlProbeTransfer(const HttpRequest& request) {
+CurlProbeTransfer::CurlProbeTransfer(const HttpRequest& request, CURL* reused) {
   EnsureCurlReady();
-  easy_ = curl_easy_init();
+  easy_ = reused ? reused : curl_easy_init();
   if (easy_) Configure(request);
 }
 
 CurlProbeTransfer::~CurlProbeTransfer() {
   if (easy_) curl_easy_cleanup(easy_);
-  curl_slist_free_all(headers_);
+}
+
+CURL* CurlProbeTransfer::Release() {
+  CURL* easy = easy_;
+  easy_ = nullptr;
+  if (easy) curl_easy_reset(easy);
+  return easy;
 }
 
 void CurlProbeTransfer::Configure(const HttpRequest& request) {
@@ -44,7 +60,6 @@ void CurlProbeTransfer::Configure(const HttpRequest& request) {
   long timeout_ms = std::max<long>(request.timeout_ms, 1);
   idle_limit_ = std::chrono::milliseconds(timeout_ms);
   NoteActivity();
-  for (const char* header : kProbeHeaders) headers_ = curl_slist_append(headers_, header);
 
   curl_easy_setopt(easy_, CURLOPT_URL, url_.c_str());
   // An https page goes through an HTTP proxy's CONNECT tunnel; its certificate is checked
@@ -58,7 +73,7 @@ void CurlProbeTransfer::Configure(const HttpRequest& request) {
   curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
   curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L);
-  curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
+  curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, ProbeHeaders());
   curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
   curl_easy_setopt(easy_, CURLOPT_FORBID_REUSE, 1L);
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);

@@ -17,7 +17,8 @@ void EnsureCurlReady();
 
 class CurlProbeTransfer {
  public:
-  explicit CurlProbeTransfer(const HttpRequest& request);
+  // On `reused`, an easy handle that Release gave back, when there is one; else on a new one.
+  explicit CurlProbeTransfer(const HttpRequest& request, CURL* reused = nullptr);
   ~CurlProbeTransfer();
   CurlProbeTransfer(const CurlProbeTransfer&) = delete;
   CurlProbeTransfer& operator=(const CurlProbeTransfer&) = delete;
@@ -29,6 +30,9 @@ class CurlProbeTransfer {
   // nothing moved before IdleDeadline()). An interim 1xx answer is not a status.
   // `result` tells why no status came (refused, timed out).
   HttpReply Finish(CURLcode result = CURLE_OK);
+  // Gives up the easy handle, reset to libcurl's defaults, for another transfer to reuse (after
+  // Finish, once the handle has left any multi handle); nullptr when there was none.
+  CURL* Release();
   // When the transfer counts as stalled: the time-out after the last byte moved either way (or
   // after the start, while connecting; sending the request counts from the connection).
   std::chrono::steady_clock::time_point IdleDeadline() const {
@@ -44,7 +48,6 @@ class CurlProbeTransfer {
   static int OnProgress(void* self, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up);
 
   CURL* easy_ = nullptr;
-  curl_slist* headers_ = nullptr;
   std::string url_;
   std::string proxy_;
   std::string body_;

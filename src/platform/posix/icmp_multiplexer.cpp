@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -33,9 +34,12 @@ size_t RepliesHeld(int fd) {
 
 }  // namespace
 
+// Every raw socket sees every echo reply: each multiplexer of the process (one per engine) has
+// an identifier of its own, so that it reads only the replies to its own echoes.
 IcmpMultiplexer::IcmpMultiplexer(EpollLoop& loop, SocketKind kind, int receive_buffer)
     : loop_(loop), kind_(kind), receive_buffer_(receive_buffer) {
-  identifier_ = static_cast<uint16_t>(getpid() & 0xFFFF);
+  static std::atomic<uint16_t> made{0};
+  identifier_ = static_cast<uint16_t>((getpid() + made++ * 7919) & 0xFFFF);
 }
 
 IcmpMultiplexer::~IcmpMultiplexer() {

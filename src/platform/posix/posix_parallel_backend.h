@@ -11,6 +11,10 @@ class PosixParallelBackend : public ParallelBackend {
   explicit PosixParallelBackend(Resolver& resolver) : resolver_(resolver) {}
   std::unique_ptr<CheckIo> MakeIo() override;
   uint64_t RaiseOpenFiles(uint64_t wanted) override;
+  // Each I/O has its own epoll loop, curl multi handle and ICMP sockets.
+  int MostEngines() const override { return kMostEngines; }
+
+  static constexpr int kMostEngines = 64;
 
  private:
   Resolver& resolver_;
