@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/epoll.h>
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -263,11 +263,14 @@ class Farm {
 }  // namespace
 
 bool LoopbackOnly() {
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/sys/class/net", error)) {
-    if (entry.path().filename() != "lo") return false;
+  struct if_nameindex* interfaces = if_nameindex();
+  if (!interfaces) return false;
+  bool only = true;
+  for (struct if_nameindex* entry = interfaces; entry->if_index != 0; ++entry) {
+    only = only && std::strcmp(entry->if_name, "lo") == 0;
   }
-  return !error;
+  if_freenameindex(interfaces);
+  return only;
 }
 
 void MoveRefusedAside(std::vector<Proxy>& plan) {
@@ -278,7 +281,7 @@ void MoveRefusedAside(std::vector<Proxy>& plan) {
 
 int RunFarm(const std::vector<Proxy>& plan, const ServerOptions& options) {
   // Beside the listeners, the connections in flight: many more when one listener serves all.
-  size_t needed = options.any_address ? 65536 : plan.size() + 4096;
+  size_t needed = options.any_address ? 16384 : plan.size() + 4096;
   if (!RaiseFileLimit(needed)) {
     std::fprintf(stderr,
                  "proxyfarm: the open-files limit is too low for %zu proxies; raise it with "
