@@ -251,7 +251,7 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
             std::optional<std::string>(kBrowserDesktop ? "&Apply/openIE" : "&Apply/open browser"));
   fs::current_path(previous);
   EXPECT_EQ(store_.save_order,
-            (std::vector<std::string>{"ping", "TestTimeout", "parallel", "PingMethod",
+            (std::vector<std::string>{"ping", "TestTimeout", "parallel", "threads", "PingMethod",
                                       "WatchSeconds", "SearchText", "FindIP", "ListFile",
                                       "ComboFiles", "TestURL", "ComboURLs", "iApplyButton"}));
   // The time-out is kept as typed and used in milliseconds; the recent pages keep it as typed.
@@ -262,18 +262,28 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
   EXPECT_TRUE(store_.values["ListFile"] == dir_ / "mine.txt" && ui_.messages.empty());
 }
 
-TEST_F(SettingsDialogTest, parallel_wholeNumbersFromOneToTheMostAreKeptOthersIgnored) {
+TEST_F(SettingsDialogTest, parallelAndThreads_wholeNumbersInTheirRangesAreKeptOthersIgnored) {
   settings_.Parallel = 64;
+  settings_.Threads = 3;
   auto model = Model();
   SettingsDialogFields fields = model.Load();
+  EXPECT_EQ(fields.threads, "3");
   for (std::string bad : {"0", "2.5", "abc", "1001", "99999999999"}) {
     fields.parallel = bad;
+    fields.threads = bad == "0" ? "65" : bad;
     model.Save(fields);
   }
   EXPECT_TRUE(settings_.Parallel == 64 && !store_.values.count("parallel"));
+  EXPECT_TRUE(settings_.Threads == 3 && !store_.values.count("threads"));
+  fields.threads = "0";  // one per core
+  model.Save(fields);
+  EXPECT_TRUE(settings_.Threads == 0 && store_.values["threads"] == "0");
   store_.values["parallel"] = "many";
+  store_.values["threads"] = "all";
+  settings_.Threads = 5;
   LoadNumbersAndTexts(store_, settings_);
   EXPECT_EQ(settings_.Parallel, 1);  // a stored value that is not a number counts as the default
+  EXPECT_EQ(settings_.Threads, 0);
 }
 
 TEST_F(SettingsDialogTest, save_writesEveryKeyInOneGoOrNoneWhenTheStoreFails) {
