@@ -7,13 +7,13 @@
 
 #include "fakes/engine_run.h"
 #include "fakes/loopback_server.h"
+#include "net/socket_layer.h"
 #include "platform/posix/event_loop_check_io.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_multiplexer.h"
 #include "platform/posix/icmp_pinger.h"
 #include "platform/posix/posix_parallel_backend.h"
 #include "verify/background_run.h"
-#include "verify/socket_layer.h"
 
 namespace quillet {
 namespace {
