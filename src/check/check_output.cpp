@@ -62,7 +62,8 @@ nlohmann::json JsonOf(const CheckedRow& row) {
           {"secure", row.secure},
           {"level", row.level},
           {"ping", ping},
-          {"verified", row.verified_utc}};
+          {"verified", row.verified_utc},
+          {"tampered", row.tampered}};
 }
 
 // Text from proxies is not always valid UTF-8: replace what is not.

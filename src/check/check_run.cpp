@@ -103,7 +103,7 @@ bool Chosen(const CheckOptions& options, const ProxyList& list, int row) {
 
 // The row as printed, after its check wrote Status, Secure, Ping and Verified.
 CheckedRow PrintedRow(const CheckOptions& options, const ProxyList& list, int row,
-                      const std::string& level) {
+                      const RowCheckOutcome& outcome) {
   std::string address = ListedAddress(list, row);
   size_t colon = address.rfind(':');
   int port = colon == std::string::npos ? 0 : PortNumber(address.substr(colon + 1));
@@ -115,10 +115,11 @@ CheckedRow PrintedRow(const CheckOptions& options, const ProxyList& list, int ro
           port,
           Trim(list.Text(row, kColStatus)),
           Trim(list.Text(row, kColSecure)),
-          level,
+          outcome.level,
           Trim(list.Text(row, kColPing)),
           list.Text(row, kColVerified),
-          IsoUtc(std::time(nullptr))};
+          IsoUtc(std::time(nullptr)),
+          outcome.failure_kind == CheckFailure::PageChanged};
 }
 
 std::string FailureText(const std::exception_ptr& failure) {
@@ -204,7 +205,7 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
         list.SetText(row, kColSecure, outcome.secure);
         list.SetText(row, kColPing, outcome.ping);
         list.SetText(row, kColVerified, env.now());
-        report.rows.push_back(PrintedRow(options, list, row, outcome.level));
+        report.rows.push_back(PrintedRow(options, list, row, outcome));
         if (env.finished) env.finished(report.rows.back());
       }
       if (env.progress) env.progress(finished, total);

@@ -34,6 +34,7 @@ struct CheckedRow {
   std::string ping;
   std::string verified;      // as the list file stores it, in the user's locale
   std::string verified_utc;  // ISO 8601 in UTC, "2026-12-06T07:45:00Z"
+  bool tampered = false;     // the proxy changed the judge page on its way
 };
 
 // A working proxy: the judge page came back through it.

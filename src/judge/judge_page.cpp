@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/page_digest.h"
+
 namespace quillet::judge {
 namespace {
 
@@ -54,7 +56,8 @@ std::string JudgePage(const VisitorRequest& request) {
       AddLine(page, variable, "");
     }
   }
-  return page;
+  // Last, the page's digest: Quillet tells from it whether a proxy changed the page.
+  return WithPageDigest(page);
 }
 
 }  // namespace quillet::judge

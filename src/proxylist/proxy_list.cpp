@@ -242,6 +242,9 @@ std::string CheckFailureWords(CheckFailure failure, const std::string& status) {
       return "The proxy answered with HTTP status " + status;
     case CheckFailure::NoJudgeText:
       return "No judge text: the answer was empty";
+    case CheckFailure::PageChanged:
+      return "Changed by the proxy: the judge page did not arrive as the judge sent it "
+             "(an injected script or advert?), so its anonymity is not known";
     case CheckFailure::None:
       break;
   }

@@ -55,6 +55,7 @@ enum class CheckFailure : uint8_t {
   NoAnswer,     // the proxy closed the connection without an answer
   HttpStatus,   // the proxy answered with an error status (in the Status cell)
   NoJudgeText,  // the answer held no text of the judge page
+  PageChanged,  // the judge page came back changed (its digest does not hold)
 };
 // The words a failed row's tip shows; `status` is the row's Status cell.
 std::string CheckFailureWords(CheckFailure failure, const std::string& status);

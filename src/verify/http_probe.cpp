@@ -5,6 +5,7 @@
 
 #include "app/error_report.h"
 #include "core/errors.h"
+#include "core/page_digest.h"
 #include "core/text.h"
 
 namespace quillet {
@@ -110,7 +111,9 @@ ProbeResult JudgePage(const std::string& text, const ProbeSettings& settings) {
   result.Answered = !text.empty();
   result.Anonymous = !Occurs(text, settings.OwnAddress());
   result.NoSearchText = !Occurs(text, settings.SearchText);
-  if (result.Answered && !result.NoSearchText) {
+  // A changed page tells nothing sure about the visitor: no level for it.
+  result.Tampered = CheckPageDigest(text) == PageDigest::Changed;
+  if (result.Answered && !result.NoSearchText && !result.Tampered) {
     result.Level = !result.Anonymous         ? AnonymityLevel::Transparent
                    : ShowsProxyHeaders(text) ? AnonymityLevel::Anonymous
                                              : AnonymityLevel::Elite;

@@ -42,6 +42,7 @@ struct ProbeResult {
   bool Anonymous = false;                          // the own address does not occur in the page
   bool NoSearchText = false;                       // the search text does not occur in the page
   AnonymityLevel Level = AnonymityLevel::Unknown;  // known for an answered judge page
+  bool Tampered = false;  // the judge digested its page, and this is not the page it digested
 };
 
 // Judges the text of a test page (searches ignore letter case).

@@ -49,7 +49,7 @@ void Judge(const ProbeResult& probe, RowCheckOutcome& outcome) {
   outcome.level = LevelWord(probe.Level);
   outcome.secure = probe.Anonymous ? "Y" : "N";
   outcome.icon = probe.Anonymous ? CellPicture::OK : CellPicture::No;
-  if (probe.NoSearchText) {
+  if (probe.NoSearchText || probe.Tampered) {
     outcome.secure = "?";
     outcome.icon = CellPicture::Closed;
   }
@@ -169,7 +169,7 @@ Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettin
     outcome.answered = probe.Answered;
     if (probe.Answered) {
       Judge(probe, outcome);
-      outcome.failure_kind = CheckFailure::None;
+      outcome.failure_kind = probe.Tampered ? CheckFailure::PageChanged : CheckFailure::None;
       outcome.ping = std::to_string(echo.reply.round_trip_ms);
     } else {
       outcome.status = proxy;

@@ -28,7 +28,7 @@ struct RowCheckOutcome {
   std::string ping;         // Ping cell: round-trip milliseconds, empty when not answered
   std::string level;        // "transparent", "anonymous", "elite", or empty when not known
   std::string ping_method;  // how the row was pinged: one of kPingMethods
-  CheckFailure failure_kind = CheckFailure::None;  // why it was not answered
+  CheckFailure failure_kind = CheckFailure::None;  // why it was not answered, or was changed
   CellPicture icon = CellPicture::None;            // for the Server IP cell
   // Message boxes raised by the check (error reports), to be shown on the window's thread.
   DeferredUserInterface messages;

@@ -182,7 +182,7 @@ TEST(CheckOutput, tableCsvAndJsonCarryTheSameRows) {
   EXPECT_EQ(parsed[0].dump(),
             R"({"host":"127.0.1.1","level":"elite","list":"a.txt","ping":3,"port":80,)"
             R"("protocol":"http","proxy":"127.0.1.1:80","row":1,"secure":"Y","status":"OK",)"
-            R"("verified":"2026-12-05T10:00:00Z"})");
+            R"("tampered":false,"verified":"2026-12-05T10:00:00Z"})");
   EXPECT_TRUE(parsed[1]["ping"].is_null());
 }
 
@@ -302,7 +302,9 @@ TEST(CheckProgram, checksListsFromFilesAndStandardInputAndPrintsForScriptsAndPeo
   if (!IcmpPinger::Permitted(IcmpPinger::SocketKind::Any)) GTEST_SKIP() << "no ICMP socket";
   testing::TempDir dir;
   testing::LoopbackServer judge("127.0.0.1", [](testing::Socket fd, const auto&) {
-    testing::SendAll(fd, "HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR=127.0.0.1\nHTTP_VIA=\n");
+    // The page carries a digest that is not its own: what a proxy that changed it would give.
+    testing::SendAll(fd,
+                     "HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR=127.0.0.1\nHTTP_VIA=\nPAGE_SHA256 = 0\n");
   });
   testing::LoopbackServer silent("127.0.0.1", nullptr, false);
   std::ofstream(dir / "works.txt") << judge.proxy() << "\r\n";
@@ -327,8 +329,9 @@ TEST(CheckProgram, checksListsFromFilesAndStandardInputAndPrintsForScriptsAndPeo
   std::istringstream lines(Read(dir / "out.txt"));
   for (std::string line; std::getline(lines, line);) rows.push_back(nlohmann::json::parse(line));
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0]["list"].dump() + rows[0]["status"].dump() + rows[2]["list"].dump(),
-            R"("-""OK""refused.txt")");
+  EXPECT_EQ(rows[0]["list"].dump() + rows[0]["status"].dump() + rows[0]["secure"].dump() +
+                rows[0]["tampered"].dump() + rows[2]["list"].dump() + rows[2]["tampered"].dump(),
+            R"("-""OK""?"true"refused.txt"false)");
   EXPECT_EQ(rows[0]["port"], judge.port());
   EXPECT_TRUE(rows[0]["ping"].is_number()) << rows[0];
   std::tm utc{};

@@ -1,6 +1,7 @@
-// The text rules, paths and the version text.
+// The text rules, paths, the version text and the judge page's digest.
 #include <gtest/gtest.h>
 
+#include "core/page_digest.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/version.h"
@@ -44,6 +45,21 @@ TEST(Paths, aBareNameGoesIntoTheFolderWithOneSeparator) {
   EXPECT_EQ(WithDefaultFolder("/opt/q", "/home/u/list.txt"), "/home/u/list.txt");
   EXPECT_EQ(WithDefaultFolder("/opt/q", "sub\\list.txt"), "sub\\list.txt");
   EXPECT_FALSE(FileExists("") || FileExists("/"));  // a folder is not a list file
+}
+
+TEST(PageDigest, knownDigestsAndEveryWayAProxyChangesThePage) {
+  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),  // two blocks
+            "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  std::string page = WithPageDigest("REMOTE_ADDR = 127.0.0.1\nHTTP_VIA = \n");
+  EXPECT_EQ(CheckPageDigest(page), PageDigest::Intact);
+  EXPECT_EQ(CheckPageDigest(page + "\r\n"), PageDigest::Intact);  // a line end added is no change
+  EXPECT_EQ(CheckPageDigest("REMOTE_ADDR = 1"), PageDigest::None);
+  std::string in_front = "<script>ad()</script>\n" + page, behind = page + "<img src=ad>";
+  std::string changed = page;
+  changed[14] = '9';
+  for (const std::string& tampered : {in_front, behind, changed, std::string("PAGE_SHA256 = 0\n")})
+    EXPECT_EQ(CheckPageDigest(tampered), PageDigest::Changed) << tampered;
 }
 
 TEST(Version, minorAndRevisionAreZeroPadded) {

@@ -7,6 +7,7 @@
 // loopback, so no browser reaches anything else.
 #define G_SETTINGS_ENABLE_BACKEND
 #include <arpa/inet.h>
+#include <curl/curl.h>
 #include <gio/gsettingsbackend.h>
 #include <gtest/gtest.h>
 #include <net/if.h>
@@ -133,7 +134,26 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
       send(static_cast<int>(fd), "\x05\x00", 2, MSG_NOSIGNAL);
   });
 
+  // A proxy that adds its advert to every page: it fetches the judge page itself and answers
+  // with a script in front of it.
+  std::string judge_url =
+      "http://" + std::string(kJudgeAddress) + ":" + std::to_string(judge_->port());
+  LoopbackServer rewriting("127.0.1.19", [&judge_url](Socket fd, const std::atomic<bool>&) {
+    std::string page;
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_URL, judge_url.c_str());
+    curl_easy_setopt(
+        curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t, size_t n, void* out) {
+          static_cast<std::string*>(out)->append(data, n);
+          return n;
+        });
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &page);
+    curl_easy_perform(curl);
+    curl_easy_cleanup(curl);
+    SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n<script>ad()</script>\n" + page);
+  });
   const std::vector<Expected> rows = {
+      {"changes the page", rewriting.proxy(), "", "OK", "?"},
       {"transparent", transparent.proxy(), "", "OK", "N", "transparent"},
       {"anonymous", anonymous.proxy(), "", "OK", "Y", "anonymous"},
       {"elite", elite.proxy(), "", "OK", "Y", "elite"},
@@ -156,6 +176,8 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
   };
   VerifyAll(rows);
   EXPECT_TRUE(!app_.Verifying && app_.ListDirty);
+  // Every honest proxy brought the judge's page unchanged; the rewriting one is told apart.
+  EXPECT_EQ(CheckFailureWords(list_.Row(1).failure, "").substr(0, 20), "Changed by the proxy");
 }
 
 // Without FindIP and without a known own address, the judge's REMOTE_ADDR on a direct visit is
