@@ -5,6 +5,7 @@
 #include "core/encoding.h"
 #include "core/errors.h"
 #include "core/text.h"
+#include "proxylist/proxy_credentials.h"
 
 namespace quillet {
 namespace {
@@ -17,8 +18,7 @@ void RequireUtf8(const std::string& text, const char* what) {
   }
 }
 
-DesktopServer ParseServer(const std::string& raw, int default_port) {
-  std::string text = Trim(raw);
+DesktopServer ParseHostPort(const std::string& text, int default_port) {
   if (text.empty()) return {};
   size_t colon = text.rfind(':');
   if (colon == std::string::npos) return {text, default_port};
@@ -32,8 +32,18 @@ DesktopServer ParseServer(const std::string& raw, int default_port) {
   return {text.substr(0, colon), number};
 }
 
+DesktopServer ParseServer(const std::string& raw, int default_port) {
+  CredentialedAddress split = SplitCredentials(Trim(raw));
+  DesktopServer server = ParseHostPort(split.address, default_port);
+  server.user = split.credentials.user;
+  server.password = split.credentials.password;
+  return server;
+}
+
 std::string ServerText(const DesktopServer& server) {
-  return server.port > 0 ? server.host + ":" + std::to_string(server.port) : server.host;
+  std::string address =
+      server.port > 0 ? server.host + ":" + std::to_string(server.port) : server.host;
+  return AddressWithCredentials({server.user, server.password}, address);
 }
 
 // "192.168.*" as the range "192.168.0.0/16"; empty when the entry is no such address prefix.
