@@ -26,6 +26,7 @@
 #include "fakes/fake_user_interface.h"
 #include "fakes/loopback_server.h"
 #include "fakes/verify_fixture.h"
+#include "net/socket_layer.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/gsettings_browser_info.h"
 #include "platform/posix/gsettings_connection_proxy.h"
@@ -33,7 +34,6 @@
 #include "platform/posix/kioslaverc_connection_proxy.h"
 #include "platform/posix/posix_parallel_backend.h"
 #include "verify/public_address.h"
-#include "verify/socket_layer.h"
 #include "verify/verify_command.h"
 
 namespace quillet {
