@@ -22,6 +22,46 @@ std::string ServerText(const DesktopServer& server) {
   return server.host + ":" + std::to_string(server.port);
 }
 
+// What became of the user names and passwords in the servers written: GNOME keeps one for the
+// HTTP proxy; KDE, Chromium's switch and every desktop's SOCKS setting have no place for them.
+std::string CredentialsNote(const ApplyReport& report) {
+  DesktopServerList servers;
+  try {
+    servers = DesktopServers(report.proxy_string);
+  } catch (const RunTimeError&) {
+    return "";
+  }
+  bool http = !servers[0].user.empty();
+  bool others = std::any_of(
+      servers.begin() + 1, servers.begin() + kDesktopSocks,
+      [&](const DesktopServer& server) { return !server.user.empty() && !(server == servers[0]); });
+  std::string note;
+  std::vector<ProxyTarget> written = TargetsWritten(report.family);
+  auto reached = [&](ProxyTarget target) {
+    return std::find(written.begin(), written.end(), target) != written.end() &&
+           !report.failures.count(target);
+  };
+  if (http && reached(ProxyTarget::GSettings)) {
+    note += "\nThe HTTP proxy's user name and password are in GNOME's settings.";
+  }
+  if ((http || others) && reached(ProxyTarget::Kioslaverc)) {
+    note +=
+        "\nKDE's proxy settings have no place for a user name and password: KDE programs "
+        "will ask for them.";
+  }
+  if (others) {
+    note +=
+        "\nThe desktop keeps a user name and password for the HTTP proxy only, not for "
+        "HTTPS or FTP.";
+  }
+  if (!servers[kDesktopSocks].user.empty()) {
+    note +=
+        "\nThe desktop's SOCKS setting has no place for a user name and password: they were "
+        "not written.";
+  }
+  return note;
+}
+
 }  // namespace
 
 std::vector<ProxyTarget> TargetsWritten(DesktopFamily family) {
@@ -88,6 +128,7 @@ FollowersNotice NoticeAfterApply(const ApplyReport& report) {
           ? "On " + desktop + " no program follows the new proxy settings."
           : "On " + desktop + " these programs follow the new proxy settings: " + follow + ".";
   notice.text += others;
+  if (report.proxy_on) notice.text += CredentialsNote(report);
   return notice;
 }
 

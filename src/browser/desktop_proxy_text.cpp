@@ -5,6 +5,7 @@
 #include "core/encoding.h"
 #include "core/errors.h"
 #include "core/text.h"
+#include "proxylist/proxy_credentials.h"
 
 namespace quillet {
 namespace {
@@ -28,8 +29,7 @@ std::string HostOfServer(const std::string& text, const std::string& host) {
   return host;
 }
 
-DesktopServer ParseServer(const std::string& raw, int default_port) {
-  std::string text = Trim(raw);
+DesktopServer ParseHostPort(const std::string& text, int default_port) {
   if (text.empty()) return {};
   size_t colon = text.rfind(':');
   if (colon == std::string::npos) return {HostOfServer(text, text), default_port};
@@ -43,8 +43,18 @@ DesktopServer ParseServer(const std::string& raw, int default_port) {
   return {HostOfServer(text, text.substr(0, colon)), number};
 }
 
+DesktopServer ParseServer(const std::string& raw, int default_port) {
+  CredentialedAddress split = SplitCredentials(Trim(raw));
+  DesktopServer server = ParseHostPort(split.address, default_port);
+  server.user = split.credentials.user;
+  server.password = split.credentials.password;
+  return server;
+}
+
 std::string ServerText(const DesktopServer& server) {
-  return server.port > 0 ? server.host + ":" + std::to_string(server.port) : server.host;
+  std::string address =
+      server.port > 0 ? server.host + ":" + std::to_string(server.port) : server.host;
+  return AddressWithCredentials({server.user, server.password}, address);
 }
 
 // "192.168.*" as the range "192.168.0.0/16"; empty when the entry is no such address prefix.

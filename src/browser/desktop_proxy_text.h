@@ -19,11 +19,14 @@ inline constexpr std::array<const char*, 3> kDesktopLocalHosts = {"localhost", "
 struct DesktopServer {
   std::string host;  // empty: no server for this protocol
   int port = 0;
+  std::string user = "";  // from "user:pass@host:port"; empty: none
+  std::string password = "";
   bool operator==(const DesktopServer&) const = default;
 };
 using DesktopServerList = std::array<DesktopServer, kDesktopProtocols.size()>;
 
-// The servers of a ProxyString for http, https, ftp and socks; the bare form gives the first three
+// The servers of a ProxyString for http, https, ftp and socks (each may carry a user name and
+// password as user:pass@host:port); the bare form gives the first three
 // and no SOCKS server. A server without a port gets port 80, a SOCKS server 1080. Throws
 // RunTimeError naming a server whose port is not a number from 1 to 65535, or text that is not
 // valid UTF-8.

@@ -86,9 +86,12 @@ std::string ListedAddress(const ProxyList& list, int row) {
   return ip.empty() ? Trim(list.Text(row, kColServerName)) : ip;
 }
 
-// "host:port", with the protocol in front for a proxy that is not HTTP ("socks5://host:port").
+// "host:port", with the protocol in front for a proxy that is not HTTP ("socks5://host:port")
+// and the user name (never the password) for one that wants credentials ("user@host:port").
 std::string ListedProxy(const ProxyList& list, int row) {
-  return WithProtocol(list.Row(row).protocol(), ListedAddress(list, row));
+  const ProxyRow& proxy = list.Row(row);
+  std::string user = proxy.credentials ? proxy.user() + "@" : "";
+  return WithProtocol(proxy.protocol(), user + ListedAddress(list, row));
 }
 
 std::string ProtocolOf(const ProxyList& list, int row) {
@@ -174,7 +177,7 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
     for (int row = first; row <= last; ++row) {
       if (!Chosen(options, list, row)) continue;
       std::vector<std::string> line = list.Row(row).cells.All();
-      line.push_back(list.Row(row).protocol());
+      AppendCheckExtras(list.Row(row), line);
       rows.emplace_back(static_cast<size_t>(row), std::move(line));
     }
     size_t total = rows.size(), finished = 0;

@@ -54,9 +54,11 @@ std::string AddEntry(ListWindow window, Resolver& resolver, std::string entry) {
   if (std::count(entry.begin(), entry.end(), '|') >= kListLineBars) {
     return AddListLine(window, entry);
   }
-  // "socks5://host:port" adds a row of that protocol; the checks below apply to host:port.
+  // "socks5://host:port" adds a row of that protocol, "user:pass@host:port" (or
+  // host:port:user:pass) one with credentials; the checks below apply to host:port.
   ProtocolPrefix prefix = SplitProtocolPrefix(entry);
-  std::string host_port = prefix.found ? prefix.rest : entry;
+  CredentialedAddress split = SplitCredentials(prefix.found ? prefix.rest : entry);
+  std::string host_port = split.address;
   if (!prefix.problem.empty()) return "Cannot add " + entry + ": " + prefix.problem;
   if (host_port.find(':') == std::string::npos) return "Port number missing in " + entry;
   entry = ReplaceAll(entry, "|", "/");
@@ -69,6 +71,7 @@ std::string AddEntry(ListWindow window, Resolver& resolver, std::string entry) {
   }
   int row = window.list.AddRow(cells);
   if (!prefix.protocol.empty()) window.list.SetProtocolAt(row, prefix.protocol);
+  if (!split.credentials.empty()) window.list.SetCredentialsAt(row, split.credentials);
   window.settings.ListDirty = true;
   return "";
 }

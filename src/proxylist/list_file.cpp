@@ -124,6 +124,7 @@ int AppendParsedLine(ProxyList& list, const ParsedLine& parsed) {
   AppendRow(list, parsed.fields);
   int row = list.LastRow();
   if (!parsed.protocol.empty()) list.SetProtocolAt(row, parsed.protocol);
+  if (!parsed.credentials.empty()) list.SetCredentialsAt(row, parsed.credentials);
   PaintRowFromFields(list, parsed.fields);
   list.SetCurrentRow(row);
   list.SetText(row, kColType, RowType(parsed.fields[1], parsed.fields[4]));
@@ -278,8 +279,14 @@ ParsedLine ParseProxyLine(const std::string& raw) {
   }
   std::string line = RemoveChar(raw, '\t');
   if (line.find('|') == std::string::npos) {
-    if (ProtocolPrefix prefix = SplitProtocolPrefix(line); prefix.found) {
-      return ParseProtocolShortForm(line, prefix);
+    ProtocolPrefix prefix = SplitProtocolPrefix(line);
+    CredentialedAddress split = SplitCredentials(prefix.found ? prefix.rest : Trim(line));
+    if (prefix.found || !split.credentials.empty()) {
+      prefix.found = true;
+      prefix.rest = split.address;
+      parsed = ParseProtocolShortForm(line, prefix);
+      if (parsed.error.empty()) parsed.credentials = split.credentials;
+      return parsed;
     }
   }
   size_t colon = line.find(':');
@@ -295,6 +302,9 @@ ParsedLine ParseProxyLine(const std::string& raw) {
     return parsed;
   }
   parsed.protocol = ProtocolField(parsed.fields);
+  if (parsed.fields.size() > kFieldCount + 1) {
+    parsed.credentials = CredentialsOfField(Trim(parsed.fields[kFieldCount + 1]));
+  }
   parsed.fields.resize(kFieldCount);
   // Cells are kept as a save writes them, so that what was loaded loads again the same.
   for (std::string& field : parsed.fields) field = Trim(field);
@@ -339,7 +349,9 @@ void WriteListFile(const ProxyList& list, std::ostream& out) {
       if (col > 1) text += '|';
       text += StoredCell(list.Text(row, col)) + '\t';
     }
-    if (!list.Row(row).protocol().empty()) text += '|' + list.Row(row).protocol() + '\t';
+    const ProxyRow& proxy = list.Row(row);
+    if (!proxy.protocol().empty() || proxy.credentials) text += '|' + proxy.protocol() + '\t';
+    if (proxy.credentials) text += '|' + CredentialsField(*proxy.credentials) + '\t';
     text += kLineBreak;
   }
   // Back to the list's own code page, unless a character has no place there or the bytes

@@ -29,7 +29,8 @@ std::vector<std::string> SplitLines(const std::string& bytes);
 struct ParsedLine {
   std::vector<std::string> fields;
   std::string error;
-  std::string protocol;  // from a tenth field naming a protocol other than HTTP, else empty
+  std::string protocol;          // from a tenth field naming a protocol other than HTTP, else empty
+  ProxyCredentials credentials;  // from an eleventh field, or from user:pass@ in the short form
 };
 // Cells are trimmed; a line whose cells a save would write so that they no longer read back
 // (for example an address that is too short once trimmed) is refused.
@@ -61,7 +62,8 @@ void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields);
 
 // Writes the list file text of the list: ListHeader, an empty line, one line per row. A row whose
 // proxy is not an HTTP proxy gets its protocol as a tenth field, which readers that know nine
-// fields ignore.
+// fields ignore; a row with a user name and password gets them as an eleventh field (after an
+// empty tenth for HTTP). Rows without either are written with nine fields.
 void WriteListFile(const ProxyList& list, std::ostream& out);
 
 // Replaces ListFile with the list. Answers false (after reporting under "F19") when that failed;

@@ -219,6 +219,13 @@ void ProxyList::SetProtocolAt(int row, const std::string& protocol) {
   });
 }
 
+void ProxyList::SetCredentialsAt(int row, const ProxyCredentials& credentials) {
+  ChangeCell(row, kColServerIp, [&credentials](ProxyRow& cells, size_t) {
+    cells.credentials =
+        credentials.empty() ? nullptr : std::make_shared<const ProxyCredentials>(credentials);
+  });
+}
+
 void ProxyList::SetCheckNotesAt(int row, const std::string& ping_method, CheckFailure failure) {
   ChangeCell(row, kColStatus, [&ping_method, failure](ProxyRow& cells, size_t) {
     cells.ping_method = WordNumber(kRowPingMethods, ping_method);
@@ -226,7 +233,8 @@ void ProxyList::SetCheckNotesAt(int row, const std::string& ping_method, CheckFa
   });
 }
 
-std::string CheckFailureWords(CheckFailure failure, const std::string& status) {
+std::string CheckFailureWords(CheckFailure failure, const std::string& status,
+                              bool has_credentials) {
   switch (failure) {
     case CheckFailure::NoPingReply:
       return "No answer to the ping within its time-out";
@@ -239,7 +247,17 @@ std::string CheckFailureWords(CheckFailure failure, const std::string& status) {
     case CheckFailure::NoAnswer:
       return "No answer: the proxy closed the connection";
     case CheckFailure::HttpStatus:
+      // tinyproxy, for one, answers a wrong password with 401 rather than 407.
+      if (has_credentials && (Trim(status) == "407" || Trim(status) == "401")) {
+        return "The proxy refused the user name and password (HTTP status " + Trim(status) + ")";
+      }
+      if (Trim(status) == "407") {
+        return "The proxy wants a user name and password (HTTP status 407)";
+      }
       return "The proxy answered with HTTP status " + status;
+    case CheckFailure::AuthRefused:
+      return "The SOCKS proxy refused the user name and password, or wants some and none were "
+             "given";
     case CheckFailure::NoJudgeText:
       return "No judge text: the answer was empty";
     case CheckFailure::PageChanged:

@@ -113,6 +113,8 @@ class ProxyList {
   void SetCellPictureAt(int row, int col, CellPicture picture);
   void SetAnonymityAt(int row, const std::string& level);
   void SetProtocolAt(int row, const std::string& protocol);
+  // None, or empty credentials, takes them away.
+  void SetCredentialsAt(int row, const ProxyCredentials& credentials);
   // How the last check pinged the row (a word of kRowPingMethods) and why it failed.
   void SetCheckNotesAt(int row, const std::string& ping_method, CheckFailure failure);
 

@@ -4,8 +4,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "proxylist/palette.h"
+#include "proxylist/proxy_credentials.h"
 #include "proxylist/row_storage.h"
 
 namespace quillet {
@@ -56,9 +58,11 @@ enum class CheckFailure : uint8_t {
   HttpStatus,   // the proxy answered with an error status (in the Status cell)
   NoJudgeText,  // the answer held no text of the judge page
   PageChanged,  // the judge page came back changed (its digest does not hold)
+  AuthRefused,  // a SOCKS proxy refused the user name and password (or wanted some)
 };
 // The words a failed row's tip shows; `status` is the row's Status cell.
-std::string CheckFailureWords(CheckFailure failure, const std::string& status);
+std::string CheckFailureWords(CheckFailure failure, const std::string& status,
+                              bool has_credentials = false);
 
 // The number of a word in one of those lists; 0 for a word not in it.
 template <size_t N>
@@ -83,6 +87,9 @@ inline std::string WithProtocol(const std::string& protocol, const std::string& 
   return protocol.empty() ? address : protocol + "://" + address;
 }
 
+// What user() and password() give for a row without credentials.
+inline const std::string kNoCredentialText;
+
 struct ProxyRow {
   RowCells cells;
   RowColors fore{kSystemWindowText};
@@ -96,6 +103,8 @@ struct ProxyRow {
   // How the last check pinged it (its number in kRowPingMethods) and why it failed.
   uint8_t ping_method = 0;
   CheckFailure failure = CheckFailure::None;
+  // The user name and password the proxy wants, or none.
+  SharedCredentials credentials;
 
   // "transparent", "anonymous", "elite" or empty.
   const std::string& anonymity() const { return kAnonymityLevels.at(anonymity_rank); }
@@ -103,6 +112,23 @@ struct ProxyRow {
   const std::string& protocol() const { return kProxyProtocols.at(protocol_number); }
   // One of kProtocolMarks, or empty for HTTP.
   const std::string& protocol_mark() const { return kProtocolMarks.at(protocol_number); }
+  const std::string& user() const { return credentials ? credentials->user : kNoCredentialText; }
+  const std::string& password() const {
+    return credentials ? credentials->password : kNoCredentialText;
+  }
 };
+
+}  // namespace quillet
+
+namespace quillet {
+
+// What a check of a row takes after its ten cells: the protocol (empty for HTTP), the user name
+// and the password.
+inline void AppendCheckExtras(const ProxyRow& row, std::vector<std::string>& cells) {
+  cells.resize(kColumnCount);
+  cells.push_back(row.protocol());
+  cells.push_back(row.user());
+  cells.push_back(row.password());
+}
 
 }  // namespace quillet

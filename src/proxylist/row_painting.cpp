@@ -104,6 +104,10 @@ void UseCellAsProxy(ProxyList& list, AppSettings& settings, ProxyFieldsView& pro
     text = Trim(list.Text(row, list.CurrentCol()));
   }
   if (text.find(':') == std::string::npos) return;
+  // A proxy that wants a user name and password takes them along: "user:pass@host:port".
+  if (const ProxyRow& proxy = list.Row(row); proxy.credentials) {
+    text = AddressWithCredentials(*proxy.credentials, text);
+  }
   ProxyFields fields = proxy_fields.Fields();
   // A SOCKS proxy cannot serve as an HTTP proxy: it goes into the SOCKS field whatever is chosen.
   if (protocol == kSocksProtocol || list.Row(row).protocol().starts_with("socks")) {

@@ -59,14 +59,21 @@ const char* LevelMark(const std::string& level) {
   return level == "transparent" ? "transp" : "";
 }
 
-// What a cell's tip says beyond its text: the anonymity level, the whole protocol, how the row
-// was pinged, and why a failed row failed. Empty when the cell's text is tip enough.
+// What a cell's tip says beyond its text: the anonymity level, the whole protocol and user, how the
+// row was pinged, and why a failed row failed. Empty when the cell's text is tip enough.
 std::string CellTip(const ProxyRow& cells, int col) {
   if (col == kColSecure && !cells.anonymity().empty()) {
     return "Secure " + Trim(cells.cells[size_t(col)]) + ", anonymity: " + cells.anonymity();
   }
-  if (col == kColServerIp && !cells.protocol().empty()) {
-    return WithProtocol(cells.protocol(), Trim(cells.cells[size_t(col)]));
+  if (col == kColServerIp && (!cells.protocol().empty() || cells.credentials)) {
+    // The user name shows; the password never does.
+    std::string address = Trim(cells.cells[size_t(col)]);
+    if (cells.credentials) address = cells.user() + "@" + address;
+    std::string tip = WithProtocol(cells.protocol(), address);
+    if (cells.credentials) tip += "\nUser " + cells.user() + ", with a password";
+    std::string failure =
+        CheckFailureWords(cells.failure, cells.cells[kColStatus], cells.credentials != nullptr);
+    return failure.empty() ? tip : tip + "\n" + failure;
   }
   if (col == kColPing && cells.ping_method != 0) {
     const std::string& method = kRowPingMethods.at(cells.ping_method);
@@ -74,7 +81,7 @@ std::string CellTip(const ProxyRow& cells, int col) {
     return method == "tcp" ? "Ping: TCP connect time to the proxy's port, in ms"
                            : "Ping: ICMP echo round trip, in ms";
   }
-  return CheckFailureWords(cells.failure, cells.cells[kColStatus]);
+  return CheckFailureWords(cells.failure, cells.cells[kColStatus], cells.credentials != nullptr);
 }
 
 }  // namespace

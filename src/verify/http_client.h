@@ -22,6 +22,10 @@ struct HttpRequest {
   // The page is fetched over TLS: through an HTTP proxy's CONNECT tunnel, or through the
   // tunnel the protocol opens.
   bool secure = false;
+  // Given to the proxy when the user name is not empty: HTTP Basic for an HTTP proxy, the
+  // user name and password exchange for SOCKS5.
+  std::string proxy_user = "";
+  std::string proxy_password = "";
 };
 
 // The request is an HTTP/1.0 GET that follows no redirect and asks every cache on the way for a
@@ -36,7 +40,8 @@ inline constexpr const char* kProbeHeaders[] = {
 };
 
 // Why no status could be read.
-enum class HttpFailure : uint8_t { None, Refused, TimedOut, NoAnswer };
+// AuthRefused: a SOCKS proxy refused the user name and password, or wants some and got none.
+enum class HttpFailure : uint8_t { None, Refused, TimedOut, NoAnswer, AuthRefused };
 
 struct HttpReply {
   int status = 0;    // the answer's status code; 0 when none could be read

@@ -11,6 +11,8 @@ namespace {
 constexpr size_t kServerIp = 1;
 constexpr size_t kServerName = 2;
 constexpr size_t kProtocol = 10;
+constexpr size_t kUser = 11;
+constexpr size_t kPassword = 12;
 constexpr int kHttpOk = 200;
 
 struct Target {
@@ -100,6 +102,8 @@ CheckFailure FetchFailure(const HttpReply& reply) {
       return CheckFailure::Refused;
     case HttpFailure::TimedOut:
       return CheckFailure::TimedOut;
+    case HttpFailure::AuthRefused:
+      return CheckFailure::AuthRefused;
     default:
       break;
   }
@@ -160,6 +164,10 @@ Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettin
       std::optional<HttpRequest> request = TestPageRequest(
           outcome.messages, proxy, settings.TestHost, settings.TestPath, settings.TestTimeoutMs);
       if (request && cells.size() > kProtocol) request->protocol = cells[kProtocol];
+      if (request && cells.size() > kPassword) {
+        request->proxy_user = cells[kUser];
+        request->proxy_password = cells[kPassword];
+      }
       HttpReply reply;
       if (request && !waits.cancelled) reply = co_await Fetch(waits, *request);
       text = TestPageText(reply, proxy);

@@ -50,7 +50,8 @@ struct RowWaits {
 };
 
 // The cells of a checkable line: the line split at tabs (column 0 first, then the nine columns),
-// then optionally the row's proxy protocol (empty for HTTP).
+// then optionally the row's proxy protocol (empty for HTTP), user name and password
+// (AppendCheckExtras).
 // A failure is kept in the outcome, never thrown.
 Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettings& settings,
                                RowWaits waits);

@@ -82,11 +82,9 @@ void VerifyRun::Start(int jobs) {
     Line line{Split(text, "\t")};
     if (LineIsCheckable(line.cells)) {
       line.row = row++;
-      // The row's protocol goes with its cells (a line past the last row has none).
-      if (line.row <= list.LastRow()) {
-        line.cells.resize(kColumnCount + 1);
-        line.cells[kColumnCount] = list.Row(line.row).protocol();
-      }
+      // The row's protocol and credentials go with its cells (a line past the last row has
+      // none).
+      if (line.row <= list.LastRow()) AppendCheckExtras(list.Row(line.row), line.cells);
       line.queued = !failing_seen;
       failing_seen = failing_seen || LineFailsAtOnce(line.cells);
     }

@@ -19,16 +19,23 @@ ProxyKind KindOf(const ProxyRow& row) {
   return row.protocol().starts_with("socks") ? ProxyKind::Socks : ProxyKind::Http;
 }
 
+// A cell's address as the proxy fields hold it: with "user:pass@" for a row that has them.
+static std::string FieldAddress(const ProxyList& list, int row, int col) {
+  const ProxyRow& proxy = list.Row(row);
+  std::string address = Trim(list.Text(row, col));
+  return proxy.credentials ? AddressWithCredentials(*proxy.credentials, address) : address;
+}
+
 std::string RowAddress(const ProxyList& list, int row) {
-  std::string address = Trim(list.Text(row, kColServerIp));
-  return address.empty() ? Trim(list.Text(row, kColServerName)) : address;
+  bool by_ip = !Trim(list.Text(row, kColServerIp)).empty();
+  return FieldAddress(list, row, by_ip ? kColServerIp : kColServerName);
 }
 
 int RowOfAddress(const ProxyList& list, ProxyKind kind, const std::string& address) {
   for (int row = 1; row <= list.LastRow(); ++row) {
     if (KindOf(list.Row(row)) != kind) continue;
-    if (Trim(list.Text(row, kColServerIp)) == address ||
-        Trim(list.Text(row, kColServerName)) == address) {
+    if (FieldAddress(list, row, kColServerIp) == address ||
+        FieldAddress(list, row, kColServerName) == address) {
       return row;
     }
   }
@@ -70,12 +77,15 @@ int BestReplacement(const ProxyList& list, const WatchTarget& target) {
 std::vector<std::string> CheckCells(const ProxyList& list, int row, const WatchTarget& target) {
   std::vector<std::string> cells(kColumnCount + 1);
   if (row < 0) {
-    cells[kColServerIp] = target.address;
+    CredentialedAddress split = SplitCredentials(target.address);
+    cells[kColServerIp] = split.address;
     cells[kColumnCount] = target.kind == ProxyKind::Socks ? "socks5" : "";
+    cells.push_back(split.credentials.user);
+    cells.push_back(split.credentials.password);
     return cells;
   }
   for (int col = 0; col < kColumnCount; ++col) cells[size_t(col)] = list.Text(row, col);
-  cells[kColumnCount] = list.Row(row).protocol();
+  AppendCheckExtras(list.Row(row), cells);
   return cells;
 }
 

@@ -112,6 +112,19 @@ TEST(DesktopProxySettings, NoticeNamesWhoDoesNotFollowAndWhyAndAllFailingWritesN
   EXPECT_THROW(xfce.Apply("h:3"), RunTimeError);
   EXPECT_EQ(xfce.gnome->values["server"], "http=h:1;socks=s:2;");
   EXPECT_EQ(ChromiumSwitch("h:1"), "chromium --proxy-server=\"h:1\"");
+
+  // User names and passwords: said where they went and where they have no place; the start
+  // line never carries them.
+  xfce.gnome->refusal = "";
+  notice = xfce.Apply("u:p@h:4", "u:p@s:4");
+  EXPECT_EQ(notice.clipboard, "chromium --proxy-server=\"http=h:4;socks=socks5://s:4\"");
+  EXPECT_TRUE(notice.text.ends_with(
+      "\nThe HTTP proxy's user name and password are in GNOME's settings.\nThe desktop's SOCKS "
+      "setting has no place for a user name and password: they were not written."))
+      << notice.text;
+  kde.kde->refusal = "";
+  notice = kde.Apply("u:p@h:5");
+  EXPECT_NE(notice.text.find("\nKDE's proxy settings have no place"), std::string::npos);
 }
 
 // The bypass list as typed, as the desktop stores it, and as it reads back.

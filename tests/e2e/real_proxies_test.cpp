@@ -49,6 +49,7 @@ struct Expected {
   std::string label, server_ip, server_name, status, secure;
   std::string level = "";
   std::string protocol = "";  // empty: HTTP
+  ProxyCredentials credentials = {};
 };
 
 class RealProxiesTest : public ::testing::Test {
@@ -79,6 +80,7 @@ class RealProxiesTest : public ::testing::Test {
       int added = list_.AddRow({"", kServerIpIndent + row.server_ip, row.server_name, row.label, "",
                                 "", "", "", "", ""});
       list_.SetProtocolAt(added, row.protocol);
+      list_.SetCredentialsAt(added, row.credentials);
     }
     SelectForVerify({list_, app_, ui_}, 1, list_.LastRow());
     VerifyServices services{backend_, [](const std::string&) {}, "Quillet",
@@ -178,6 +180,36 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
   EXPECT_TRUE(!app_.Verifying && app_.ListDirty);
   // Every honest proxy brought the judge's page unchanged; the rewriting one is told apart.
   EXPECT_EQ(CheckFailureWords(list_.Row(1).failure, "").substr(0, 20), "Changed by the proxy");
+}
+
+// Proxies that want a user name and password get them, from Verify and from quillet-check's
+// list forms; a wrong or missing password fails with the proxy's refusal (tinyproxy answers a
+// wrong one with 401, none with 407).
+TEST_F(RealProxiesTest, credentialsReachHttpAndSocksProxiesAndRefusalsAreSaid) {
+  RunningServer http =
+      Tinyproxy("127.0.1.51", "127.0.1.51", "BasicAuth alice s3cret\nDisableViaHeader Yes");
+  RunningServer socks = StartMicrosocks("127.0.1.52", "127.0.1.52", {"-u", "bob", "-P", "pa:ss"});
+  ASSERT_TRUE(socks) << "microsocks did not start";
+  VerifyAll({{"http", http.proxy(), "", "OK", "Y", "elite", "", {"alice", "s3cret"}},
+             {"http wrong", http.proxy(), "", "401", "", "", "", {"alice", "nope"}},
+             {"http none", http.proxy(), "", "407", ""},
+             {"socks5", socks.proxy(), "", "OK", "Y", "elite", "socks5", {"bob", "pa:ss"}},
+             {"socks5 wrong", socks.proxy(), "", "--", "", "", "socks5", {"bob", "nope"}},
+             {"socks5 none", socks.proxy(), "", "--", "", "", "socks5"}});
+  for (int row : {5, 6}) EXPECT_EQ(list_.Row(row).failure, CheckFailure::AuthRefused) << row;
+
+  std::ofstream(folder_ / "auth.txt")
+      << "alice:s3cret@" << http.proxy() << "\n"
+      << http.proxy() << ":alice:nope\nsocks5://bob:pa%3Ass@" << socks.proxy() << "\n";
+  std::string command = std::string(QUILLET_CHECK_PATH) + " -q -f csv --find-ip " + kOwnAddress +
+                        " --search-text HTTP_CLIENT_IP --test-page " + app_.TestHost + "/ '" +
+                        (folder_ / "auth.txt") + "' | cut -d, -f2-4";
+  std::string printed;
+  FILE* out = popen(command.c_str(), "r");
+  for (int c; out && (c = fgetc(out)) != EOF;) printed += static_cast<char>(c);
+  if (out) pclose(out);
+  EXPECT_EQ(printed, "proxy,status,secure\nalice@" + http.proxy() + ",OK,Y\nalice@" + http.proxy() +
+                         ",401,\nsocks5://bob@" + socks.proxy() + ",OK,Y\n");
 }
 
 // Without FindIP and without a known own address, the judge's REMOTE_ADDR on a direct visit is

@@ -100,13 +100,14 @@ RunningServer StartTlsPage(const TempDir& folder, const std::string& listen) {
   });
 }
 
-RunningServer StartMicrosocks(const std::string& listen, const std::string& bind) {
+RunningServer StartMicrosocks(const std::string& listen, const std::string& bind,
+                              const std::vector<std::string>& extra) {
   std::string program = FindProgram("microsocks");
   return StartOnFreePort(program, listen, [&](RunningServer& server) {
-    server.process = std::make_unique<ChildProcess>(
-        std::vector<std::string>{program, "-i", listen, "-p", std::to_string(server.port), "-b",
-                                 bind},
-        "/dev/null");
+    std::vector<std::string> command = {program, "-i", listen, "-p", std::to_string(server.port),
+                                        "-b",    bind};
+    command.insert(command.end(), extra.begin(), extra.end());
+    server.process = std::make_unique<ChildProcess>(command, "/dev/null");
   });
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "fakes/child_process.h"
 #include "fakes/temp_dir.h"
@@ -36,8 +37,10 @@ RunningServer StartTinyproxy(const TempDir& folder, const std::string& listen,
 // certificate for that address in folder/page-cert.pem.
 RunningServer StartTlsPage(const TempDir& folder, const std::string& listen);
 
-// microsocks (a SOCKS5 server) listening on `listen`, connecting out from `bind`.
-RunningServer StartMicrosocks(const std::string& listen, const std::string& bind);
+// microsocks (a SOCKS5 server) listening on `listen`, connecting out from `bind`, with `extra`
+// arguments ("-u", user, "-P", password).
+RunningServer StartMicrosocks(const std::string& listen, const std::string& bind,
+                              const std::vector<std::string>& extra = {});
 
 // dante (SOCKS4 and SOCKS5) listening and connecting out on `listen`, never as root.
 RunningServer StartDante(const TempDir& folder, const std::string& listen);

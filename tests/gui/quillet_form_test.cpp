@@ -104,6 +104,10 @@ class QuilletFormTest : public ::testing::Test {
     };
     QTest::mousePress(Grid()->viewport(), Qt::RightButton, {}, RowPoint(grid_row));
   }
+  std::string Cell(int row, int col, int role = Qt::DisplayRole) {
+    QModelIndex index = Grid()->model()->index(ProxyTableModel::ModelRow(row), col);
+    return Grid()->model()->data(index, role).toString().toStdString();
+  }
   // The window's close box: true when the window agreed to close.
   bool CloseBox() {
     QCloseEvent event;
@@ -243,27 +247,50 @@ TEST_F(QuilletFormTest, verifyRun_showsProgressLevelsReasonsAndASummary) {
     Choose("popVerify", last);
     EXPECT_TRUE(bar->isVisible() && stop->isVisible());
   };
-  auto cell = [this](int row, int col, int role = Qt::DisplayRole) {
-    QModelIndex index = Grid()->model()->index(ProxyTableModel::ModelRow(row), col);
-    return Grid()->model()->data(index, role).toString().toStdString();
-  };
   run(1, 3);
   for (int turn = 0; turn < 1000 && settings_.Verifying; ++turn) QTest::qWait(10);
   EXPECT_FALSE(bar->isVisible() || stop->isVisible());
   EXPECT_EQ(Find<QLabel>("lblListStatus")->text().toStdString(),
             "List file: list.txt (unsaved changes)    3 checked: 1 work, 1 elite");
-  EXPECT_EQ(cell(1, kColSecure) + ", " + cell(1, kColSecure, Qt::ToolTipRole),
+  EXPECT_EQ(Cell(1, kColSecure) + ", " + Cell(1, kColSecure, Qt::ToolTipRole),
             "elite, Secure Y, anonymity: elite");
-  EXPECT_EQ(cell(1, kColPing, Qt::ToolTipRole),
+  EXPECT_EQ(Cell(1, kColPing, Qt::ToolTipRole),
             "Ping: TCP connect time to the proxy's port, in ms");
-  EXPECT_EQ(cell(2, kColStatus, Qt::ToolTipRole), "The proxy answered with HTTP status 403");
-  EXPECT_EQ(cell(3, kColComment, Qt::ToolTipRole),
+  EXPECT_EQ(Cell(2, kColStatus, Qt::ToolTipRole), "The proxy answered with HTTP status 403");
+  EXPECT_EQ(Cell(3, kColComment, Qt::ToolTipRole),
             "Refused: nothing accepts connections on the proxy's port");
   run(4, 4);
   QTest::mouseClick(stop, Qt::LeftButton);
   for (int turn = 0; turn < 100 && settings_.Verifying; ++turn) QTest::qWait(10);
-  EXPECT_TRUE(!settings_.Verifying && ui_.messages.empty() && cell(4, kColStatus).empty())
+  EXPECT_TRUE(!settings_.Verifying && ui_.messages.empty() && Cell(4, kColStatus).empty())
       << "Stop ends the run without a question";
+}
+
+// Proxies pasted with a user name and password (tinyproxy with BasicAuth): the grid never shows
+// the password, Verify sends it, the tips name the user and, for a wrong one, the refusal.
+TEST_F(QuilletFormTest, credentials_pastedVerifiedAndTheTipNamesTheUser) {
+  if (FindProgram("tinyproxy").empty()) GTEST_SKIP() << "needs tinyproxy (make test)";
+  std::unique_ptr<judge::JudgeServer> judge = StartJudge("127.0.8.5");
+  RunningServer proxy = StartTinyproxy(temp_, "127.0.8.6", "127.0.8.6", "BasicAuth alice s3cret");
+  ASSERT_TRUE(judge && proxy);
+  store_->values = {{"TestURL", "127.0.8.5:" + std::to_string(judge->port()) + "/"},
+                    {"PingMethod", "tcp"},
+                    {"SearchText", "REMOTE_ADDR"}};
+  Open().show();
+  ui_.text_answers = {"alice:s3cret@" + proxy.proxy() + "\n" + proxy.proxy() + ":alice:nope"};
+  Choose("popAddNew", 1);
+  QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, RowPoint(4));
+  QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowPoint(5));
+  Choose("popVerify", 5);
+  for (int turn = 0; turn < 1000 && settings_.Verifying; ++turn) QTest::qWait(10);
+  std::string shown;
+  for (int col = kColServerIp; col < kColumnCount; ++col) shown += Cell(4, col) + Cell(5, col);
+  EXPECT_TRUE(shown.find("s3cret") == shown.npos && shown.find("nope") == shown.npos) << shown;
+  EXPECT_EQ(Cell(4, kColStatus) + Cell(5, kColStatus), "OK401");
+  EXPECT_EQ(Cell(5, kColServerIp, Qt::ToolTipRole),
+            "alice@" + proxy.proxy() +
+                "\nUser alice, with a password\nThe proxy refused the user name and password "
+                "(HTTP status 401)");
 }
 
 TEST_F(QuilletFormTest, withoutBrowserSettings_onlyTheListPartShows) {

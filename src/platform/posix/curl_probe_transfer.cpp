@@ -70,6 +70,10 @@ void CurlProbeTransfer::Configure(const HttpRequest& request) {
   curl_easy_setopt(easy_, CURLOPT_PROXY, proxy_.c_str());  // "" means no proxy at all
   curl_easy_setopt(easy_, CURLOPT_HTTPPROXYTUNNEL, request.protocol == "https" ? 1L : 0L);
   curl_easy_setopt(easy_, CURLOPT_NOPROXY, "");  // the environment's no_proxy does not apply
+  if (!request.proxy_user.empty()) {
+    curl_easy_setopt(easy_, CURLOPT_PROXYUSERNAME, request.proxy_user.c_str());
+    curl_easy_setopt(easy_, CURLOPT_PROXYPASSWORD, request.proxy_password.c_str());
+  }
   curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
   curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L);
@@ -136,6 +140,12 @@ HttpReply CurlProbeTransfer::Finish(CURLcode result) {
     reply.status = static_cast<int>(status);
   }
   if (result == CURLE_COULDNT_CONNECT) reply.failure = HttpFailure::Refused;
+  long refusal = CURLPX_OK;
+  if (result == CURLE_PROXY &&
+      curl_easy_getinfo(easy_, CURLINFO_PROXY_ERROR, &refusal) == CURLE_OK &&
+      (refusal == CURLPX_USER_REJECTED || refusal == CURLPX_NO_AUTH)) {
+    reply.failure = HttpFailure::AuthRefused;
+  }
   bool stalled = result == CURLE_OPERATION_TIMEDOUT || result == CURLE_ABORTED_BY_CALLBACK;
   if (stalled) reply.failure = HttpFailure::TimedOut;
   if (reply.status == 0 && reply.failure == HttpFailure::None)

@@ -52,6 +52,11 @@ void RequireLastingBackend(GSettings* proxy) {
   }
 }
 
+// Where the desktop keeps the HTTP proxy's user name and password (it has no such place for
+// the other protocols).
+constexpr const char* kAuthenticationKeys[] = {"use-authentication", "authentication-user",
+                                               "authentication-password"};
+
 void RequireWritable(GSettings* settings, const char* key, const std::string& name) {
   if (!g_settings_is_writable(settings, key)) Fail("'" + name + "' is locked (not writable).");
 }
@@ -66,6 +71,9 @@ void RequireWritableKeys(GSettings* proxy, int32_t option) {
     RequireWritable(settings.get(), "host", std::string(child) + " host");
     RequireWritable(settings.get(), "port", std::string(child) + " port");
   }
+  Settings http = Child(proxy, "http");
+  for (const char* key : kAuthenticationKeys)
+    RequireWritable(http.get(), key, "http " + std::string(key));
 }
 
 void Check(gboolean done, const std::string& key) {
@@ -81,7 +89,26 @@ std::string ReadString(GSettings* settings, const char* key) {
 
 DesktopServer ReadServer(GSettings* proxy, const char* protocol) {
   Settings child = Child(proxy, protocol);
-  return {ReadString(child.get(), "host"), g_settings_get_int(child.get(), "port")};
+  DesktopServer server{ReadString(child.get(), "host"), g_settings_get_int(child.get(), "port")};
+  if (std::string(protocol) == "http" &&
+      g_settings_get_boolean(child.get(), "use-authentication")) {
+    server.user = ReadString(child.get(), "authentication-user");
+    server.password = ReadString(child.get(), "authentication-password");
+  }
+  return server;
+}
+
+// The HTTP proxy's user name and password; a server without them turns the desktop's use of
+// them off, so that no other proxy is sent the ones it had.
+void WriteAuthentication(GSettings* proxy, const DesktopServer& http) {
+  Settings child = Child(proxy, "http");
+  bool use = !http.user.empty();
+  if (!use && !g_settings_get_boolean(child.get(), "use-authentication")) return;
+  Check(g_settings_set_boolean(child.get(), "use-authentication", use), "http use-authentication");
+  Check(g_settings_set_string(child.get(), "authentication-user", http.user.c_str()),
+        "http authentication-user");
+  Check(g_settings_set_string(child.get(), "authentication-password", http.password.c_str()),
+        "http authentication-password");
 }
 
 void WriteServer(GSettings* proxy, const char* protocol, const DesktopServer& server) {
@@ -95,9 +122,11 @@ DesktopServerList ReadServers(GSettings* proxy) {
   for (size_t i = 0; i < servers.size(); ++i) servers[i] = ReadServer(proxy, kDesktopProtocols[i]);
   // With use-same-proxy the HTTP server serves the protocols that have none of their own; a
   // SOCKS server is always its own.
+  // The HTTP proxy's user name and password go with it to the protocols it serves.
   if (g_settings_get_boolean(proxy, "use-same-proxy")) {
     for (size_t i = 1; i < kDesktopSocks; ++i) {
-      if (servers[i].host.empty()) servers[i] = servers[0];
+      bool same = servers[i].host == servers[0].host && servers[i].port == servers[0].port;
+      if (servers[i].host.empty() || same) servers[i] = servers[0];
     }
   }
   return servers;
@@ -128,6 +157,7 @@ void WriteServers(GSettings* proxy, const std::string& value, int32_t flags) {
   DesktopServerList servers = DesktopServers(value);
   bool same = servers[1] == servers[0] && servers[2] == servers[0] && !servers[0].host.empty();
   for (size_t i = 0; i < servers.size(); ++i) WriteServer(proxy, kDesktopProtocols[i], servers[i]);
+  WriteAuthentication(proxy, servers[0]);
   Check(g_settings_set_boolean(proxy, "use-same-proxy", same), "use-same-proxy");
   Check(g_settings_set_string(proxy, "mode", ModeFor(flags).c_str()), "mode");
   g_settings_apply(proxy);
@@ -135,7 +165,10 @@ void WriteServers(GSettings* proxy, const std::string& value, int32_t flags) {
 
   Settings fresh = Reopen(proxy);
   for (size_t i = 0; i < servers.size(); ++i) {
-    if (!(ReadServer(fresh.get(), kDesktopProtocols[i]) == servers[i])) {
+    // The desktop keeps a user name and password for HTTP only.
+    DesktopServer wanted = servers[i];
+    if (i > 0) wanted.user = wanted.password = "";
+    if (!(ReadServer(fresh.get(), kDesktopProtocols[i]) == wanted)) {
       Fail(std::string("the ") + kDesktopProtocols[i] + " server did not take.");
     }
   }
@@ -161,6 +194,7 @@ std::vector<std::string> KeptKeys() {
     keys.push_back(std::string(child) + "/host");
     keys.push_back(std::string(child) + "/port");
   }
+  for (const char* key : kAuthenticationKeys) keys.push_back(std::string("http/") + key);
   return keys;
 }
 

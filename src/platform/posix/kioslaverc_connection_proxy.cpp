@@ -115,6 +115,8 @@ KdeChanges ServerChanges(const KdeGroup& group, const std::string& value, int32_
   ShowServers(ProxyStringOf(now), FlagsOf(group), shown);
   if (value == BuildProxyString(shown) && flags == ProxyFlags(shown.proxy, value)) return {};
   DesktopServerList servers = DesktopServers(value);
+  // KDE's proxy settings have no place for a user name and password (Apply's notice says so).
+  for (DesktopServer& server : servers) server.user = server.password = "";
   bool none = std::all_of(now.begin(), now.end(), [](auto& server) { return server.host.empty(); });
   if (servers == now && (flags == FlagsOf(group) || none)) return {};
   KdeChanges changes;

@@ -76,6 +76,14 @@ HttpReply WinInetHttpClient::Get(const HttpRequest& request) {
     for (const char* header : kHeaders) {
       HttpAddRequestHeadersA(sent, header, static_cast<DWORD>(std::strlen(header)), kAddOrReplace);
     }
+    // WinINet answers the proxy's 407 with these (HTTP Basic).
+    std::string user = request.proxy_user, password = request.proxy_password;
+    if (!user.empty()) {
+      InternetSetOptionA(sent, INTERNET_OPTION_PROXY_USERNAME, user.data(),
+                         static_cast<DWORD>(user.size() + 1));
+      InternetSetOptionA(sent, INTERNET_OPTION_PROXY_PASSWORD, password.data(),
+                         static_cast<DWORD>(password.size() + 1));
+    }
     if (HttpSendRequestA(sent, nullptr, 0, nullptr, 0)) ReadAnswer(sent, reply);
   }
   // Closed in the order they were opened; a handle that its parent's close already ended is

@@ -196,6 +196,15 @@ TEST_F(GSettingsProxyTest, BareFormGoesToEveryProtocolAndOwnServersShowWhateverS
   ExpectKeys({".socks host 'k.example'", ".socks port 1081", ".http host ''"});
   component.GetConnectionOption(kProxyOptionServer, "", value, flags);
   EXPECT_EQ(value, "socks=k.example:1081;");
+  // The HTTP proxy's user name and password have keys of their own; a proxy without turns
+  // them off.
+  component.SetConnectionOption(kProxyOptionServer, "", "al:p%40ss@h.example:3", kProxyFlagsManual);
+  ExpectKeys({".http use-authentication true", ".http authentication-user 'al'",
+              ".http authentication-password 'p@ss'"});
+  component.GetConnectionOption(kProxyOptionServer, "", value, flags);
+  EXPECT_EQ(value, "al:p%40ss@h.example:3");
+  component.SetConnectionOption(kProxyOptionServer, "", "h.example:3", kProxyFlagsManual);
+  ExpectKeys({".http use-authentication false", ".http authentication-password ''"});
 }
 
 TEST_F(GSettingsProxyTest, LockedKeyMemoryBackendAndBadTextAreRefusedBeforeAnyWrite) {
