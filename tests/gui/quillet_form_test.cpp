@@ -16,10 +16,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 
 #include "app/desktop_kind.h"
@@ -519,12 +521,61 @@ std::string DesktopProxy() {
   return flags == kProxyFlagsDirect ? "direct" : server;
 }
 
+// The window on an X display of the test's own (Xvfb), where a real XEmbed system tray
+// (trayer) can be started, in a process of its own: its QApplication is made for that display.
+class TrayFormTest : public QuilletFormTest {
+ protected:
+  void SetUp() override {
+    if (QCoreApplication::instance()) GTEST_SKIP() << "needs a process of its own (as in ctest)";
+    for (const char* program : {"Xvfb", "trayer", "xdotool"})
+      if (FindProgram(program).empty()) GTEST_SKIP() << "needs Xvfb, trayer, xdotool (make test)";
+    std::string display = ":" + std::to_string(100 + getpid() % 800);
+    xvfb_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{FindProgram("Xvfb"), display, "-nolisten", "tcp"}, temp_ / "x");
+    for (int i = 0; i < 100 && !fs::exists("/tmp/.X11-unix/X" + display.substr(1)); ++i)
+      usleep(50000);
+    setenv("DISPLAY", display.c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quillet-test-bus", 1);
+    QuilletFormTest::SetUp();
+  }
+  // A right-click on the tray icon on the display, as a person gives it, then a click on the
+  // named item of the menu it opens.
+  void ChooseInTray(QSystemTrayIcon* tray, const QString& item) {
+    QPoint at = tray->geometry().center();
+    ChildProcess click({FindProgram("xdotool"), "mousemove", "--sync", std::to_string(at.x()),
+                        std::to_string(at.y()), "click", "3"},
+                       temp_ / "xdotool");
+    QMenu* menu = tray->contextMenu();
+    ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 5000)) << "no tray menu";
+    for (QAction* action : menu->actions())
+      if (action->text() == item)
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+  }
+  // Runs the event loop as the program does while `act` does what the user does: the program's
+  // exit code, or -1 when it still runs `ms` later.
+  int RunProgram(const std::function<void()>& act, int ms = 5000) {
+    QTimer still_running;
+    still_running.setSingleShot(true);
+    QObject::connect(&still_running, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+    QTimer::singleShot(0, [&] {
+      act();
+      still_running.start(ms);
+    });
+    return QApplication::exec();
+  }
+
+  std::unique_ptr<ChildProcess> xvfb_;
+};
+
 // The watch over the applied proxy in the real window, against real tinyproxy servers on
-// loopback and the judge: the user turns it on in the settings dialog and applies a proxy; when
-// that proxy dies the desktop's settings (GSettings in the sandbox's key file) move to the best
-// verified row, and when every other row is dead too a notification service of the test's own,
-// on a private session bus, hears so while the settings stay as they were.
-TEST_F(QuilletFormTest, watch_switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft) {
+// loopback and the judge: the user turns it on in the settings dialog and applies a proxy.
+// Without a tray, closing the window ends the program and its watch. With one, the user keeps
+// the watch there; when the applied proxy dies the desktop's settings (GSettings in the
+// sandbox's key file) move to the best verified row, and when every other row is dead too a
+// notification service of the test's own, on a private session bus, hears so while the settings
+// stay as they were. The tray icon's menu opens the window again and quits.
+TEST_F(TrayFormTest, watch_goesOnInTheTraySwitchesThenSaysWhenNoneIsLeft) {
   if (FindProgram("tinyproxy").empty() || FindProgram("dbus-daemon").empty() ||
       !GnomeProxySchemaInstalled() || !IcmpPinger::Permitted(IcmpPinger::SocketKind::Any)) {
     GTEST_SKIP() << "needs tinyproxy, dbus-daemon, GNOME's schemas, ICMP sockets (make test)";
@@ -543,7 +594,10 @@ TEST_F(QuilletFormTest, watch_switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft
                     {"TestTimeout", "2"}};
   platform_->connection_proxy = std::make_unique<GSettingsConnectionProxy>();
   platform_->resolver = std::move(MakePlatform()->resolver);  // the real name service
+  int program_ends = 0;
+  QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { ++program_ends; });
   QuilletForm& form = Open();
+  form.show();
 
   QTimer::singleShot(0, [] {
     QWidget* dialog = QApplication::activeModalWidget();
@@ -559,6 +613,16 @@ TEST_F(QuilletFormTest, watch_switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft
   form.findChild<QCheckBox*>("chkProxy")->click();
   form.findChild<QPushButton*>("bApply")->click();
   ASSERT_EQ(DesktopProxy(), applied.proxy());
+  EXPECT_EQ(RunProgram([&] { form.close(); }), 0) << "without a tray, closing ends the program";
+
+  form.show();  // started again, now beside a tray
+  ChildProcess tray_host({FindProgram("trayer"), "--edge", "top"}, temp_ / "trayer");
+  ASSERT_TRUE(QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000));
+  EXPECT_EQ(RunProgram([&] { form.close(); }, 1000), -1) << "closed to the tray, it goes on";
+  EXPECT_EQ(store_->values["WatchInTray"], "1");  // asked once, answered Yes
+  auto* tray = form.findChild<QSystemTrayIcon*>();
+  ASSERT_TRUE(tray && tray->isVisible() && !form.isVisible());
+  EXPECT_FALSE(tray->icon().isNull()) << "an icon the user can see and click";
 
   applied.process.reset();
   // Within three periods and the test page's time-out the fastest verified row holds the settings.
@@ -568,6 +632,8 @@ TEST_F(QuilletFormTest, watch_switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft
   EXPECT_EQ(notifications.Heard(0).rfind("Quillet switched the proxy: " + applied.proxy(), 0), 0u)
       << notifications.Heard(0);
   EXPECT_NE(form.statusBar()->currentMessage().toStdString().find(fast.proxy()), std::string::npos);
+  ChooseInTray(tray, "Show Quillet");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.isVisible(); }, 5000) && !tray->isVisible());
 
   fast.process.reset();
   slow.process.reset();
@@ -575,7 +641,12 @@ TEST_F(QuilletFormTest, watch_switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft
   EXPECT_EQ(notifications.Heard(1).rfind("Quillet: no working proxy left: " + fast.proxy(), 0), 0u);
   EXPECT_EQ(DesktopProxy(), fast.proxy()) << "never a silent change to direct";
   EXPECT_EQ(form.list().Text(2, kColStatus), "--");
-  EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
+
+  EXPECT_FALSE(form.close());  // to the tray again, without asking
+  EXPECT_EQ(RunProgram([&] { ChooseInTray(tray, "Quit"); }), 0);
+  EXPECT_NE(ListText().find("--\t|"), std::string::npos)
+      << "Quit asked to save the watch's findings (answered Yes): " << ListText();
+  EXPECT_EQ(ui_.messages.size(), 2u) << ui_.last_message();
   form_.reset();  // the window goes before its servers and the notification service
 }
 
