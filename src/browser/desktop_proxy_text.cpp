@@ -17,11 +17,22 @@ void RequireUtf8(const std::string& text, const char* what) {
   }
 }
 
+// A host name has no blank, slash, "#" or "?": each desktop would read such text back as a
+// different host (KDE takes "b/" as "b"), or as no server at all.
+std::string HostOfServer(const std::string& text, const std::string& host) {
+  size_t bad = host.find_first_of(" \t/\\#?");
+  if (bad != std::string::npos) {
+    throw TypingMistake("The proxy server '" + text + "' has a '" + host[bad] +
+                        "' in its host name, which no host name has; nothing was written.");
+  }
+  return host;
+}
+
 DesktopServer ParseServer(const std::string& raw, int default_port) {
   std::string text = Trim(raw);
   if (text.empty()) return {};
   size_t colon = text.rfind(':');
-  if (colon == std::string::npos) return {text, default_port};
+  if (colon == std::string::npos) return {HostOfServer(text, text), default_port};
   std::string port = text.substr(colon + 1);
   int number = PortNumber(port);
   if (colon == 0 || number == 0) {
@@ -29,7 +40,7 @@ DesktopServer ParseServer(const std::string& raw, int default_port) {
                         "' needs a host and a port from 1 to 65535; "
                         "nothing was written.");
   }
-  return {text.substr(0, colon), number};
+  return {HostOfServer(text, text.substr(0, colon)), number};
 }
 
 std::string ServerText(const DesktopServer& server) {

@@ -41,9 +41,13 @@ bool ReadBrackets(const std::string& text, std::vector<std::string>& names, bool
   return at == text.size();
 }
 
-std::vector<KdeLine> ScanLines(const std::string& text, const std::string& group) {
+// The lines of `text`; `file_locked` tells whether a "[$i]" before the first group locks the
+// whole file (then even a group that is not there yet is KDE's to keep).
+std::vector<KdeLine> ScanLines(const std::string& text, const std::string& group,
+                               bool& file_locked) {
   std::vector<KdeLine> lines;
-  bool file_locked = false, ours = false, group_locked = false, seen_group = false;
+  bool ours = false, group_locked = false, seen_group = false;
+  file_locked = false;
   for (size_t start = 0; start < text.size();) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
@@ -91,7 +95,7 @@ int HexDigit(char c) {
 
 KdeGroup ReadKdeGroup(const std::string& text, const std::string& group) {
   KdeGroup result;
-  for (const KdeLine& line : ScanLines(text, group)) {
+  for (const KdeLine& line : ScanLines(text, group, result.locked)) {
     if (line.header && line.locked) result.locked = true;
     if (!line.entry) continue;
     auto found = result.entries.find(line.key);
@@ -159,7 +163,8 @@ std::string EditKdeGroup(const std::string& text, const std::string& group,
                          const KdeChanges& changes) {
   std::string result = text;
   for (const auto& [key, raw] : changes) {
-    std::vector<KdeLine> lines = ScanLines(result, group);
+    bool file_locked = false;
+    std::vector<KdeLine> lines = ScanLines(result, group, file_locked);
     if (!raw) {
       for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
         if (line->entry && line->key == key) {

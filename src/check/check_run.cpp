@@ -14,11 +14,11 @@
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "net/socket_layer.h"
 #include "proxylist/list_file.h"
 #include "verify/http_probe.h"
 #include "verify/probe_settings.h"
 #include "verify/public_address.h"
-#include "verify/socket_layer.h"
 #include "verify/verify_engine.h"
 
 namespace quillet::check {

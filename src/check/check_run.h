@@ -10,8 +10,8 @@
 
 #include "app/settings_store.h"
 #include "check/check_options.h"
+#include "net/resolver.h"
 #include "verify/parallel_backend.h"
-#include "verify/resolver.h"
 
 namespace quillet::check {
 

@@ -14,10 +14,10 @@
 #include "browser/launch.h"
 #include "browser/registry_api.h"
 #include "browser/toolbar_button.h"
+#include "net/resolver.h"
 #include "verify/http_client.h"
 #include "verify/parallel_backend.h"
 #include "verify/pinger.h"
-#include "verify/resolver.h"
 
 namespace quillet {
 

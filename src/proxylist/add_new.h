@@ -3,8 +3,8 @@
 // protocol://host:port or a whole list-file line.
 #include <string>
 
+#include "net/resolver.h"
 #include "proxylist/list_window.h"
-#include "verify/resolver.h"
 
 namespace quillet {
 

@@ -5,9 +5,9 @@
 #include "app/error_report.h"
 #include "core/encoding.h"
 #include "core/text.h"
+#include "net/socket_layer.h"
 #include "proxylist/list_file.h"
 #include "proxylist/row_painting.h"
-#include "verify/socket_layer.h"
 
 namespace quillet {
 namespace {

@@ -3,7 +3,7 @@
 #include "app/error_report.h"
 #include "core/errors.h"
 #include "core/text.h"
-#include "verify/socket_layer.h"
+#include "net/socket_layer.h"
 
 namespace quillet {
 namespace {

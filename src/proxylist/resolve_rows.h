@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "net/resolver.h"
 #include "proxylist/list_window.h"
-#include "verify/resolver.h"
 
 namespace quillet {
 

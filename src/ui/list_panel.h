@@ -9,9 +9,9 @@
 
 #include "app/proxy_fields.h"
 #include "app/settings_store.h"
+#include "net/resolver.h"
 #include "proxylist/document_launcher.h"
 #include "proxylist/list_window.h"
-#include "verify/resolver.h"
 
 class QKeyEvent;
 class QLabel;

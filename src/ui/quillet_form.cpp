@@ -21,6 +21,7 @@
 #include "browser/java_indicator.h"
 #include "browser/launch.h"
 #include "browser/toolbar_button.h"
+#include "net/socket_layer.h"
 #include "proxylist/list_file.h"
 #include "ui/edge_panel.h"
 #include "ui/guarded.h"
@@ -32,7 +33,6 @@
 #include "ui/shell_document_launcher.h"
 #include "verify/http_probe.h"
 #include "verify/public_address.h"
-#include "verify/socket_layer.h"
 
 namespace quillet {
 namespace {

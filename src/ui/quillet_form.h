@@ -3,13 +3,13 @@
 #include <memory>
 
 #include "app/app_settings.h"
+#include "net/yielding_resolver.h"
 #include "platform/platform.h"
 #include "proxylist/document_launcher.h"
 #include "proxylist/proxy_list.h"
 #include "ui/qt_user_interface.h"
 #include "verify/proxy_watch.h"
 #include "verify/verify_command.h"
-#include "verify/yielding_resolver.h"
 
 class QLabel;
 class QSystemTrayIcon;

@@ -1,6 +1,6 @@
 #include "verify/blocking_check_io.h"
 
-#include "verify/socket_layer.h"
+#include "net/socket_layer.h"
 
 namespace quillet {
 

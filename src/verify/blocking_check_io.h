@@ -7,10 +7,10 @@
 #include <map>
 #include <memory>
 
+#include "net/resolver.h"
 #include "verify/blocking_pool.h"
 #include "verify/check_io.h"
 #include "verify/parallel_backend.h"
-#include "verify/resolver.h"
 
 namespace quillet {
 

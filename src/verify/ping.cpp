@@ -1,5 +1,5 @@
+#include "net/socket_layer.h"
 #include "verify/pinger.h"
-#include "verify/socket_layer.h"
 
 namespace quillet {
 

@@ -2,8 +2,8 @@
 
 #include "core/errors.h"
 #include "core/text.h"
+#include "net/socket_layer.h"
 #include "verify/http_probe.h"
-#include "verify/socket_layer.h"
 
 namespace quillet {
 namespace {

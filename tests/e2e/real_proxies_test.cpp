@@ -27,6 +27,7 @@
 #include "fakes/fake_user_interface.h"
 #include "fakes/loopback_server.h"
 #include "fakes/verify_fixture.h"
+#include "net/socket_layer.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/gsettings_browser_info.h"
 #include "platform/posix/gsettings_connection_proxy.h"
@@ -35,7 +36,6 @@
 #include "platform/posix/posix_parallel_backend.h"
 #include "verify/proxy_watch.h"
 #include "verify/public_address.h"
-#include "verify/socket_layer.h"
 #include "verify/verify_command.h"
 
 namespace quillet {

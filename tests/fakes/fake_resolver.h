@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "verify/resolver.h"
+#include "net/resolver.h"
 
 namespace quillet::testing {
 

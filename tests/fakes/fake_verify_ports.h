@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "net/socket_layer.h"
 #include "verify/http_client.h"
 #include "verify/pinger.h"
-#include "verify/socket_layer.h"
 
 namespace quillet::testing {
 

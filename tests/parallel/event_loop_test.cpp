@@ -7,11 +7,11 @@
 
 #include "fakes/engine_run.h"
 #include "fakes/loopback_server.h"
+#include "net/socket_layer.h"
 #include "platform/posix/event_loop_check_io.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/icmp_multiplexer.h"
 #include "platform/posix/icmp_pinger.h"
-#include "verify/socket_layer.h"
 
 namespace quillet {
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "fakes/fake_user_interface.h"
+#include "net/socket_layer.h"
 #include "platform/posix/getaddrinfo_resolver.h"
-#include "verify/socket_layer.h"
 
 namespace quillet {
 namespace {

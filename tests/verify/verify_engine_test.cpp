@@ -12,10 +12,10 @@
 #include "fakes/fake_check_io.h"
 #include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
+#include "net/yielding_resolver.h"
 #include "verify/blocking_check_io.h"
 #include "verify/start_pacer.h"
 #include "verify/verify_engine.h"
-#include "verify/yielding_resolver.h"
 
 namespace quillet {
 namespace {

@@ -8,11 +8,11 @@
 #include "fakes/engine_run.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/loopback_server.h"
+#include "net/socket_layer.h"
 #include "platform/win32/icmp_library_pinger.h"
 #include "platform/win32/wininet_http_client.h"
 #include "platform/win32/winsock_resolver.h"
 #include "verify/blocking_check_io.h"
-#include "verify/socket_layer.h"
 
 namespace quillet {
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "core/text.h"
+#include "net/socket_layer.h"
 #include "platform/platform.h"
 #include "proxylist/list_file.h"
 #include "verify/deferred_user_interface.h"
 #include "verify/http_probe.h"
-#include "verify/socket_layer.h"
 #include "verify/verify_engine.h"
 
 namespace {

@@ -4,13 +4,13 @@
 #include <functional>
 #include <vector>
 
+#include "net/resolver.h"
 #include "platform/posix/curl_multi_fetcher.h"
 #include "platform/posix/epoll_loop.h"
 #include "platform/posix/icmp_multiplexer.h"
 #include "platform/posix/lookup_pool.h"
 #include "platform/posix/tcp_connect_timer.h"
 #include "verify/check_io.h"
-#include "verify/resolver.h"
 
 namespace quillet {
 

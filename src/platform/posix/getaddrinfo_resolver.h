@@ -1,6 +1,6 @@
 #pragma once
 // The resolver on Unix: no library start-up, gethostname, getaddrinfo and getnameinfo, IPv4 only.
-#include "verify/resolver.h"
+#include "net/resolver.h"
 
 namespace quillet {
 

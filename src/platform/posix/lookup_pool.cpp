@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "verify/socket_layer.h"
+#include "net/socket_layer.h"
 
 namespace quillet {
 

@@ -5,10 +5,10 @@
 #include <map>
 #include <memory>
 
+#include "net/resolver.h"
 #include "platform/posix/epoll_loop.h"
 #include "verify/blocking_pool.h"
 #include "verify/check_io.h"
-#include "verify/resolver.h"
 
 namespace quillet {
 

@@ -1,8 +1,8 @@
 #pragma once
 // Proxy checks on Linux: epoll with curl multi, multiplexed ICMP, look-up threads, and the
 // RLIMIT_NOFILE limit.
+#include "net/resolver.h"
 #include "verify/parallel_backend.h"
-#include "verify/resolver.h"
 
 namespace quillet {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "verify/resolver.h"
+#include "net/resolver.h"
 
 namespace quillet {
 

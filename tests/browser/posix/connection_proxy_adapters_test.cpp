@@ -115,7 +115,8 @@ TEST(KioslavercConnectionProxy, LockedKeyOrGroupAndUnreadableFileAreReportedAndL
   fields.proxy = CheckState::Checked;
   fields.servers = {"n:1", "", "", ""};
   for (const char* text : {"[Proxy Settings][$i]\nProxyType=0\n",
-                           "[Proxy Settings]\nProxyType=0\nhttpProxy[$i]=http://o 2\n"}) {
+                           "[Proxy Settings]\nProxyType=0\nhttpProxy[$i]=http://o 2\n",
+                           "[$i]\n[Other]\nx=1\n"}) {  // the whole file, without our group
     WriteTextFile(KioslavercPath(), text);
     KioslavercConnectionProxy component(KioslavercPath());
     EXPECT_NE(Refusal(component, fields).find("is locked ([$i])"), std::string::npos) << text;

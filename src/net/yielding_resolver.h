@@ -3,7 +3,7 @@
 // handle its events while it waits, so a slow name service never freezes the window. The
 // caller still sees one synchronous call, so the order of effects is unchanged.
 #include "app/user_interface.h"
-#include "verify/resolver.h"
+#include "net/resolver.h"
 
 namespace quillet {
 

@@ -1,4 +1,4 @@
-#include "verify/yielding_resolver.h"
+#include "net/yielding_resolver.h"
 
 #include "app/yielding_call.h"
 

@@ -1,4 +1,4 @@
-#include "verify/socket_layer.h"
+#include "net/socket_layer.h"
 
 #include <cctype>
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/user_interface.h"
-#include "verify/resolver.h"
+#include "net/resolver.h"
 
 namespace quillet {
 
