@@ -14,7 +14,7 @@ run_packages=(
 test_packages=(
   googletest libgtest-dev
   tinyproxy squid microsocks dante-server iproute2 chromium firefox-esr libkf5config-bin
-  xvfb xauth libglib2.0-bin dbus-daemon
+  xvfb xauth trayer xdotool libglib2.0-bin dbus-daemon
   g++-mingw-w64-x86-64-posix wine64 python3
   clang libclang-rt-14-dev ccache
   desktop-file-utils appstream lintian file init-system-helpers

@@ -62,6 +62,18 @@ std::string CredentialsNote(const ApplyReport& report) {
   return note;
 }
 
+// Whether the proxy string names a SOCKS server and no other.
+bool SocksAlone(const std::string& proxy_string) {
+  try {
+    DesktopServerList servers = DesktopServers(proxy_string);
+    return !servers[kDesktopSocks].host.empty() &&
+           std::all_of(servers.begin(), servers.begin() + kDesktopSocks,
+                       [](const DesktopServer& server) { return server.host.empty(); });
+  } catch (const RunTimeError&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 std::vector<ProxyTarget> TargetsWritten(DesktopFamily family) {
@@ -101,14 +113,20 @@ FollowersNotice NoticeAfterApply(const ApplyReport& report) {
   FollowersNotice notice;
   std::string desktop = DesktopTitle(report);
   std::string follow, others;
+  bool socks_alone = report.proxy_on && SocksAlone(report.proxy_string);
   for (const FollowerRow& row : kFollowers) {
     std::optional<ProxyTarget> target = TargetRead(row, report.family);
     auto failed = target ? report.failures.find(*target) : report.failures.end();
-    if (target && failed == report.failures.end()) {
+    bool written = target && failed == report.failures.end();
+    if (written && !(socks_alone && row.socks_alone)) {
       follow += (follow.empty() ? "" : ", ") + std::string(row.program);
       continue;
     }
     others += std::string("\n") + row.program + " does not: ";
+    if (written) {
+      others += row.socks_alone;
+      continue;
+    }
     if (target) {
       others += failed->second;
       notice.warning = true;

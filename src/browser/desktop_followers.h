@@ -2,7 +2,8 @@
 // Who follows which of a Linux desktop's proxy settings: the one table that Apply's writing and
 // the notice after it are made from (measured with Chromium and Firefox ESR, headless, fresh
 // profiles: Firefox reads GNOME's settings on every desktop; Chromium reads them on the GNOME
-// family, kioslaverc on KDE Plasma and neither elsewhere).
+// family, kioslaverc on KDE Plasma and neither elsewhere. Firefox asks a SOCKS server that the
+// settings name alone in SOCKS 4a, which SOCKS 5 servers do not answer).
 #include <array>
 #include <map>
 #include <optional>
@@ -20,10 +21,13 @@ struct FollowerRow {
   const char* program;
   // What the program reads on the GNOME family, on KDE Plasma and on any other desktop.
   std::optional<ProxyTarget> gnome, kde, other;
+  // Why the program reaches nothing when the settings name only a SOCKS server; null: it follows.
+  const char* socks_alone = nullptr;
 };
 
 inline constexpr std::array<FollowerRow, 2> kFollowers = {{
-    {"Firefox", ProxyTarget::GSettings, ProxyTarget::GSettings, ProxyTarget::GSettings},
+    {"Firefox", ProxyTarget::GSettings, ProxyTarget::GSettings, ProxyTarget::GSettings,
+     "with only a SOCKS server set it asks in SOCKS 4a, which SOCKS 5 servers do not answer."},
     {"Chromium", ProxyTarget::GSettings, ProxyTarget::Kioslaverc, std::nullopt},
 }};
 

@@ -26,6 +26,7 @@
 #include "ui/edge_panel.h"
 #include "ui/guarded.h"
 #include "ui/list_grid_view.h"
+#include "ui/list_icons.h"
 #include "ui/list_panel.h"
 #include "ui/proxy_panel.h"
 #include "ui/qu_settings.h"
@@ -266,7 +267,10 @@ bool QuilletForm::HideInTray() {
   }
   if (!keep) return false;
   if (!tray_) {
-    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    // Where the icon theme has no Quillet icon (a run from the build folder) the list's own
+    // picture stands in: a tray icon without one can be neither seen nor clicked.
+    QIcon icon = windowIcon().isNull() ? QIcon(CellPicturePixmap(CellPicture::OK)) : windowIcon();
+    tray_ = new QSystemTrayIcon(icon, this);
     tray_->setToolTip("Quillet watches the applied proxy");
     auto* menu = new QMenu(this);
     menu->addAction("Show Quillet", this, [this] {

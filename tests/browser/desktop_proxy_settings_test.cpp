@@ -99,6 +99,9 @@ TEST(DesktopProxySettings, NoticeNamesWhoDoesNotFollowAndWhyAndAllFailingWritesN
   EXPECT_EQ(kde.kde->values["server"], std::nullopt);
 
   Desktop xfce(DesktopFamily::Other, temp / "kept-xfce.txt");
+  EXPECT_TRUE(xfce.Apply("", "s:2").text.starts_with(
+      "On XFCE no program follows the new proxy settings.\nFirefox does not: with only a SOCKS "
+      "server set it asks in SOCKS 4a, which SOCKS 5 servers do not answer.\nChromium does not"));
   notice = xfce.Apply("h:1", "s:2");
   EXPECT_EQ(notice.clipboard, "chromium --proxy-server=\"http=h:1;socks=socks5://s:2\"");
   EXPECT_EQ(notice.text,

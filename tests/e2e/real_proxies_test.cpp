@@ -18,7 +18,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
+#include <thread>
 
 #include "browser/apply.h"
 #include "browser/desktop_proxy_settings.h"
@@ -34,6 +36,7 @@
 #include "platform/posix/icmp_pinger.h"
 #include "platform/posix/kioslaverc_connection_proxy.h"
 #include "platform/posix/posix_parallel_backend.h"
+#include "verify/proxy_watch.h"
 #include "verify/public_address.h"
 #include "verify/verify_command.h"
 
@@ -292,6 +295,37 @@ void Visit(const std::string& browser, const std::string& home, std::vector<std:
   for (int i = 0; i < 300 && child.running(); ++i) usleep(100000);
 }
 
+// Applies `fields` with, in place of their HTTP proxy, one that nothing answers, and lets the
+// watch (every second) find that out and apply the verified HTTP proxy of `fields` instead.
+void LetTheWatchApply(const std::string& judge, const ProxyFields& fields,
+                      const std::function<bool(ProxyFields)>& apply) {
+  std::string dead = "127.0.7.46:" + std::to_string(ClosedPort("127.0.7.46"));
+  ProxyList list;
+  list.AddRow({"", kServerIpIndent + dead, "", "", "", "", "", "", "", ""});
+  list.AddRow({"", kServerIpIndent + fields.servers[0], "", "", "", "", "OK", "Y", "10", ""});
+  AppSettings app;
+  UseJudge(app, judge, "/watch", "<p>");
+  app.WatchSeconds = 1;
+  app.PingMethod = "tcp";
+  FakeUserInterface ui;
+  GetAddrInfoResolver resolver;
+  PosixParallelBackend backend{resolver};
+  MemoryProxyFields view;
+  view.fields = fields;
+  view.fields.servers[0] = dead;
+  std::string told;
+  ProxyWatch watch({list, app, ui},
+                   {backend, view, [&] { return apply(view.fields); },
+                    [&](const WatchNews& news) { told += news.notify ? news.summary : ""; },
+                    [] { return std::string("now"); }});
+  apply(view.fields);
+  watch.Watch(view.fields);
+  for (auto end = ProxyWatch::Clock::now() + std::chrono::seconds(15);
+       told.empty() && ProxyWatch::Clock::now() < end;)
+    std::this_thread::sleep_for(std::chrono::milliseconds(watch.Pump()));
+  EXPECT_EQ(told, "Quillet switched the proxy");
+}
+
 TEST(RealBrowsers, GoThroughTheProxyExactlyWhereTheNoticeSaysAndDirectWhenOff) {
   if (FindProgram("chromium").empty() || FindProgram("firefox-esr").empty() ||
       !GnomeProxySchemaInstalled()) {
@@ -340,25 +374,35 @@ TEST(RealBrowsers, GoThroughTheProxyExactlyWhereTheNoticeSaysAndDirectWhenOff) {
     std::vector<std::string> env = {std::string("XDG_CURRENT_DESKTOP=") + name,
                                     "KDE_SESSION_VERSION=5"};
     std::string said;  // the notice after the last Apply that had something to say
-    for (const char* browser : {"Chromium", "Firefox"}) {
-      // Through the HTTP proxy, through the SOCKS server alone, direct.
-      for (int round = 0; round < 3; ++round) {
-        // Firefox reached nothing through a SOCKS server alone in the desktop's settings (it
-        // seems to speak SOCKS 4 there, which microsocks does not): not proved here.
-        if (round == 1 && std::string(browser) == "Firefox") continue;
-        ProxyFields fields;
-        fields.proxy = round < 2 ? CheckState::Checked : CheckState::Unchecked;
-        fields.servers[0] = round == 0 ? proxy.proxy() : "";
-        fields.socks = round == 1 ? socks.proxy() : "";
-        fields.bypass = "<-loopback>";  // Chromium would otherwise go straight to loopback
-        WriteProxySettings(settings, fields);
-        if (std::string notice = settings.FinishApply().text; !notice.empty()) said = notice;
+    auto apply = [&](ProxyFields fields) {
+      WriteProxySettings(settings, fields);
+      if (std::string notice = settings.FinishApply().text; !notice.empty()) said = notice;
+      return true;
+    };
+    // Through the HTTP proxy (on GNOME the watch's choice once the applied one fails), through
+    // the SOCKS server alone, direct.
+    for (int round = 0; round < 3; ++round) {
+      ProxyFields fields;
+      fields.proxy = round < 2 ? CheckState::Checked : CheckState::Unchecked;
+      fields.servers[0] = round == 0 ? proxy.proxy() : "";
+      fields.socks = round == 1 ? socks.proxy() : "";
+      fields.bypass = "<-loopback>";  // Chromium would otherwise go straight to loopback
+      if (round == 0 && family == DesktopFamily::Gnome) {
+        LetTheWatchApply(judge.proxy(), fields, apply);
+      } else {
+        apply(fields);
+      }
+      for (std::string browser : {"Chromium", "Firefox"}) {
         bool follows = said.substr(0, said.find('\n')).find(browser) != std::string::npos;
         std::string path = "/" + std::string(name) + "-" + browser + std::to_string(round);
         Visit(browser, home, env, "http://" + judge.proxy() + path);
         const char* through[] = {"127.0.7.43", "127.0.7.45", "127.0.0.1"};
+        // Firefox asks the SOCKS 5 server in SOCKS 4a and reaches nothing.
+        bool nowhere = round == 1 && browser == "Firefox";
         std::lock_guard lock(mutex);
-        EXPECT_EQ(visitors[path], follows ? through[round] : "127.0.0.1")
+        EXPECT_EQ(visitors[path], follows   ? through[round]
+                                  : nowhere ? ""
+                                            : "127.0.0.1")
             << browser << " on " << name << "; the notice said:\n"
             << said;
       }

@@ -16,10 +16,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 
 #include "app/desktop_kind.h"
@@ -124,37 +126,30 @@ class QuilletFormTest : public ::testing::Test {
   std::unique_ptr<QuilletForm> form_;
 };
 
+// The list is read after the proxy fields and before the window shows: the browser's current
+// proxy row (40 of 60) is selected and scrolled into view, and a click hits the row drawn there.
 TEST_F(QuilletFormTest, load_fillsTheWindowInOrder) {
-  QuilletForm& form = Open();
-  EXPECT_EQ(form.windowTitle().toStdString(), "Quillet            your public IP: 10.9.8.7");
-  // The list came after the proxy fields: the browser's current proxy row is selected.
-  EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text().toStdString(), "127.0.1.12:8888");
-  EXPECT_EQ(form.list().Selection().bottom, 2);
-  EXPECT_TRUE(settings_.PingTimeoutMs == 900 && ui_.messages.empty());
-  form.show();
-  ExpectNamed(&form);
-  for (const char* name : {"chkJava", "lblJava", "Option1_3", "sOldProxy_3"})
-    EXPECT_EQ(Find<QWidget>(name)->isVisible(), kBrowserDesktop) << name;
-}
-
-// The list is read before the window is shown; the browser's row (40 of 60) is scrolled into view
-// and every click acts on the row drawn under the pointer.
-TEST_F(QuilletFormTest, browserRowFarDown_isShownAndClicksHitTheRowUnderThePointer) {
   {
     std::ofstream out(settings_.ListFile, std::ios::binary);
     for (int row = 1; row <= 60; ++row)
       out << (row == 40 ? "127.0.1.12" : "127.0.2." + std::to_string(row)) << ":8888\r\n";
   }
-  Open().show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  QuilletForm& form = Open();
+  EXPECT_EQ(form.windowTitle().toStdString(), "Quillet            your public IP: 10.9.8.7");
+  EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text().toStdString(), "127.0.1.12:8888");
+  EXPECT_EQ(form.list().Selection().bottom, 40);
+  EXPECT_TRUE(settings_.PingTimeoutMs == 900 && ui_.messages.empty());
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   EXPECT_TRUE(Grid()->viewport()->rect().contains(RowPoint(40))) << "the browser's row is seen";
-  EXPECT_EQ(form_->list().FirstVisibleRow(), ProxyTableModel::GridRow(Grid()->rowAt(0)));
+  EXPECT_EQ(form.list().FirstVisibleRow(), ProxyTableModel::GridRow(Grid()->rowAt(0)));
   QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, RowPoint(41));
-  EXPECT_EQ(form_->list().Selection().top, 41);
+  EXPECT_EQ(form.list().Selection().top, 41);
   QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, RowPoint(41));
   EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text().toStdString(), "127.0.2.41:8888");
-  Choose("popDelete", 41);
-  EXPECT_EQ(form_->list().Text(41, kColServerIp), "     127.0.2.42:8888") << "row 41 went";
+  ExpectNamed(&form);
+  for (const char* name : {"chkJava", "lblJava", "Option1_3", "sOldProxy_3"})
+    EXPECT_EQ(Find<QWidget>(name)->isVisible(), kBrowserDesktop) << name;
 }
 
 // Add New takes a pasted block in every form a list line takes, offers the bad lines again as
@@ -546,12 +541,57 @@ std::string DesktopProxy() {
   return flags == kProxyFlagsDirect ? "direct" : server;
 }
 
+// The window on an X display of the test's own (Xvfb), where a real XEmbed system tray
+// (trayer) can be started, in a process of its own: its QApplication is made for that display.
+class TrayFormTest : public QuilletFormTest {
+ protected:
+  void SetUp() override {
+    if (QCoreApplication::instance()) GTEST_SKIP() << "needs a process of its own (as in ctest)";
+    for (const char* program : {"Xvfb", "trayer", "xdotool"})
+      if (FindProgram(program).empty()) GTEST_SKIP() << "needs Xvfb, trayer, xdotool (make test)";
+    std::string display = ":" + std::to_string(100 + getpid() % 800);
+    xvfb_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{FindProgram("Xvfb"), display, "-nolisten", "tcp"}, temp_ / "x");
+    for (int i = 0; i < 100 && !fs::exists("/tmp/.X11-unix/X" + display.substr(1)); ++i)
+      usleep(50000);
+    setenv("DISPLAY", display.c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quillet-test-bus", 1);
+    QuilletFormTest::SetUp();
+  }
+  // A right-click on the tray icon on the display, as a person gives it, then a click on the
+  // named item of the menu it opens.
+  void ChooseInTray(QSystemTrayIcon* tray, const QString& item) {
+    QPoint at = tray->geometry().center();
+    ChildProcess click({FindProgram("xdotool"), "mousemove", "--sync", std::to_string(at.x()),
+                        std::to_string(at.y()), "click", "3"},
+                       temp_ / "xdotool");
+    QMenu* menu = tray->contextMenu();
+    ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 5000)) << "no tray menu";
+    for (QAction* action : menu->actions())
+      if (action->text() == item)
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+  }
+  // Runs the event loop as the program does while `act` does what the user does: the program's
+  // exit code, or -1 when it still runs 10 s later.
+  int RunProgram(const std::function<void()>& act) {
+    QObject run;  // its timers go with it
+    QTimer::singleShot(0, &run, act);
+    QTimer::singleShot(10000, &run, [] { QCoreApplication::exit(-1); });
+    return QApplication::exec();
+  }
+
+  std::unique_ptr<ChildProcess> xvfb_;
+};
+
 // The watch over the applied proxy in the real window, against real tinyproxy servers on
-// loopback and the judge: the user turns it on in the settings dialog and applies a proxy; when
-// that proxy dies the desktop's settings (GSettings in the sandbox's key file) move to the best
-// verified row, and when every other row is dead too a notification service of the test's own,
-// on a private session bus, hears so while the settings stay as they were.
-TEST_F(QuilletFormTest, watch_switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft) {
+// loopback and the judge: the user turns it on in the settings dialog and applies a proxy.
+// Without a tray, closing the window ends the program and its watch. With one, the user keeps
+// the watch there; when the applied proxy dies the desktop's settings (GSettings in the
+// sandbox's key file) move to the best verified row, and when every other row is dead too a
+// notification service of the test's own, on a private session bus, hears so while the settings
+// stay as they were. The tray icon's menu opens the window again and quits.
+TEST_F(TrayFormTest, watch_goesOnInTheTraySwitchesThenSaysWhenNoneIsLeft) {
   if (FindProgram("tinyproxy").empty() || FindProgram("dbus-daemon").empty() ||
       !GnomeProxySchemaInstalled() || !IcmpPinger::Permitted(IcmpPinger::SocketKind::Any)) {
     GTEST_SKIP() << "needs tinyproxy, dbus-daemon, GNOME's schemas, ICMP sockets (make test)";
@@ -570,7 +610,10 @@ TEST_F(QuilletFormTest, watch_switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft
                     {"TestTimeout", "2"}};
   platform_->connection_proxy = std::make_unique<GSettingsConnectionProxy>();
   platform_->resolver = std::move(MakePlatform()->resolver);  // the real name service
+  int program_ends = 0;
+  QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { ++program_ends; });
   QuilletForm& form = Open();
+  form.show();
 
   QTimer::singleShot(0, [] {
     QWidget* dialog = QApplication::activeModalWidget();
@@ -586,6 +629,16 @@ TEST_F(QuilletFormTest, watch_switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft
   form.findChild<QCheckBox*>("chkProxy")->click();
   form.findChild<QPushButton*>("bApply")->click();
   ASSERT_EQ(DesktopProxy(), applied.proxy());
+  EXPECT_EQ(RunProgram([&] { form.close(); }), 0) << "without a tray, closing ends the program";
+
+  form.show();  // started again, now beside a tray
+  ChildProcess tray_host({FindProgram("trayer"), "--edge", "top"}, temp_ / "trayer");
+  ASSERT_TRUE(QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000));
+  EXPECT_FALSE(form.close()) << "closed to the tray, it goes on";
+  EXPECT_EQ(store_->values["WatchInTray"], "1");  // asked once, answered Yes
+  auto* tray = form.findChild<QSystemTrayIcon*>();
+  ASSERT_TRUE(tray && tray->isVisible() && !form.isVisible());
+  EXPECT_FALSE(tray->icon().isNull()) << "an icon the user can see and click";
 
   applied.process.reset();
   // Within three periods and the test page's time-out the fastest verified row holds the settings.
@@ -595,6 +648,8 @@ TEST_F(QuilletFormTest, watch_switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft
   EXPECT_EQ(notifications.Heard(0).rfind("Quillet switched the proxy: " + applied.proxy(), 0), 0u)
       << notifications.Heard(0);
   EXPECT_NE(form.statusBar()->currentMessage().toStdString().find(fast.proxy()), std::string::npos);
+  ChooseInTray(tray, "Show Quillet");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.isVisible(); }, 5000) && !tray->isVisible());
 
   fast.process.reset();
   slow.process.reset();
@@ -602,7 +657,12 @@ TEST_F(QuilletFormTest, watch_switchesToTheBestVerifiedRowThenSaysWhenNoneIsLeft
   EXPECT_EQ(notifications.Heard(1).rfind("Quillet: no working proxy left: " + fast.proxy(), 0), 0u);
   EXPECT_EQ(DesktopProxy(), fast.proxy()) << "never a silent change to direct";
   EXPECT_EQ(form.list().Text(2, kColStatus), "--");
-  EXPECT_TRUE(ui_.messages.empty()) << ui_.last_message();
+
+  EXPECT_FALSE(form.close());  // to the tray again, without asking
+  EXPECT_EQ(RunProgram([&] { ChooseInTray(tray, "Quit"); }), 0);
+  EXPECT_NE(ListText().find("--\t|"), std::string::npos)
+      << "Quit asked to save the watch's findings (answered Yes): " << ListText();
+  EXPECT_EQ(ui_.messages.size(), 2u) << ui_.last_message();
   form_.reset();  // the window goes before its servers and the notification service
 }
 
