@@ -111,12 +111,13 @@ TEST_F(CheckRunTest, badInputGivesOneLineAndExitCodeTwo) {
 
 // A row that cannot be checked does not stop the others; --protocol chooses the rows.
 TEST_F(CheckRunTest, aRowThatCannotBeCheckedLeavesTheOthersAndProtocolsChooseRows) {
-  std::ofstream(list_) << "nocolon|x:1|||||||\r\n127.0.1.1:80\r\n";
+  std::ofstream(list_) << "nocolon|x:1|||||||\r\nal:pw@127.0.1.1:80\r\n";
   CheckReport report = Run();
   EXPECT_EQ(report.exit_code, kExitOk);
   EXPECT_NE(err_.str().find("row 1 (nocolon)"), std::string::npos) << err_.str();
   ASSERT_EQ(report.rows.size(), 1u);
-  EXPECT_EQ(report.rows[0].status, "OK");
+  EXPECT_EQ(report.rows[0].proxy + " " + report.rows[0].status, "al@127.0.1.1:80 OK");
+  EXPECT_EQ(http_.requests.at(0).proxy_user, "al");
   options_.protocols = {"socks5"};
   EXPECT_EQ(Run().rows.size(), 0u);
 }
@@ -219,8 +220,6 @@ std::string Read(const std::string& path) {
   return text.str();
 }
 
-// Runs a shell command line in which "check" and "judge" stand for the two programs, with a
-
 // `command` with each whole word `word` in it replaced by `path`.
 std::string WithProgram(std::string command, const std::string& word, const std::string& path) {
   auto part = [&](size_t i) { return i < command.size() && std::isalnum(uint8_t(command[i])); };
@@ -230,6 +229,7 @@ std::string WithProgram(std::string command, const std::string& word, const std:
   return command;
 }
 
+// Runs a shell command line in which "check" and "judge" stand for the two programs, with a
 // settings folder of its own.
 Ran Shell(const testing::TempDir& dir, std::string command) {
   command =

@@ -7,7 +7,6 @@
 // loopback, so no browser reaches anything else.
 #define G_SETTINGS_ENABLE_BACKEND
 #include <arpa/inet.h>
-#include <curl/curl.h>
 #include <gio/gsettingsbackend.h>
 #include <gtest/gtest.h>
 #include <net/if.h>
@@ -29,6 +28,7 @@
 #include "fakes/fake_user_interface.h"
 #include "fakes/loopback_server.h"
 #include "fakes/verify_fixture.h"
+#include "judge/judge_page.h"
 #include "net/socket_layer.h"
 #include "platform/posix/getaddrinfo_resolver.h"
 #include "platform/posix/gsettings_browser_info.h"
@@ -139,24 +139,11 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
       send(static_cast<int>(fd), "\x05\x00", 2, MSG_NOSIGNAL);
   });
 
-  // A proxy that adds its advert to every page: it fetches the judge page itself and answers
-  // with a script in front of it.
-  std::string judge_url =
-      "http://" + std::string(kJudgeAddress) + ":" + std::to_string(judge_->port());
-  LoopbackServer rewriting("127.0.1.19", [&judge_url](Socket fd, const std::atomic<bool>&) {
-    std::string page;
-    CURL* curl = curl_easy_init();
-    curl_easy_setopt(curl, CURLOPT_URL, judge_url.c_str());
-    curl_easy_setopt(
-        curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t, size_t n, void* out) {
-          static_cast<std::string*>(out)->append(data, n);
-          return n;
-        });
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &page);
-    curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
-    SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n<script>ad()</script>\n" + page);
-  });
+  // A proxy that puts its advert in front of the judge's page (of an elite visit).
+  LoopbackServer rewriting(
+      "127.0.1.19",
+      AnswerWith("HTTP/1.0 200 OK\r\n\r\n<script>ad()</script>\n" +
+                 judge::JudgePage({"127.0.1.19", 80, "GET", "/", "HTTP/1.0", 0, {}})));
   const std::vector<Expected> rows = {
       {"changes the page", rewriting.proxy(), "", "OK", "?"},
       {"transparent", transparent.proxy(), "", "OK", "N", "transparent"},
@@ -185,34 +172,21 @@ TEST_F(RealProxiesTest, everyKindOfProxyGetsItsOutcome) {
   EXPECT_EQ(CheckFailureWords(list_.Row(1).failure, "").substr(0, 20), "Changed by the proxy");
 }
 
-// Proxies that want a user name and password get them, from Verify and from quillet-check's
-// list forms; a wrong or missing password fails with the proxy's refusal (tinyproxy answers a
-// wrong one with 401, none with 407).
+// Proxies that want a user name and password get them; a wrong or missing password fails with
+// the proxy's refusal (tinyproxy answers a wrong one with 401, none with 407). quillet-check
+// gives a row the same cells (CheckRunTest.aRowThatCannot...) and the list forms are the list
+// file's (ListFileTest.protocolsAndCredentials...).
 TEST_F(RealProxiesTest, credentialsReachHttpAndSocksProxiesAndRefusalsAreSaid) {
   RunningServer http =
       Tinyproxy("127.0.1.51", "127.0.1.51", "BasicAuth alice s3cret\nDisableViaHeader Yes");
   RunningServer socks = StartMicrosocks("127.0.1.52", "127.0.1.52", {"-u", "bob", "-P", "pa:ss"});
   ASSERT_TRUE(socks) << "microsocks did not start";
-  VerifyAll({{"http", http.proxy(), "", "OK", "Y", "elite", "", {"alice", "s3cret"}},
-             {"http wrong", http.proxy(), "", "401", "", "", "", {"alice", "nope"}},
-             {"http none", http.proxy(), "", "407", ""},
+  // Right and wrong ones through HTTP: QuilletFormTest.credentials_pastedVerified...
+  VerifyAll({{"http none", http.proxy(), "", "407", ""},
              {"socks5", socks.proxy(), "", "OK", "Y", "elite", "socks5", {"bob", "pa:ss"}},
              {"socks5 wrong", socks.proxy(), "", "--", "", "", "socks5", {"bob", "nope"}},
              {"socks5 none", socks.proxy(), "", "--", "", "", "socks5"}});
-  for (int row : {5, 6}) EXPECT_EQ(list_.Row(row).failure, CheckFailure::AuthRefused) << row;
-
-  std::ofstream(folder_ / "auth.txt")
-      << "alice:s3cret@" << http.proxy() << "\n"
-      << http.proxy() << ":alice:nope\nsocks5://bob:pa%3Ass@" << socks.proxy() << "\n";
-  std::string command = std::string(QUILLET_CHECK_PATH) + " -q -f csv --find-ip " + kOwnAddress +
-                        " --search-text HTTP_CLIENT_IP --test-page " + app_.TestHost + "/ '" +
-                        (folder_ / "auth.txt") + "' | cut -d, -f2-4";
-  std::string printed;
-  FILE* out = popen(command.c_str(), "r");
-  for (int c; out && (c = fgetc(out)) != EOF;) printed += static_cast<char>(c);
-  if (out) pclose(out);
-  EXPECT_EQ(printed, "proxy,status,secure\nalice@" + http.proxy() + ",OK,Y\nalice@" + http.proxy() +
-                         ",401,\nsocks5://bob@" + socks.proxy() + ",OK,Y\n");
+  for (int row : {3, 4}) EXPECT_EQ(list_.Row(row).failure, CheckFailure::AuthRefused) << row;
 }
 
 // Without FindIP and without a known own address, the judge's REMOTE_ADDR on a direct visit is
