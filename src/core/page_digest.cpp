@@ -21,7 +21,7 @@ uint32_t Rotate(uint32_t x, int n) {
 }
 
 void Compress(std::array<uint32_t, 8>& state, const unsigned char* block) {
-  std::array<uint32_t, 64> w{};
+  std::array<uint32_t, 64> w;
   for (int i = 0; i < 16; ++i) {
     w[size_t(i)] = uint32_t(block[4 * i]) << 24 | uint32_t(block[4 * i + 1]) << 16 |
                    uint32_t(block[4 * i + 2]) << 8 | uint32_t(block[4 * i + 3]);
@@ -31,17 +31,16 @@ void Compress(std::array<uint32_t, 8>& state, const unsigned char* block) {
     uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
     w[i] = w[i - 16] + s0 + w[i - 7] + s1;
   }
-  auto v = state;
+  uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+  uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
   for (size_t i = 0; i < 64; ++i) {
-    uint32_t t1 = v[7] + (Rotate(v[4], 6) ^ Rotate(v[4], 11) ^ Rotate(v[4], 25)) +
-                  ((v[4] & v[5]) ^ (~v[4] & v[6])) + kRounds[i] + w[i];
-    uint32_t t2 = (Rotate(v[0], 2) ^ Rotate(v[0], 13) ^ Rotate(v[0], 22)) +
-                  ((v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]));
-    for (size_t j = 7; j > 0; --j) v[j] = v[j - 1];
-    v[4] += t1;
-    v[0] = t1 + t2;
+    uint32_t t1 = h + (Rotate(e, 6) ^ Rotate(e, 11) ^ Rotate(e, 25)) + ((e & f) ^ (~e & g)) +
+                  kRounds[i] + w[i];
+    uint32_t t2 = (Rotate(a, 2) ^ Rotate(a, 13) ^ Rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+    h = g, g = f, f = e, e = d + t1, d = c, c = b, b = a, a = t1 + t2;
   }
-  for (size_t i = 0; i < 8; ++i) state[i] += v[i];
+  uint32_t worked[] = {a, b, c, d, e, f, g, h};
+  for (size_t i = 0; i < 8; ++i) state[i] += worked[i];
 }
 
 std::string DigestLine(std::string_view page) {
