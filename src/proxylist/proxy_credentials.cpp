@@ -75,6 +75,11 @@ CredentialedAddress SplitCredentials(const std::string& text) {
   return {text.substr(0, second), UserAndPassword(text.substr(second + 1), false)};
 }
 
+std::string WithoutPassword(const std::string& text) {
+  CredentialedAddress split = SplitCredentials(text);
+  return split.credentials.empty() ? text : split.credentials.user + "@" + split.address;
+}
+
 std::string AddressWithCredentials(const ProxyCredentials& credentials,
                                    const std::string& address) {
   if (credentials.empty()) return address;

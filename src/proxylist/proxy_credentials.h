@@ -28,6 +28,10 @@ struct CredentialedAddress {
 };
 CredentialedAddress SplitCredentials(const std::string& text);
 
+// The text with its password left out ("user@host:port"), for what people and other programs read
+// (notifications, the status line); text without credentials comes back unchanged.
+std::string WithoutPassword(const std::string& text);
+
 // "user:pass@host:port" as a web address writes it (user and password with %XX for every byte
 // but letters, digits and "-._~"), for the proxy fields; plain `address` without credentials.
 std::string AddressWithCredentials(const ProxyCredentials& credentials, const std::string& address);

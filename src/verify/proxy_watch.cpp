@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "proxylist/proxy_credentials.h"
 #include "verify/background_run.h"
 #include "verify/verify_command.h"
 
@@ -112,7 +113,7 @@ void ProxyWatch::WriteCells(const std::string& address, const RowCheckOutcome& o
 void ProxyWatch::AppliedChecked(bool passed) {
   if (passed) {
     if (failures_ > 0) {
-      services_.tell({"Quillet", target_->address + " answers again.", false});
+      services_.tell({"Quillet", WithoutPassword(target_->address) + " answers again.", false});
     }
     failures_ = 0;
     told_none_left_ = false;
@@ -121,7 +122,7 @@ void ProxyWatch::AppliedChecked(bool passed) {
   ++failures_;
   if (failures_ < kFailuresToSwitch) {
     services_.tell({"Quillet",
-                    target_->address + " did not answer the watch's check (" +
+                    WithoutPassword(target_->address) + " did not answer the watch's check (" +
                         std::to_string(failures_) + " of " + std::to_string(kFailuresToSwitch) +
                         ").",
                     false});
@@ -141,18 +142,20 @@ void ProxyWatch::TryNextCandidate() {
   if (told_none_left_) return;
   told_none_left_ = true;
   services_.tell({"Quillet: no working proxy left",
-                  target_->address + " stopped working and no other verified proxy of the list "
-                                     "passed its check. The proxy settings stay as they are.",
+                  WithoutPassword(target_->address) +
+                      " stopped working and no other verified proxy of the list "
+                      "passed its check. The proxy settings stay as they are.",
                   true});
 }
 
 void ProxyWatch::SwitchTo(const std::string& address) {
-  std::string old = target_->address;
+  // What the user reads (a desktop notification, the status line) never carries a password.
+  std::string old = WithoutPassword(target_->address), shown = WithoutPassword(address);
   ProxyFields fields = WithReplacement(applied_, *target_, address);
   services_.fields.SetFields(fields);
   if (!services_.apply()) {
     services_.tell({"Quillet could not switch the proxy",
-                    old + " stopped working, but " + address +
+                    old + " stopped working, but " + shown +
                         " could not be written into the proxy settings; they stay as they are.",
                     true});
     return;
@@ -161,7 +164,7 @@ void ProxyWatch::SwitchTo(const std::string& address) {
   Watch(services_.fields.Fields());
   target_->min_rank = std::max(target_->min_rank, min_rank);
   services_.tell({"Quillet switched the proxy",
-                  old + " stopped working. The proxy settings now use " + address +
+                  old + " stopped working. The proxy settings now use " + shown +
                       ", which passed its check just now.",
                   true});
 }

@@ -3,6 +3,7 @@
 #include "core/encoding.h"
 #include "fakes/memory_settings_store.h"
 #include "proxylist/list_test_support.h"
+#include "proxylist/proxy_credentials.h"
 
 namespace quillet {
 namespace {
@@ -189,6 +190,10 @@ TEST_F(ListFileTest, protocolsAndCredentialsRoundTripAndOtherTenthFieldsAreDropp
     ASSERT_TRUE(GridExport(Window()));
     EXPECT_EQ(ReadList(), saved);
   }
+  // What people read of such a proxy (the watch's notifications) leaves the password out.
+  EXPECT_EQ(WithoutPassword("al:pw@h:1") + " " + WithoutPassword("h:1:al:pw") + " " +
+                WithoutPassword("h:1"),
+            "al@h:1 al@h:1 h:1");
 }
 
 // Cancel / No at the save prompt are proven through the main window's close box.

@@ -123,10 +123,11 @@ run() { "$@" "$judge_page" 127.0.0.1 2000 "${proxies[@]}" | tr -d '\r' >"$work/$
 name=linux run "$linux_probe"
 name=windows run "$wine" "$windows_probe"
 
-# Lines that differ on every request (the visitor's port and time), and the request headers
-# that each client library sends of its own (libcurl: Accept, Pragma and Cache-Control; Wine's
-# WinINet: User-Agent and Referer left empty instead of removed) are set aside, and shown.
-varying='^(REMOTE_PORT|REQUEST_TIME) = |^body [0-9]+$'
+# Lines that differ on every request (the visitor's port and time, and the page's digest, which
+# covers them), and the request headers that each client library sends of its own (libcurl:
+# Accept, Pragma and Cache-Control; Wine's WinINet: User-Agent and Referer left empty instead of
+# removed) are set aside, and shown.
+varying='^(REMOTE_PORT|REQUEST_TIME|PAGE_SHA256) = |^body [0-9]+$'
 own_headers='^HTTP_(ACCEPT|PRAGMA|CACHE_CONTROL|USER_AGENT|REFERER) = '
 mask() { grep -Ev "$varying|$own_headers" "$1"; }
 if ! diff -u <(mask "$work/linux.out") <(mask "$work/windows.out"); then
