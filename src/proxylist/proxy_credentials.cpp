@@ -89,10 +89,12 @@ std::string AddressWithCredentials(const ProxyCredentials& credentials,
 }
 
 std::string CredentialsField(const ProxyCredentials& credentials) {
-  // Kept readable: only what would break the line or the field, and ":" in the user name.
+  // Kept readable: only what would break the line or the field, ":" in the user name, and bytes
+  // above ASCII (a password need not be UTF-8 text, and a line that is not is read in the old
+  // code page, the rest of the line with it).
   auto encode = [](char c, bool colon_too) {
     auto byte = static_cast<unsigned char>(c);
-    return byte <= ' ' || byte == 0x7f || c == '%' || c == '|' || (colon_too && c == ':');
+    return byte <= ' ' || byte >= 0x7f || c == '%' || c == '|' || (colon_too && c == ':');
   };
   return PercentEncoded(credentials.user, [&](char c) { return encode(c, true); }) + ":" +
          PercentEncoded(credentials.password, [&](char c) { return encode(c, false); });
