@@ -70,8 +70,10 @@ void DefineOptions(CLI::App& app, CheckOptions& options, Texts& texts) {
   app.add_option("--min-level", options.min_level,
                  "print only working rows of this anonymity level or better")
       ->check(CLI::IsMember({"transparent", "anonymous", "elite"}));
-  app.add_option("--sort", texts.sort, "ping: print the rows fastest first")
-      ->check(CLI::IsMember({"ping"}));
+  app.add_option("--sort", texts.sort,
+                 "ping or fetch: print the rows fastest first by ping, or by the time the judge "
+                 "page took through the proxy")
+      ->check(CLI::IsMember({"ping", "fetch"}));
   app.add_flag("-q,--quiet", texts.quiet, "print nothing on standard error but errors");
   app.add_flag("-v,--verbose", texts.verbose, "one line per finished row on standard error");
   app.add_flag("--no-progress", texts.no_progress, "no progress bar on standard error");
@@ -103,8 +105,8 @@ std::string TakeTexts(const Texts& texts, CheckOptions& options) {
                    : texts.format == "json"  ? OutputFormat::Json
                    : texts.format == "jsonl" ? OutputFormat::Jsonl
                                              : OutputFormat::Table;
-  options.sort_by_ping = texts.sort == "ping";
-  if (options.format == OutputFormat::Jsonl && options.sort_by_ping) {
+  options.sort_by = texts.sort;
+  if (options.format == OutputFormat::Jsonl && !options.sort_by.empty()) {
     return "--sort cannot be used with --format jsonl, which prints each row as it finishes";
   }
   if (options.write && std::count(options.list_files.begin(), options.list_files.end(),

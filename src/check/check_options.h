@@ -33,7 +33,7 @@ struct CheckOptions {
   // Which checked rows are printed, and in which order.
   bool only_working = false;
   std::string min_level;  // "transparent", "anonymous", "elite" or empty for any
-  bool sort_by_ping = false;
+  std::string sort_by;    // "ping" or "fetch": fastest first; empty: list order
   Verbosity verbosity = Verbosity::Normal;
   bool progress = true;  // on a terminal only
 };

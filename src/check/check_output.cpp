@@ -11,7 +11,8 @@
 namespace quillet::check {
 namespace {
 
-constexpr const char* kTitles[] = {"row", "proxy", "status", "secure", "level", "ping", "verified"};
+constexpr const char* kTitles[] = {"row",   "proxy", "status", "secure",
+                                   "level", "ping",  "fetch",  "verified"};
 constexpr const char* kGreen = "\x1b[32m";
 constexpr const char* kRed = "\x1b[31m";
 constexpr const char* kPlain = "\x1b[0m";
@@ -24,8 +25,9 @@ std::vector<std::string> Titles(PrintStyle style) {
 
 // The fields of a row for a terminal or a spreadsheet: control bytes escaped.
 std::vector<std::string> Fields(const CheckedRow& row, PrintStyle style) {
-  std::vector<std::string> fields = {row.proxy, row.status, row.secure,
-                                     row.level, row.ping,   row.verified};
+  std::string fetch = row.fetch_ms < 0 ? "" : std::to_string(row.fetch_ms);
+  std::vector<std::string> fields = {row.proxy, row.status, row.secure,  row.level,
+                                     row.ping,  fetch,      row.verified};
   fields.insert(fields.begin(), std::to_string(row.row));
   if (style.several_lists) fields.insert(fields.begin(), row.list);
   for (std::string& field : fields) field = EscapeControls(field);
@@ -62,6 +64,7 @@ nlohmann::json JsonOf(const CheckedRow& row) {
           {"secure", row.secure},
           {"level", row.level},
           {"ping", ping},
+          {"fetch_ms", row.fetch_ms < 0 ? nlohmann::json(nullptr) : nlohmann::json(row.fetch_ms)},
           {"verified", row.verified_utc},
           {"tampered", row.tampered}};
 }
@@ -114,9 +117,12 @@ std::vector<CheckedRow> RowsToPrint(const std::vector<CheckedRow>& rows,
   std::vector<CheckedRow> chosen;
   for (const CheckedRow& row : rows)
     if (Wanted(row, options)) chosen.push_back(row);
-  if (options.sort_by_ping) {
-    auto key = [](const CheckedRow& row) {
-      return Works(row) && IsNumeric(row.ping) ? LeadingNumber(row.ping) : 1e300;
+  if (!options.sort_by.empty()) {
+    bool by_fetch = options.sort_by == "fetch";
+    auto key = [by_fetch](const CheckedRow& row) {
+      if (!Works(row)) return 1e300;
+      if (by_fetch) return row.fetch_ms < 0 ? 1e300 : double(row.fetch_ms);
+      return IsNumeric(row.ping) ? LeadingNumber(row.ping) : 1e300;
     };
     std::stable_sort(chosen.begin(), chosen.end(),
                      [&](const CheckedRow& a, const CheckedRow& b) { return key(a) < key(b); });

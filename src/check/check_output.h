@@ -13,8 +13,8 @@ namespace quillet::check {
 // Whether a checked row is printed: --only-working, --min-level.
 bool Wanted(const CheckedRow& row, const CheckOptions& options);
 
-// The wanted rows in the order to print them (--sort ping: fastest first, rows without a ping
-// last).
+// The wanted rows in the order to print them (--sort ping or fetch: fastest first, rows without
+// that time last).
 std::vector<CheckedRow> RowsToPrint(const std::vector<CheckedRow>& rows,
                                     const CheckOptions& options);
 

@@ -122,7 +122,8 @@ CheckedRow PrintedRow(const CheckOptions& options, const ProxyList& list, int ro
           Trim(list.Text(row, kColPing)),
           list.Text(row, kColVerified),
           IsoUtc(std::time(nullptr)),
-          outcome.failure_kind == CheckFailure::PageChanged};
+          outcome.failure_kind == CheckFailure::PageChanged,
+          outcome.fetch_ms};
 }
 
 std::string FailureText(const std::exception_ptr& failure) {

@@ -35,6 +35,7 @@ struct CheckedRow {
   std::string verified;      // as the list file stores it, in the user's locale
   std::string verified_utc;  // ISO 8601 in UTC, "2026-12-06T07:45:00Z"
   bool tampered = false;     // the proxy changed the judge page on its way
+  int32_t fetch_ms = -1;     // from the request to the judge's whole answer; -1: not measured
 };
 
 // A working proxy: the judge page came back through it.

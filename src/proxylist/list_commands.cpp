@@ -32,9 +32,10 @@ void DeleteRowsWhere(ListWindow window, int column, bool (*matches)(const std::s
 }
 
 // Sort keys: the numeric columns order by value (Server IP by address, then port), and empty or
-// unreadable cells go last in either direction.
+// unreadable cells go last in either direction; so do the empty cells of an extra column.
 struct SortKey {
   bool missing = false;
+  bool by_text = false;
   double first = 0;
   double second = 0;
   std::string text;
@@ -59,22 +60,23 @@ SortKey AddressKey(const std::string& cell) {
   return key;
 }
 
-SortKey KeyOf(const std::string& cell, int column) {
+SortKey KeyOf(const std::string& cell, int column, const ExtraColumn* extra) {
   if (column == kColServerIp) return AddressKey(cell);
-  if (column == kColPing || column == kColCol) {
+  SortKey key;
+  if (extra ? extra->numeric : column == kColPing || column == kColCol) {
     std::string text = Trim(cell);
-    SortKey key;
     key.missing = text.empty();
     key.first = LeadingNumber(text);
     return key;
   }
-  SortKey key;
+  key.by_text = true;
+  key.missing = extra && cell.empty();
   key.text = cell;
   return key;
 }
 
-int CompareKeys(const SortKey& a, const SortKey& b, int column) {
-  if (column >= kColServerName && column <= kColSecure) {
+int CompareKeys(const SortKey& a, const SortKey& b) {
+  if (a.by_text) {
     if (int compared = CompareNoCase(a.text, b.text)) return compared;
   }
   if (a.first != b.first) return a.first < b.first ? -1 : 1;
@@ -87,7 +89,7 @@ void SortRows(ProxyList& list, int first, int last, int column, bool ascending) 
   std::vector<SortKey> keys;
   keys.reserve(size_t(last - first + 1));
   for (int row = first; row <= last; ++row) {
-    keys.push_back(KeyOf(list.Text(row, column), column));
+    keys.push_back(KeyOf(list.Text(row, column), column, list.Extra(column)));
     // Equal Secure cells fall in order of the anonymity level the last check found.
     if (column == kColSecure) keys.back().second = list.Row(row).anonymity_rank;
   }
@@ -95,7 +97,7 @@ void SortRows(ProxyList& list, int first, int last, int column, bool ascending) 
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
     if (keys[a].missing != keys[b].missing) return keys[b].missing;
-    int compared = CompareKeys(keys[a], keys[b], column);
+    int compared = CompareKeys(keys[a], keys[b]);
     return ascending ? compared < 0 : compared > 0;
   });
   list.PermuteRows(first, order);

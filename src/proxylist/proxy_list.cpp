@@ -50,14 +50,44 @@ void ProxyList::Reset() {
     rows_[0].cells.Set(size_t(col), titles[size_t(col)].text);
   row_ = col_ = row_sel_ = col_sel_ = 0;
   first_visible_ = 1;
-  widths_ = kColumnWidths;
+  widths_.assign(kColumnWidths.begin(), kColumnWidths.end());
+  for (const ExtraColumn* extra : extras_) widths_.push_back(extra->width);
   EndUpdate();
+}
+
+void ProxyList::SetExtraColumns(std::vector<const ExtraColumn*> columns) {
+  BeginUpdate();
+  extras_ = std::move(columns);
+  widths_.resize(kColumnCount);
+  for (const ExtraColumn* extra : extras_) widths_.push_back(extra->width);
+  col_ = std::min(col_, LastCol());
+  col_sel_ = std::min(col_sel_, LastCol());
+  EndUpdate();
+}
+
+const ExtraColumn* ProxyList::Extra(int col) const {
+  if (col < kColumnCount || col > LastCol()) return nullptr;
+  return extras_[size_t(col - kColumnCount)];
+}
+
+ColumnTitle ProxyList::Title(int col) const {
+  if (const ExtraColumn* extra = Extra(col)) return {extra->title, extra->alignment};
+  return ColumnTitles().at(size_t(col));
+}
+
+std::string ProxyList::Text(int row, int col) const {
+  const ProxyRow& cells = Row(row);
+  const ExtraColumn* extra = Extra(col);
+  if (!extra) return cells.cells.at(size_t(col));
+  return row == 0 ? extra->title : extra->text(cells);
 }
 
 void ProxyList::TakeLoaded(ProxyList&& loaded) {
   BeginUpdate();
   rows_ = std::move(loaded.rows_);
   row_ = loaded.row_, col_ = loaded.col_, row_sel_ = loaded.row_sel_, col_sel_ = loaded.col_sel_;
+  // A whole row selected there is a whole row here, whatever extra columns either has.
+  if (col_sel_ >= loaded.LastCol()) col_sel_ = LastCol();
   first_visible_ = loaded.first_visible_;
   ListHeader = std::move(loaded.ListHeader);
   ListInWindows1252 = loaded.ListInWindows1252;
@@ -98,7 +128,7 @@ void ProxyList::ClampToRows() {
 }
 
 bool ProxyList::ValidCell(int row, int col) const {
-  return row >= 0 && row < Rows() && col >= 0 && col < kColumnCount;
+  return row >= 0 && row < Rows() && col >= 0 && col < Columns();
 }
 
 void ProxyList::CheckCell(int row, int col) const {
@@ -110,9 +140,14 @@ void ProxyList::NotifyCells(int top, int left, int bottom, int right) {
 }
 
 void ProxyList::SetText(int row, int col, const std::string& text) {
+  if (col >= kColumnCount) throw RunTimeError(kErrSubscript, "Subscript out of range");
   CheckCell(row, col);
-  rows_[size_t(row)].cells.Set(size_t(col), text);
+  ProxyRow& cells = rows_[size_t(row)];
+  bool new_address =
+      (col == kColServerIp || col == kColServerName) && cells.cells.View(size_t(col)) != text;
+  cells.cells.Set(size_t(col), text);
   NotifyCells(row, col, row, col);
+  if (new_address) SetFetchTimeAt(row, -1);
 }
 
 void ProxyList::ChangeSelection(int row, int col, int row_sel, int col_sel) {
@@ -163,8 +198,10 @@ template <class Apply>
 void ProxyList::ForFilledCells(Apply apply) {
   CellRange range =
       fill_mode_ == FillMode::Repeat ? Selection() : CellRange{row_, col_, row_, col_};
+  // The extra columns have no colours or pictures of their own.
+  int right = std::min(range.right, kColumnCount - 1);
   for (int row = range.top; row <= range.bottom; ++row) {
-    for (int col = range.left; col <= range.right; ++col) apply(rows_[size_t(row)], size_t(col));
+    for (int col = range.left; col <= right; ++col) apply(rows_[size_t(row)], size_t(col));
   }
   NotifyCells(range);
 }
@@ -192,7 +229,7 @@ void ProxyList::SetRowColors(int row, Color fore, Color back) {
   CheckCell(row, 0);
   rows_[size_t(row)].fore.SetShown(fore);
   rows_[size_t(row)].back.SetShown(back);
-  NotifyCells(row, 1, row, kColumnCount - 1);
+  NotifyCells(row, 1, row, LastCol());
 }
 
 void ProxyList::SetCellForeColorAt(int row, int col, Color color) {
@@ -231,6 +268,14 @@ void ProxyList::SetCheckNotesAt(int row, const std::string& ping_method, CheckFa
     cells.ping_method = WordNumber(kRowPingMethods, ping_method);
     cells.failure = failure;
   });
+}
+
+void ProxyList::SetFetchTimeAt(int row, int32_t fetch_ms) {
+  CheckCell(row, 0);
+  int32_t& kept = rows_[size_t(row)].fetch_ms;
+  if (kept == fetch_ms) return;
+  kept = fetch_ms < 0 ? -1 : fetch_ms;
+  if (!extras_.empty()) NotifyCells(row, kColumnCount, row, LastCol());
 }
 
 std::string CheckFailureWords(CheckFailure failure, const std::string& status,
@@ -283,7 +328,7 @@ bool ProxyList::RowIsVisible(int row) const {
 
 int ProxyList::ColumnLeft(int col) const {
   int left = 0;
-  for (int c = 0; c < col && c < kColumnCount; ++c) left += widths_[size_t(c)];
+  for (int c = 0; c < col && c < Columns(); ++c) left += widths_[size_t(c)];
   return left;
 }
 
@@ -304,7 +349,7 @@ void ProxyList::SortRows(int first, int last,
   last = std::min(last, LastRow());
   if (first >= last) return;
   std::stable_sort(rows_.begin() + first, rows_.begin() + last + 1, less);
-  NotifyCells(first, 0, last, kColumnCount - 1);
+  NotifyCells(first, 0, last, LastCol());
 }
 
 void ProxyList::PermuteRows(int first, const std::vector<size_t>& order) {
@@ -315,7 +360,7 @@ void ProxyList::PermuteRows(int first, const std::vector<size_t>& order) {
   moved.reserve(order.size());
   for (size_t index : order) moved.push_back(std::move(rows_.at(size_t(first) + index)));
   std::move(moved.begin(), moved.end(), rows_.begin() + first);
-  if (!order.empty()) NotifyCells(first, 0, first + int(order.size()) - 1, kColumnCount - 1);
+  if (!order.empty()) NotifyCells(first, 0, first + int(order.size()) - 1, LastCol());
 }
 
 int ProxyList::RemoveRowsIf(int first, const std::function<bool(const ProxyRow&)>& remove) {

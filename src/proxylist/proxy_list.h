@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "proxylist/extra_columns.h"
 #include "proxylist/proxy_row.h"
 
 namespace quillet {
@@ -40,12 +41,12 @@ struct CellRange {
   }
 };
 
-// The column titles (with their alignment codes) and widths in twips of the grid.
+// The column titles (with their alignment codes) and widths in twips of the ten columns the list
+// file keeps; the extra columns (ExtraColumn) follow them.
 inline constexpr const char* kGridFormat =
     "^|<   Server IP|<Server Name|<Comment|<Verified|^Type|^Status|^Secure|>Ping|^Col";
 inline constexpr std::array<int, kColumnCount> kColumnWidths = {0,   2000, 2500, 1680, 1700,
                                                                 550, 750,  750,  500,  500};
-enum class CellAlignment { Left, Centre, Right };
 struct ColumnTitle {
   std::string text;
   CellAlignment alignment;
@@ -61,6 +62,16 @@ class ProxyList {
   // Between BeginUpdate and EndUpdate the observer sees one reset instead of each change.
   void BeginUpdate();
   void EndUpdate();
+
+  // --- Columns: the ten the list file keeps, then the extra ones ---
+  // Replaces the extra columns (with one reset notice); their widths start at their own.
+  void SetExtraColumns(std::vector<const ExtraColumn*> columns);
+  int Columns() const { return kColumnCount + int(extras_.size()); }
+  int LastCol() const { return Columns() - 1; }
+  // The extra column `col` is, or nullptr for one of the ten.
+  const ExtraColumn* Extra(int col) const;
+  // The title and alignment of any column.
+  ColumnTitle Title(int col) const;
 
   // --- Rows and cells ---
   int Rows() const { return int(rows_.size()); }
@@ -78,7 +89,10 @@ class ProxyList {
   // Removes the data rows first..last in one step, with one notice to the observer.
   void RemoveRows(int first, int last);
   const ProxyRow& Row(int row) const { return rows_.at(size_t(row)); }
-  std::string Text(int row, int col) const { return Row(row).cells.at(size_t(col)); }
+  // The text of any cell; an extra column's title row holds its title.
+  std::string Text(int row, int col) const;
+  // One of the ten file cells. A new address (Server IP or Server Name) makes the row another
+  // proxy: what its last check measured beyond the cells goes.
   void SetText(int row, int col, const std::string& text);
 
   // --- Current cell and selection (setting the current row or column collapses the selection
@@ -117,6 +131,8 @@ class ProxyList {
   void SetCredentialsAt(int row, const ProxyCredentials& credentials);
   // How the last check pinged the row (a word of kRowPingMethods) and why it failed.
   void SetCheckNotesAt(int row, const std::string& ping_method, CheckFailure failure);
+  // The fetch time of the last check (-1: none).
+  void SetFetchTimeAt(int row, int32_t fetch_ms);
 
   // --- Scrolling and geometry (twips) ---
   int FirstVisibleRow() const { return first_visible_; }
@@ -172,7 +188,8 @@ class ProxyList {
   FillMode fill_mode_ = FillMode::Single;
   int first_visible_ = 1;
   int visible_rows_ = 20;
-  std::array<int, kColumnCount> widths_ = kColumnWidths;
+  std::vector<const ExtraColumn*> extras_;
+  std::vector<int> widths_;
   int title_height_ = 240;
   int row_height_ = 240;
   ProxyListObserver* observer_ = nullptr;

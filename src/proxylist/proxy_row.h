@@ -105,6 +105,9 @@ struct ProxyRow {
   CheckFailure failure = CheckFailure::None;
   // The user name and password the proxy wants, or none.
   SharedCredentials credentials;
+  // Milliseconds from sending the request to the end of the judge's answer in the last check
+  // that got one; -1: none. Display state, shown in the Fetch column.
+  int32_t fetch_ms = -1;
 
   // "transparent", "anonymous", "elite" or empty.
   const std::string& anonymity() const { return kAnonymityLevels.at(anonymity_rank); }

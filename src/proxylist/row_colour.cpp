@@ -46,7 +46,7 @@ void SetRowColor(ListWindow window, int color, ColorTarget target) {
     list.SetCurrentRow(first);
     list.SetCurrentCol(0);
     list.SetSelectionEndRow(last);
-    list.SetSelectionEndCol(kColumnCount - 1);
+    list.SetSelectionEndCol(list.LastCol());
     if (color >= 1) {
       if (target == ColorTarget::Text) {
         list.SetCellForeColor(PaletteColor(color));

@@ -9,7 +9,7 @@ void ColorGridRow(ProxyList& list, int row, Color fore, Color back) {
   if (fore == 0 && back == 0) {
     list.SetCurrentCol(0);
     list.SetCurrentRow(row);
-    list.SetSelectionEndCol(kColumnCount - 1);
+    list.SetSelectionEndCol(list.LastCol());
     list.SetSelectionEndRow(row);
     return;
   }
@@ -67,7 +67,7 @@ std::string RowType(const std::string& server_name, const std::string& loaded_ty
 
 GridCell GridHitTest(const ProxyList& list, double x, double y) {
   GridCell cell;
-  for (int col = 0; col < kColumnCount; ++col) {
+  for (int col = 0; col < list.Columns(); ++col) {
     double left = list.ColumnLeft(col);
     if (left <= x && x < left + list.ColumnWidth(col)) {
       cell.col = col;

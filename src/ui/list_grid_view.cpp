@@ -57,19 +57,22 @@ ListGridView::ListGridView(ListWindow window, ProxyTableModel* model, QWidget* p
   });
   connect(model, &ProxyTableModel::firstVisibleRowChanged, this, &ListGridView::ScrollToListRow);
   connect(model, &QAbstractItemModel::modelReset, this, &ListGridView::ApplyListGeometry);
-  for (int col = 0; col < kColumnCount; ++col) widths_[size_t(col)] = window_.list.ColumnWidth(col);
   connect(horizontalHeader(), &QHeaderView::sectionResized, this,
           [this](int column, int, int size) {
             if (size == 0 && column != 0) return;  // hidden, not narrowed
+            if (column >= window_.list.Columns() || size_t(column) >= widths_.size()) return;
             widths_.at(size_t(column)) = size * kTwipsPerPixel;
             window_.list.SetColumnWidth(column, size * kTwipsPerPixel);
           });
   ApplyListGeometry();
 }
 
-// A load sets the list's widths anew; the widths the user chose by dragging stay.
+// A load sets the list's widths anew; the widths the user chose by dragging stay. A column the
+// list gained starts at its own width.
 void ListGridView::ApplyListGeometry() {
-  for (int col = 0; col < kColumnCount; ++col) {
+  for (int col = int(widths_.size()); col < window_.list.Columns(); ++col)
+    widths_.push_back(window_.list.ColumnWidth(col));
+  for (int col = 0; col < window_.list.Columns(); ++col) {
     int twips = col == 0 ? 0 : widths_[size_t(col)];
     window_.list.SetColumnWidth(col, twips);
     int width = twips / kTwipsPerPixel;
@@ -128,8 +131,9 @@ QString ListGridView::ColumnWidthsText() const {
 
 void ListGridView::RestoreColumnWidths(const QString& text) {
   QStringList parts = text.split(',');
-  if (parts.size() != kColumnCount) return;
-  for (int col = 1; col < kColumnCount; ++col) {
+  if (parts.size() < kColumnCount) return;
+  ApplyListGeometry();  // every column the list has gets a width first
+  for (int col = 1; col < int(std::min(size_t(parts.size()), widths_.size())); ++col) {
     bool ok = false;
     int twips = parts[col].toInt(&ok);
     if (ok && twips >= kTwipsPerPixel && twips <= kMaxColumnTwips) widths_[size_t(col)] = twips;
@@ -142,7 +146,7 @@ void ListGridView::RestoreColumnWidths(const QString& text) {
 bool ListGridView::OnTitleEdge(QPoint header_point) const {
   QHeaderView* header = horizontalHeader();
   int margin = style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, header);
-  for (int col = 1; col < kColumnCount; ++col) {
+  for (int col = 1; col < window_.list.Columns(); ++col) {
     if (isColumnHidden(col)) continue;
     int edge = header->sectionViewportPosition(col) + header->sectionSize(col);
     if (std::abs(header_point.x() - edge) <= margin) return true;
@@ -160,7 +164,7 @@ void ListGridView::SelectRows(int anchor_row, int end_row) {
   list.SetCurrentRow(anchor_row);
   list.SetCurrentCol(0);
   list.SetSelectionEndRow(end_row);
-  list.SetSelectionEndCol(kColumnCount - 1);
+  list.SetSelectionEndCol(list.LastCol());
 }
 
 bool ListGridView::Press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint grid_point,

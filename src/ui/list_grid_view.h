@@ -2,8 +2,8 @@
 // The grid of the main window (MSFlexGrid1): a table view over ProxyTableModel that draws the
 // list's own selection and forwards presses, double-clicks and keys to the list's mouse rules.
 #include <QTableView>
-#include <array>
 #include <functional>
+#include <vector>
 
 #include "proxylist/grid_mouse.h"
 #include "proxylist/row_painting.h"
@@ -29,7 +29,8 @@ class ListGridView : public QTableView {
 
   // Column widths and the scroll position back to the list's (after a load).
   void ApplyListGeometry();
-  // The column widths in twips as "w0,w1,...,w9", kept between runs, and back.
+  // The column widths in twips as "w0,w1,...", kept between runs, and back: the ten file
+  // columns', then the extra columns' as far as the list has them.
   QString ColumnWidthsText() const;
   void RestoreColumnWidths(const QString& text);
 
@@ -61,7 +62,7 @@ class ListGridView : public QTableView {
   ListWindow window_;
   ProxyTableModel* model_;
   static constexpr int kMaxColumnTwips = 60000;
-  std::array<int, kColumnCount> widths_{};  // what the user sees, kept over loads
+  std::vector<int> widths_;  // what the user sees, kept over loads
   bool dragging_ = false;
   bool scrolling_from_list_ = false;
   // The first row the list asked for and the view could not show yet (0: none).

@@ -100,7 +100,7 @@ int ProxyTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ProxyTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kColumnCount;
+  return parent.isValid() ? 0 : list_.Columns();
 }
 
 QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
@@ -108,15 +108,20 @@ QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
   int row = GridRow(index.row());
   int col = index.column();
   const ProxyRow& cells = list_.Row(row);
+  const ExtraColumn* extra = list_.Extra(col);
+  // An extra cell shows the colours of the row's last file cell, and no picture.
+  int colour_col = extra ? int(kColCol) : col;
   // Every selected cell is drawn selected, the current cell too: a selection shrunk to one cell
   // (after Copy cell or a double-click) is what the next row command acts on.
   bool selected = list_.Selection().Contains(row, col);
   QPalette palette = QApplication::palette();
   switch (role) {
     case Qt::ToolTipRole:
-      if (std::string tip = CellTip(cells, col); !tip.empty()) return ToQt(tip);
+      if (std::string tip = extra ? extra->tip(cells) : CellTip(cells, col); !tip.empty())
+        return ToQt(tip);
       [[fallthrough]];
     case Qt::DisplayRole: {
+      if (extra) return ToQt(extra->text(cells));
       // The anonymity level the last check found stands for the Secure code.
       if (col == kColSecure && !cells.anonymity().empty()) {
         return QString::fromLatin1(LevelMark(cells.anonymity()));
@@ -132,17 +137,19 @@ QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
       return ToQt(pictured ? Trim(text) : text);
     }
     case Qt::ForegroundRole:
-      return selected ? palette.color(QPalette::HighlightedText) : ShownText(cells, col, palette);
+      return selected ? palette.color(QPalette::HighlightedText)
+                      : ShownText(cells, colour_col, palette);
     case Qt::BackgroundRole: {
-      QColor back = ShownBackground(cells, col, palette);
+      QColor back = ShownBackground(cells, colour_col, palette);
       return selected ? Blend(back, palette.color(QPalette::Highlight)) : back;
     }
     case Qt::DecorationRole: {
+      if (extra) return {};
       QPixmap pixmap = CellPicturePixmap(cells.pictures[size_t(col)]);
       return pixmap.isNull() ? QVariant() : QVariant(pixmap);
     }
     case Qt::TextAlignmentRole:
-      return QVariant(ToQtAlignment(titles_[size_t(col)].alignment));
+      return QVariant(ToQtAlignment(Alignment(col)));
     default:
       break;
   }
@@ -150,13 +157,17 @@ QVariant ProxyTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ProxyTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) {
+  if (orientation != Qt::Horizontal || section < 0 || section >= list_.Columns()) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }
   if (role == Qt::DisplayRole) return ToQt(list_.Text(0, section));
-  if (role == Qt::TextAlignmentRole)
-    return QVariant(ToQtAlignment(titles_[size_t(section)].alignment));
+  if (role == Qt::TextAlignmentRole) return QVariant(ToQtAlignment(Alignment(section)));
   return {};
+}
+
+CellAlignment ProxyTableModel::Alignment(int col) const {
+  const ExtraColumn* extra = list_.Extra(col);
+  return extra ? extra->alignment : titles_[size_t(col)].alignment;
 }
 
 void ProxyTableModel::BeginInsertRows(int first, int last) {

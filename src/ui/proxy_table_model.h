@@ -1,6 +1,7 @@
 #pragma once
-// The Qt table model over the ProxyList: one Qt row per data row, ten columns (column 0 is the
-// hidden one), the title row as the horizontal header. It only adapts the list; every change
+// The Qt table model over the ProxyList: one Qt row per data row, the list's columns (column 0 is
+// the hidden one, the extra columns follow the ten file cells), the title row as the horizontal
+// header. It only adapts the list; every change
 // goes through the list, which tells the model.
 #include <QAbstractTableModel>
 
@@ -37,6 +38,8 @@ class ProxyTableModel : public QAbstractTableModel, public ProxyListObserver {
   void firstVisibleRowChanged(int grid_row);
 
  private:
+  CellAlignment Alignment(int col) const;
+
   ProxyList& list_;
   std::array<ColumnTitle, kColumnCount> titles_;
 };

@@ -48,6 +48,9 @@ struct HttpReply {
   std::string body;  // the first block of the body (at most kFirstBlockBytes); empty when the
                      // read failed or gave nothing
   HttpFailure failure = HttpFailure::None;  // when status is 0
+  // From sending the request (after the connection, and any tunnel or SOCKS exchange, was up)
+  // to the end of the answer as far as it is read (its first block); -1 when not measured.
+  int32_t fetch_ms = -1;
 };
 
 class HttpClient {

@@ -159,6 +159,7 @@ Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettin
       if (ping_status != 0) outcome.failure_kind = PingFailure(method, ping_status);
     }
     std::string text;
+    int32_t fetch_ms = -1;
     if (ping_status == 0) {
       proxy = target.host + ":" + target.port;
       std::optional<HttpRequest> request = TestPageRequest(
@@ -171,6 +172,7 @@ Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettin
       HttpReply reply;
       if (request && !waits.cancelled) reply = co_await Fetch(waits, *request);
       text = TestPageText(reply, proxy);
+      fetch_ms = reply.fetch_ms;
       outcome.failure_kind = FetchFailure(reply);
     }
     ProbeResult probe = JudgePage(text, settings);
@@ -179,6 +181,7 @@ Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettin
       Judge(probe, outcome);
       outcome.failure_kind = probe.Tampered ? CheckFailure::PageChanged : CheckFailure::None;
       outcome.ping = std::to_string(echo.reply.round_trip_ms);
+      outcome.fetch_ms = fetch_ms;
     } else {
       outcome.status = proxy;
     }

@@ -26,6 +26,7 @@ struct RowCheckOutcome {
   std::string status;       // Status cell: "OK", "--" or an HTTP status code
   std::string secure;       // Secure cell: "Y", "N", "?" or empty
   std::string ping;         // Ping cell: round-trip milliseconds, empty when not answered
+  int32_t fetch_ms = -1;    // from the request to the judge's answer; -1 when not answered
   std::string level;        // "transparent", "anonymous", "elite", or empty when not known
   std::string ping_method;  // how the row was pinged: one of kPingMethods
   CheckFailure failure_kind = CheckFailure::None;  // why it was not answered, or was changed

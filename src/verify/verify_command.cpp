@@ -23,7 +23,7 @@ void SelectWholeRow(ProxyList& list, int row) {
   list.SetCurrentRow(row);
   list.SetCurrentCol(kColHidden);
   list.SetSelectionEndRow(row);
-  list.SetSelectionEndCol(kColCol);
+  list.SetSelectionEndCol(list.LastCol());
 }
 
 // Marks the row under test and makes sure the row after it can be seen.
@@ -80,6 +80,8 @@ void VerifyRun::Start(int jobs) {
   bool failing_seen = false;
   for (const std::string& text : window_.settings.SelectedLines) {
     Line line{Split(text, "\t")};
+    // A check reads the ten file cells; the extra columns' text is no part of the proxy.
+    if (line.cells.size() > kColumnCount) line.cells.resize(kColumnCount);
     if (LineIsCheckable(line.cells)) {
       line.row = row++;
       // The row's protocol and credentials go with its cells (a line past the last row has
@@ -259,6 +261,7 @@ void WriteOutcome(ListWindow window, int row, const RowCheckOutcome& outcome,
   list.SetAnonymityAt(row, outcome.level);
   list.SetCheckNotesAt(row, outcome.ping_method, outcome.failure_kind);
   list.SetText(row, kColPing, outcome.ping);
+  list.SetFetchTimeAt(row, outcome.fetch_ms);
   list.SetText(row, kColVerified, now);
   ColorGridRow(list, row, TextColor(col), back);
 }

@@ -166,35 +166,39 @@ TEST(CheckOutput, tableCsvAndJsonCarryTheSameRows) {
        "5/12/2026 10:00", "2026-12-05T10:00:00Z"},
       {"a.txt", 2, "name,with \"comma\"", "socks5", "name,with \"comma\"", 0, "--", "", "", "", "x",
        "2026-12-05T10:00:01Z"}};
+  rows[0].fetch_ms = 41;
   std::ostringstream table, csv, json;
   PrintRows(rows, OutputFormat::Table, table);
   PrintRows(rows, OutputFormat::Csv, csv, {true, false});
   PrintRows(rows, OutputFormat::Json, json);
   EXPECT_EQ(table.str(),
-            "row  proxy              status  secure  level  ping  verified\n"
-            "1    127.0.1.1:80       OK      Y       elite  3     5/12/2026 10:00\n"
-            "2    name,with \"comma\"  --                           x\n");
+            "row  proxy              status  secure  level  ping  fetch  verified\n"
+            "1    127.0.1.1:80       OK      Y       elite  3     41     5/12/2026 10:00\n"
+            "2    name,with \"comma\"  --                                  x\n");
   EXPECT_EQ(csv.str(),
-            "list,row,proxy,status,secure,level,ping,verified\n"
-            "a.txt,1,127.0.1.1:80,OK,Y,elite,3,5/12/2026 10:00\n"
-            "a.txt,2,\"name,with \"\"comma\"\"\",--,,,,x\n");
+            "list,row,proxy,status,secure,level,ping,fetch,verified\n"
+            "a.txt,1,127.0.1.1:80,OK,Y,elite,3,41,5/12/2026 10:00\n"
+            "a.txt,2,\"name,with \"\"comma\"\"\",--,,,,,x\n");
   auto parsed = nlohmann::json::parse(json.str());
   ASSERT_EQ(parsed.size(), 2u);
   EXPECT_EQ(parsed[0].dump(),
-            R"({"host":"127.0.1.1","level":"elite","list":"a.txt","ping":3,"port":80,)"
+            R"({"fetch_ms":41,"host":"127.0.1.1","level":"elite","list":"a.txt","ping":3,)"
+            R"("port":80,)"
             R"("protocol":"http","proxy":"127.0.1.1:80","row":1,"secure":"Y","status":"OK",)"
             R"("tampered":false,"verified":"2026-12-05T10:00:00Z"})");
-  EXPECT_TRUE(parsed[1]["ping"].is_null());
+  EXPECT_TRUE(parsed[1]["ping"].is_null() && parsed[1]["fetch_ms"].is_null());
 }
 
 TEST(CheckOutput, filtersAndSortChooseTheRowsToPrint) {
   std::vector<CheckedRow> rows;
-  for (auto [status, level, ping] : {std::array<const char*, 3>{"--", "", ""},
-                                     {"OK", "transparent", "30"},
-                                     {"OK", "elite", "9"},
-                                     {"OK", "anonymous", "120"},
-                                     {"403", "", ""}})
+  for (auto [status, level, ping, fetch] : {std::array<const char*, 4>{"--", "", "", ""},
+                                            {"OK", "transparent", "30", "700"},
+                                            {"OK", "elite", "9", ""},
+                                            {"OK", "anonymous", "120", "45"},
+                                            {"403", "", "", ""}}) {
     rows.push_back({"", int(rows.size()) + 1, "", "", "", 0, status, "", level, ping, "", ""});
+    if (*fetch) rows.back().fetch_ms = std::stoi(fetch);
+  }
   auto printed = [&rows](const std::function<void(CheckOptions&)>& choose) {
     CheckOptions options;
     choose(options);
@@ -205,8 +209,10 @@ TEST(CheckOutput, filtersAndSortChooseTheRowsToPrint) {
   EXPECT_EQ(printed([](auto&) {}), std::vector<int>({1, 2, 3, 4, 5}));
   EXPECT_EQ(printed([](auto& o) { o.only_working = true; }), std::vector<int>({2, 3, 4}));
   EXPECT_EQ(printed([](auto& o) { o.min_level = "anonymous"; }), std::vector<int>({3, 4}));
-  EXPECT_EQ(printed([](auto& o) { o.sort_by_ping = true; }),
+  EXPECT_EQ(printed([](auto& o) { o.sort_by = "ping"; }),
             std::vector<int>({3, 2, 4, 1, 5}));  // failed last
+  EXPECT_EQ(printed([](auto& o) { o.sort_by = "fetch"; }),
+            std::vector<int>({4, 2, 1, 3, 5}));  // rows without a fetch time last
 }
 
 struct Ran {
@@ -333,7 +339,7 @@ TEST(CheckProgram, checksListsFromFilesAndStandardInputAndPrintsForScriptsAndPeo
                 rows[0]["tampered"].dump() + rows[2]["list"].dump() + rows[2]["tampered"].dump(),
             R"("-""OK""?"true"refused.txt"false)");
   EXPECT_EQ(rows[0]["port"], judge.port());
-  EXPECT_TRUE(rows[0]["ping"].is_number()) << rows[0];
+  EXPECT_TRUE(rows[0]["ping"].is_number() && rows[0]["fetch_ms"].is_number()) << rows[0];
   std::tm utc{};
   std::istringstream verified(rows[0]["verified"].get<std::string>() + "|");
   EXPECT_TRUE(verified >> std::get_time(&utc, "%Y-%m-%dT%H:%M:%SZ|")) << verified.str();

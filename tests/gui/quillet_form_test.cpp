@@ -26,6 +26,7 @@
 
 #include "app/desktop_kind.h"
 #include "browser/posix/desktop_sandbox.h"
+#include "core/text.h"
 #include "e2e/real_servers.h"
 #include "fakes/fake_browser_pickup.h"
 #include "fakes/fake_resolver.h"
@@ -98,13 +99,16 @@ class QuilletFormTest : public ::testing::Test {
         ->visualRect(Grid()->model()->index(ProxyTableModel::ModelRow(grid_row), col))
         .center();
   }
-  // A right-click on a row that chooses the named popup item.
-  void Choose(const char* item, int grid_row) {
+  // A right-click on a row (row 0: on the column's title) that chooses the named popup item.
+  void Choose(const char* item, int grid_row, int col = kColComment) {
     auto* menu = Find<QMenu>("popMenu");
     Grid()->on_popup_menu = [menu, item](const QPoint&) {
       menu->findChild<QAction*>(item)->trigger();
     };
-    QTest::mousePress(Grid()->viewport(), Qt::RightButton, {}, RowPoint(grid_row));
+    if (grid_row > 0)
+      return QTest::mousePress(Grid()->viewport(), Qt::RightButton, {}, RowPoint(grid_row, col));
+    QTest::mousePress(Grid()->horizontalHeader()->viewport(), Qt::RightButton, {},
+                      QPoint(Grid()->columnViewportPosition(col) + 5, 5));
   }
   std::string Cell(int row, int col, int role = Qt::DisplayRole) {
     QModelIndex index = Grid()->model()->index(ProxyTableModel::ModelRow(row), col);
@@ -221,13 +225,22 @@ TEST_F(QuilletFormTest, columnWidths_dragFitAndKeep) {
 
 // A run in the window: a progress bar with Stop while it goes, then the level beside the Secure
 // code, the way each row was pinged and why a row failed in the tips, and a summary line.
-TEST_F(QuilletFormTest, verifyRun_showsProgressLevelsReasonsAndASummary) {
-  LoopbackServer elite("127.0.4.1", AnswerWith("HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR x"));
+// The Fetch column beside Ping shows how long the judge's answer took through the proxy (a proxy
+// that waits 300 ms before it answers, pinged by a TCP connect in no time), and sorts by it from
+// its title, rows without a fetch time last.
+TEST_F(QuilletFormTest, verifyRun_showsProgressLevelsReasonsFetchTimesAndASummary) {
+  const std::string page = "HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR x";
+  LoopbackServer elite("127.0.4.1", [page](Socket fd, const std::atomic<bool>& stopping) {
+    Pause(300, stopping);
+    SendAll(fd, page);
+  });
   LoopbackServer forbidden("127.0.4.2", AnswerWith("HTTP/1.0 403 Forbidden\r\n\r\n"));
+  LoopbackServer fast("127.0.4.5", AnswerWith(page));
   LoopbackServer stalls("127.0.4.4", Silent());
   std::ofstream(settings_.ListFile, std::ios::binary)
       << elite.proxy() << "\r\n"
       << forbidden.proxy() << "\r\n127.0.4.3:" << ClosedPort("127.0.4.3") << "\r\n"
+      << fast.proxy() << "\r\n"
       << stalls.proxy() << "\r\n";
   store_->values = {{"TestURL", "127.0.0.2/judge"},
                     {"PingMethod", "tcp"},
@@ -242,11 +255,16 @@ TEST_F(QuilletFormTest, verifyRun_showsProgressLevelsReasonsAndASummary) {
     Choose("popVerify", last);
     EXPECT_TRUE(bar->isVisible() && stop->isVisible());
   };
-  run(1, 3);
+  run(1, 4);
   for (int turn = 0; turn < 1000 && settings_.Verifying; ++turn) QTest::qWait(10);
   EXPECT_FALSE(bar->isVisible() || stop->isVisible());
   EXPECT_EQ(Find<QLabel>("lblListStatus")->text().toStdString(),
-            "List file: list.txt (unsaved changes)    3 checked: 1 work, 1 elite");
+            "List file: list.txt (unsaved changes)    4 checked: 2 work, 2 elite");
+  constexpr int kFetch = kColumnCount;
+  EXPECT_EQ(Grid()->model()->headerData(kFetch, Qt::Horizontal).toString(), "Fetch");
+  EXPECT_GE(std::stoi(Cell(1, kFetch)), 300);
+  EXPECT_LT(std::stoi(Cell(1, kColPing)), 100);
+  EXPECT_TRUE(Cell(2, kFetch).empty() && Cell(3, kFetch).empty());
   EXPECT_EQ(Cell(1, kColSecure) + ", " + Cell(1, kColSecure, Qt::ToolTipRole),
             "elite, Secure Y, anonymity: elite");
   EXPECT_EQ(Cell(1, kColPing, Qt::ToolTipRole),
@@ -254,10 +272,20 @@ TEST_F(QuilletFormTest, verifyRun_showsProgressLevelsReasonsAndASummary) {
   EXPECT_EQ(Cell(2, kColStatus, Qt::ToolTipRole), "The proxy answered with HTTP status 403");
   EXPECT_EQ(Cell(3, kColComment, Qt::ToolTipRole),
             "Refused: nothing accepts connections on the proxy's port");
-  run(4, 4);
+  auto sorted = [&] {
+    std::string order;
+    for (int row = 1; row <= 5; ++row) order += Trim(Cell(row, kColServerIp)).substr(8, 1);
+    return order;
+  };
+  Choose("popSortAsc", 0, kFetch);
+  EXPECT_EQ(sorted(), "51234");
+  Choose("popSortDesc", 0, kFetch);
+  EXPECT_EQ(sorted(), "15234");
+  EXPECT_LT(std::stoi(Cell(2, kFetch)), 300);
+  run(5, 5);
   QTest::mouseClick(stop, Qt::LeftButton);
   for (int turn = 0; turn < 100 && settings_.Verifying; ++turn) QTest::qWait(10);
-  EXPECT_TRUE(!settings_.Verifying && ui_.messages.empty() && Cell(4, kColStatus).empty())
+  EXPECT_TRUE(!settings_.Verifying && ui_.messages.empty() && Cell(5, kColStatus).empty())
       << "Stop ends the run without a question";
 }
 

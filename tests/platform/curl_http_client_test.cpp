@@ -39,10 +39,21 @@ TEST_F(CurlHttpClientTest, requestCarriesTheProbeHeadersAndNoneOfAProxy) {
   }
 }
 
-TEST_F(CurlHttpClientTest, redirectsAreNotFollowed) {
+// The fetch time runs from the request to the end of what is read: a proxy that waits before
+// answering shows its wait, also when the read stops after the first block of a longer page.
+TEST_F(CurlHttpClientTest, redirectsAreNotFollowedAndTheFetchTimeIsTheWaitForTheAnswer) {
   LoopbackServer moved("127.0.1.33",
                        AnswerWith("HTTP/1.0 302 Found\r\nLocation: http://127.0.2.1:1/\r\n\r\n"));
   EXPECT_EQ(Get(moved.proxy()).status, 302);
+  LoopbackServer slow("127.0.1.34", [](testing::Socket fd, const std::atomic<bool>& stopping) {
+    testing::Pause(300, stopping);
+    testing::SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n" + std::string(3 * kFirstBlockBytes, 'x'));
+  });
+  HttpReply reply = Get(slow.proxy());
+  EXPECT_EQ(reply.body.size(), kFirstBlockBytes);
+  EXPECT_GE(reply.fetch_ms, 300);
+  EXPECT_LT(reply.fetch_ms, 3000);
+  EXPECT_EQ(Get("127.0.1.34:" + std::to_string(testing::ClosedPort("127.0.1.34"))).fetch_ms, -1);
 }
 
 }  // namespace

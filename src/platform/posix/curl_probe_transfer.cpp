@@ -20,6 +20,18 @@ curl_slist* ProbeHeaders() {
   return headers;
 }
 
+// libcurl's own timings of the transfer: from the moment the request is about to go (the
+// connection, a CONNECT tunnel, TLS or a SOCKS exchange are done: the pre-transfer time) to its
+// end (the total time, also when the transfer was stopped after the first block).
+int32_t FetchMilliseconds(CURL* easy) {
+  curl_off_t before_request = 0;
+  curl_off_t total = 0;
+  if (curl_easy_getinfo(easy, CURLINFO_PRETRANSFER_TIME_T, &before_request) != CURLE_OK ||
+      curl_easy_getinfo(easy, CURLINFO_TOTAL_TIME_T, &total) != CURLE_OK || total < before_request)
+    return -1;
+  return static_cast<int32_t>((total - before_request) / 1000);
+}
+
 }  // namespace
 
 void EnsureCurlReady() {
@@ -150,6 +162,7 @@ HttpReply CurlProbeTransfer::Finish(CURLcode result) {
   if (stalled) reply.failure = HttpFailure::TimedOut;
   if (reply.status == 0 && reply.failure == HttpFailure::None)
     reply.failure = HttpFailure::NoAnswer;
+  if (reply.status != 0) reply.fetch_ms = FetchMilliseconds(easy_);
   // Whatever part of the first block arrived before an early end is what the read gave.
   reply.body = std::move(body_);
   return reply;
