@@ -220,6 +220,8 @@ void ProxyList::SetCellPicture(CellPicture picture) {
 
 template <class Change>
 void ProxyList::ChangeCell(int row, int col, Change change) {
+  // The extra columns have no display state of their own.
+  if (col >= kColumnCount) throw RunTimeError(kErrSubscript, "Subscript out of range");
   CheckCell(row, col);
   change(rows_[size_t(row)], size_t(col));
   NotifyCells(row, col, row, col);
