@@ -70,11 +70,6 @@ const ExtraColumn* ProxyList::Extra(int col) const {
   return extras_[size_t(col - kColumnCount)];
 }
 
-ColumnTitle ProxyList::Title(int col) const {
-  if (const ExtraColumn* extra = Extra(col)) return {extra->title, extra->alignment};
-  return ColumnTitles().at(size_t(col));
-}
-
 std::string ProxyList::Text(int row, int col) const {
   const ProxyRow& cells = Row(row);
   const ExtraColumn* extra = Extra(col);

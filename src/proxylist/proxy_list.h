@@ -70,8 +70,6 @@ class ProxyList {
   int LastCol() const { return Columns() - 1; }
   // The extra column `col` is, or nullptr for one of the ten.
   const ExtraColumn* Extra(int col) const;
-  // The title and alignment of any column.
-  ColumnTitle Title(int col) const;
 
   // --- Rows and cells ---
   int Rows() const { return int(rows_.size()); }
