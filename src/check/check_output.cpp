@@ -11,7 +11,8 @@
 namespace quillet::check {
 namespace {
 
-constexpr const char* kTitles[] = {"row", "proxy", "status", "secure", "level", "ping", "verified"};
+constexpr const char* kTitles[] = {"row",   "proxy", "status",  "secure",
+                                   "level", "ping",  "country", "verified"};
 constexpr const char* kGreen = "\x1b[32m";
 constexpr const char* kRed = "\x1b[31m";
 constexpr const char* kPlain = "\x1b[0m";
@@ -24,8 +25,8 @@ std::vector<std::string> Titles(PrintStyle style) {
 
 // The fields of a row for a terminal or a spreadsheet: control bytes escaped.
 std::vector<std::string> Fields(const CheckedRow& row, PrintStyle style) {
-  std::vector<std::string> fields = {row.proxy, row.status, row.secure,
-                                     row.level, row.ping,   row.verified};
+  std::vector<std::string> fields = {row.proxy, row.status,  row.secure,  row.level,
+                                     row.ping,  row.country, row.verified};
   fields.insert(fields.begin(), std::to_string(row.row));
   if (style.several_lists) fields.insert(fields.begin(), row.list);
   for (std::string& field : fields) field = EscapeControls(field);
@@ -63,7 +64,8 @@ nlohmann::json JsonOf(const CheckedRow& row) {
           {"level", row.level},
           {"ping", ping},
           {"verified", row.verified_utc},
-          {"tampered", row.tampered}};
+          {"tampered", row.tampered},
+          {"country", row.country.empty() ? nlohmann::json(nullptr) : nlohmann::json(row.country)}};
 }
 
 // Text from proxies is not always valid UTF-8: replace what is not.
@@ -105,6 +107,10 @@ void PrintTable(const std::vector<CheckedRow>& rows, std::ostream& out, PrintSty
 }  // namespace
 
 bool Wanted(const CheckedRow& row, const CheckOptions& options) {
+  if (!options.countries.empty() && std::find(options.countries.begin(), options.countries.end(),
+                                              row.country) == options.countries.end()) {
+    return false;
+  }
   if ((options.only_working || !options.min_level.empty()) && !Works(row)) return false;
   return options.min_level.empty() || AnonymityRank(row.level) >= AnonymityRank(options.min_level);
 }
