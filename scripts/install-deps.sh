@@ -8,13 +8,13 @@ set -euo pipefail
 run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libglib2.0-dev gsettings-desktop-schemas
-  libcurl4-openssl-dev libmicrohttpd-dev libcli11-dev nlohmann-json3-dev
+  libcurl4-openssl-dev libmicrohttpd-dev libcli11-dev nlohmann-json3-dev libmaxminddb-dev
   help2man librsvg2-bin python3-markdown
 )
 test_packages=(
   googletest libgtest-dev
   tinyproxy squid microsocks dante-server iproute2 chromium firefox-esr libkf5config-bin
-  xvfb xauth trayer xdotool libglib2.0-bin dbus-daemon
+  xvfb xauth trayer xdotool libglib2.0-bin dbus-daemon libmaxmind-db-writer-perl
   g++-mingw-w64-x86-64-posix wine64 python3
   clang libclang-rt-14-dev ccache
   desktop-file-utils appstream lintian file init-system-helpers

@@ -81,6 +81,7 @@ void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings) {
   settings.WatchSeconds = 0;
   WatchSecondsFromText(store.Read(keys::kWatchSeconds, defaults::kWatchSeconds),
                        settings.WatchSeconds);
+  settings.CountryDatabase = Trim(store.Read(keys::kCountryDatabase, ""));
 }
 
 }  // namespace quillet

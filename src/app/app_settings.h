@@ -1,12 +1,15 @@
 #pragma once
 // The one in-memory state shared by all windows, and the persisted keys it mirrors.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/settings_store.h"
 
 namespace quillet {
+
+class CountryLookup;
 
 namespace keys {
 inline constexpr const char* kListFile = "ListFile";
@@ -24,6 +27,7 @@ inline constexpr const char* kThreads = "threads";
 inline constexpr const char* kPingMethod = "PingMethod";
 inline constexpr const char* kWatchSeconds = "WatchSeconds";
 inline constexpr const char* kWatchInTray = "WatchInTray";
+inline constexpr const char* kCountryDatabase = "CountryDatabase";
 }  // namespace keys
 
 // Defaults used when a key is missing.
@@ -83,6 +87,11 @@ struct AppSettings {
   std::string PingMethod = defaults::kPingMethod;  // one of kPingMethods
   bool NoIcmpTold = false;   // the user has heard that this system refuses ICMP echoes
   int32_t WatchSeconds = 0;  // how often the applied proxy is checked; 0: not watched
+  // The country database file the settings name (empty: the usual places are searched), the
+  // database in use (null: no countries), and what the settings dialog says about it.
+  std::string CountryDatabase;
+  std::shared_ptr<const CountryLookup> Countries;
+  std::string CountryLine;
 
   // List and grid state.
   bool ListDirty = false;
@@ -101,8 +110,8 @@ inline const std::string& ShownOwnAddress(const AppSettings& settings) {
   return settings.PublicIP.empty() ? settings.MyIP : settings.PublicIP;
 }
 
-// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP, ApplyButton, Parallel, Threads and
-// WatchSeconds from the store.
+// Fills PingTimeoutMs, TestTimeoutMs, SearchText, FindIP, ApplyButton, Parallel, Threads,
+// WatchSeconds and CountryDatabase from the store.
 void LoadNumbersAndTexts(const SettingsStore& store, AppSettings& settings);
 
 // "ping" as whole milliseconds, "TestTimeout" seconds as milliseconds, "iApplyButton" as 0..n.

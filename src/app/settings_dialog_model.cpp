@@ -65,6 +65,8 @@ SettingsDialogFields SettingsDialogModel::Load() {
   fields.watch_seconds = std::to_string(settings.WatchSeconds);
   fields.search_text = settings.SearchText;
   fields.find_ip = settings.FindIP;
+  fields.country_database = settings.CountryDatabase;
+  fields.country_line = settings.CountryLine;
   if (!settings.UpgradeVersion.empty()) {
     fields.upgrade_visible = true;
     fields.upgrade_caption = "Upgrade available (v." + settings.UpgradeVersion + ")";
@@ -102,7 +104,7 @@ std::optional<std::string> SettingsDialogModel::Save(SettingsDialogFields& field
     bool complete = SaveSearch(fields);
     if (complete) {
       SaveListFile(fields);
-      complete = SaveTestPage(fields);
+      complete = SaveTestPage(fields) && SaveCountryDatabase(fields);
     }
     if (complete) SaveApplyChoice(fields);
     WritePending();
@@ -195,6 +197,19 @@ bool SettingsDialogModel::SaveTestPage(const SettingsDialogFields& fields) {
     Write(keys::kComboUrls, *list);
     stored_urls_ = *list;
   }
+  return true;
+}
+
+bool SettingsDialogModel::SaveCountryDatabase(SettingsDialogFields& fields) {
+  if (!services_.change_country_database) return true;
+  fields.country_database = Trim(fields.country_database);
+  std::string problem = services_.change_country_database(fields.country_database);
+  if (!problem.empty()) {
+    services_.ui.ShowMessage(problem, MessageIcon::Error);
+    return false;
+  }
+  Write(keys::kCountryDatabase, fields.country_database);
+  fields.country_line = services_.settings.CountryLine;
   return true;
 }
 

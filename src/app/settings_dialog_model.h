@@ -26,6 +26,8 @@ struct SettingsDialogFields {
   std::string threads;                  // txtThreads (engines sharing them; 0: one per core)
   std::string ping_method;              // cboPingMethod: one of kPingMethods
   std::string watch_seconds;            // txtWatch (seconds between checks of the applied proxy)
+  std::string country_database;         // txtCountryDb (empty: the usual places are searched)
+  std::string country_line;             // lblCountry: the database in use, or where to get one
   int apply_choice = 0;                 // optNone 0, optExit 1, optOpen 2
   bool browser_controls = true;         // bAttachIE and frameApply shown
   std::string toolbar_caption;          // bAttachIE
@@ -61,6 +63,9 @@ class SettingsDialogModel {
     std::function<void(std::string&)> set_test_page;
     // Why a test page address cannot be used (empty when it can); such a page is refused.
     std::function<std::string(const std::string&)> test_page_problem = nullptr;
+    // Takes the country database a new setting names into the settings; gives the problem of
+    // a named file that cannot be used (the settings then stay as they were).
+    std::function<std::string(const std::string&)> change_country_database = nullptr;
   };
 
   explicit SettingsDialogModel(Services services) : services_(std::move(services)) {}
@@ -86,6 +91,7 @@ class SettingsDialogModel {
   bool SaveSearch(SettingsDialogFields& fields);
   void SaveListFile(const SettingsDialogFields& fields);
   bool SaveTestPage(const SettingsDialogFields& fields);
+  bool SaveCountryDatabase(SettingsDialogFields& fields);
   int SaveApplyChoice(const SettingsDialogFields& fields);
   void Write(const char* key, const std::string& value);
   void WritePending();

@@ -5,6 +5,7 @@
 #include "app/app_settings.h"
 #include "cli/command_line.h"
 #include "core/text.h"
+#include "net/country_lookup.h"
 
 namespace quillet::check {
 namespace {
@@ -30,7 +31,7 @@ bool ParseRows(const std::string& text, CheckOptions& options) {
 
 // The command line's texts that become options only after parsing.
 struct Texts {
-  std::string rows, format = "table", protocols, sort;
+  std::string rows, format = "table", protocols, sort, countries;
   bool no_progress = false, quiet = false, verbose = false;
 };
 
@@ -60,6 +61,9 @@ void DefineOptions(CLI::App& app, CheckOptions& options, Texts& texts) {
   app.add_option("--search-text", options.search_text, "text the judge page must contain");
   app.add_option("--find-ip", options.find_ip,
                  "your own address as the judge page shows it (empty: this host's address)");
+  app.add_option("--country-db", options.country_db,
+                 "country database file in MaxMind's format (default: the settings, else "
+                 "GeoLite2-Country or dbip-country-lite in the usual places)");
   app.add_flag("-w,--write", options.write, "write the results back into the list files");
   app.add_option("-f,--format", texts.format,
                  "output on standard output: table, csv, json, or jsonl (one object per row as "
@@ -70,6 +74,8 @@ void DefineOptions(CLI::App& app, CheckOptions& options, Texts& texts) {
   app.add_option("--min-level", options.min_level,
                  "print only working rows of this anonymity level or better")
       ->check(CLI::IsMember({"transparent", "anonymous", "elite"}));
+  app.add_option("--country", texts.countries,
+                 "print only rows whose country is one of these, e.g. DE,FR");
   app.add_option("--sort", texts.sort,
                  "ping or fetch: print the rows fastest first by ping, or by the time the judge "
                  "page took through the proxy")
@@ -92,6 +98,16 @@ std::string TakeProtocols(const std::string& text, CheckOptions& options) {
   return "";
 }
 
+// The --country list; a word that is no two-letter code is a usage error.
+std::string TakeCountries(const std::string& text, CheckOptions& options) {
+  for (const std::string& part : Split(text, ",")) {
+    std::string code = Trim(part);
+    if (!IsCountryCode(code)) return "--country: '" + code + "' is not a country code such as DE";
+    options.countries.push_back(ToUpper(code));
+  }
+  return "";
+}
+
 // What the options say together; the reason when they contradict each other.
 std::string TakeTexts(const Texts& texts, CheckOptions& options) {
   if (!texts.rows.empty() && !ParseRows(texts.rows, options)) {
@@ -99,6 +115,10 @@ std::string TakeTexts(const Texts& texts, CheckOptions& options) {
   }
   if (!texts.protocols.empty()) {
     std::string problem = TakeProtocols(texts.protocols, options);
+    if (!problem.empty()) return problem;
+  }
+  if (!texts.countries.empty()) {
+    std::string problem = TakeCountries(texts.countries, options);
     if (!problem.empty()) return problem;
   }
   options.format = texts.format == "csv"     ? OutputFormat::Csv

@@ -28,12 +28,14 @@ struct CheckOptions {
   std::optional<int> timeout_s;
   std::optional<std::string> search_text;
   std::optional<std::string> find_ip;
+  std::optional<std::string> country_db;  // the country database file
   bool write = false;
   OutputFormat format = OutputFormat::Table;
   // Which checked rows are printed, and in which order.
   bool only_working = false;
-  std::string min_level;  // "transparent", "anonymous", "elite" or empty for any
-  std::string sort_by;    // "ping" or "fetch": fastest first; empty: list order
+  std::string min_level;               // "transparent", "anonymous", "elite" or empty for any
+  std::string sort_by;                 // "ping" or "fetch": fastest first; empty: list order
+  std::vector<std::string> countries;  // upper-case ISO codes; empty for any country
   Verbosity verbosity = Verbosity::Normal;
   bool progress = true;  // on a terminal only
 };

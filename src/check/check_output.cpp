@@ -11,8 +11,8 @@
 namespace quillet::check {
 namespace {
 
-constexpr const char* kTitles[] = {"row",   "proxy", "status", "secure",
-                                   "level", "ping",  "fetch",  "verified"};
+constexpr const char* kTitles[] = {"row",  "proxy", "status",  "secure",  "level",
+                                   "ping", "fetch", "country", "verified"};
 constexpr const char* kGreen = "\x1b[32m";
 constexpr const char* kRed = "\x1b[31m";
 constexpr const char* kPlain = "\x1b[0m";
@@ -27,7 +27,7 @@ std::vector<std::string> Titles(PrintStyle style) {
 std::vector<std::string> Fields(const CheckedRow& row, PrintStyle style) {
   std::string fetch = row.fetch_ms < 0 ? "" : std::to_string(row.fetch_ms);
   std::vector<std::string> fields = {row.proxy, row.status, row.secure,  row.level,
-                                     row.ping,  fetch,      row.verified};
+                                     row.ping,  fetch,      row.country, row.verified};
   fields.insert(fields.begin(), std::to_string(row.row));
   if (style.several_lists) fields.insert(fields.begin(), row.list);
   for (std::string& field : fields) field = EscapeControls(field);
@@ -66,7 +66,8 @@ nlohmann::json JsonOf(const CheckedRow& row) {
           {"ping", ping},
           {"fetch_ms", row.fetch_ms < 0 ? nlohmann::json(nullptr) : nlohmann::json(row.fetch_ms)},
           {"verified", row.verified_utc},
-          {"tampered", row.tampered}};
+          {"tampered", row.tampered},
+          {"country", row.country.empty() ? nlohmann::json(nullptr) : nlohmann::json(row.country)}};
 }
 
 // Text from proxies is not always valid UTF-8: replace what is not.
@@ -108,6 +109,10 @@ void PrintTable(const std::vector<CheckedRow>& rows, std::ostream& out, PrintSty
 }  // namespace
 
 bool Wanted(const CheckedRow& row, const CheckOptions& options) {
+  if (!options.countries.empty() && std::find(options.countries.begin(), options.countries.end(),
+                                              row.country) == options.countries.end()) {
+    return false;
+  }
   if ((options.only_working || !options.min_level.empty()) && !Works(row)) return false;
   return options.min_level.empty() || AnonymityRank(row.level) >= AnonymityRank(options.min_level);
 }

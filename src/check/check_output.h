@@ -10,7 +10,7 @@
 
 namespace quillet::check {
 
-// Whether a checked row is printed: --only-working, --min-level.
+// Whether a checked row is printed: --only-working, --min-level, --country.
 bool Wanted(const CheckedRow& row, const CheckOptions& options);
 
 // The wanted rows in the order to print them (--sort ping or fetch: fastest first, rows without

@@ -58,6 +58,7 @@ void TakeSettings(const CheckOptions& options, CheckEnvironment& env, ConsoleUse
   if (options.search_text) settings.SearchText = *options.search_text;
   if (options.find_ip) settings.FindIP = *options.find_ip;
   if (options.threads) settings.Threads = *options.threads;
+  if (options.country_db) settings.CountryDatabase = *options.country_db;
   std::string url = options.test_page.value_or(env.store.Read(keys::kTestUrl, ""));
   if (Trim(url).empty()) {
     throw Failure{
@@ -69,6 +70,22 @@ void TakeSettings(const CheckOptions& options, CheckEnvironment& env, ConsoleUse
   }
   SetTestPage(ui, settings, url);
   if (settings.FindIP.empty()) settings.MyIP = LocalAddress(env.resolver, ui);
+}
+
+// The country database. One that --country-db names or --country needs must be usable; any
+// other that cannot be is said, and the run goes on without countries.
+void TakeCountries(const CheckOptions& options, CheckEnvironment& env, AppSettings& settings,
+                   std::ostream& err) {
+  std::string problem = env.countries ? LoadCountryDatabase(settings, *env.countries) : "";
+  bool needed = options.country_db || !options.countries.empty();
+  if (!problem.empty() && needed) throw Failure{kExitBadInput, problem};
+  if (!problem.empty() && options.verbosity != Verbosity::Quiet) {
+    err << "quillet-check: " << problem << "\n";
+  }
+  if (!settings.Countries && needed) {
+    throw Failure{kExitBadInput,
+                  std::string("--country needs a country database. ") + kNoCountryDatabase};
+  }
 }
 
 void CheckRange(const CheckOptions& options, int rows, int& first, int& last) {
@@ -123,6 +140,7 @@ CheckedRow PrintedRow(const CheckOptions& options, const ProxyList& list, int ro
           list.Text(row, kColVerified),
           IsoUtc(std::time(nullptr)),
           outcome.failure_kind == CheckFailure::PageChanged,
+          outcome.country.code,
           outcome.fetch_ms};
 }
 
@@ -161,6 +179,7 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
     }
     LoadListFile(window, ui);
     TakeSettings(options, env, ui, settings);
+    TakeCountries(options, env, settings, err);
     int first = 0, last = 0;
     CheckRange(options, list.LastRow(), first, last);
 

@@ -10,6 +10,7 @@
 
 #include "app/settings_store.h"
 #include "check/check_options.h"
+#include "net/country_lookup.h"
 #include "net/resolver.h"
 #include "verify/parallel_backend.h"
 
@@ -35,6 +36,7 @@ struct CheckedRow {
   std::string verified;      // as the list file stores it, in the user's locale
   std::string verified_utc;  // ISO 8601 in UTC, "2026-12-06T07:45:00Z"
   bool tampered = false;     // the proxy changed the judge page on its way
+  std::string country = "";  // ISO code of the exit address, else the proxy's; empty: unknown
   int32_t fetch_ms = -1;     // from the request to the judge's whole answer; -1: not measured
 };
 
@@ -51,6 +53,7 @@ struct CheckEnvironment {
   std::function<void(size_t, size_t)> progress;     // rows finished, rows of the run; optional
   std::function<bool()> interrupted;                // optional
   std::function<void(const CheckedRow&)> finished;  // each row as it finishes; optional
+  const CountryDatabases* countries = nullptr;      // null: no countries
 };
 
 struct CheckReport {

@@ -14,6 +14,7 @@
 #include "browser/launch.h"
 #include "browser/registry_api.h"
 #include "browser/toolbar_button.h"
+#include "net/country_lookup.h"
 #include "net/resolver.h"
 #include "verify/http_client.h"
 #include "verify/parallel_backend.h"
@@ -40,6 +41,7 @@ struct Platform {
   std::unique_ptr<Pinger> pinger;
   std::unique_ptr<ParallelBackend> parallel;  // the proxy checks of every Verify run
   std::unique_ptr<DesktopNotifier> notifier;  // null where the desktop has none
+  std::unique_ptr<CountryDatabases> countries;
 };
 
 std::unique_ptr<Platform> MakePlatform();

@@ -128,6 +128,24 @@ void QuSettings::BuildControls() {
   search->addRow(LabelFor("I&P", txtFindIP_,
                           "Your own address as the test page shows it (empty: found by itself)"),
                  txtFindIP_);
+  txtCountryDb_ = Box("txtCountryDb", 0, frame1);
+  txtCountryDb_->setPlaceholderText("searched in the usual places");
+  auto* browse_countries = new QPushButton("...", frame1);
+  browse_countries->setObjectName("bBrowseCountryDb");
+  browse_countries->setToolTip("Choose a country database file");
+  connect(browse_countries, &QPushButton::clicked, this, &QuSettings::BrowseCountryDatabase);
+  auto* country_row = new QHBoxLayout();
+  country_row->addWidget(txtCountryDb_, 1);
+  country_row->addWidget(browse_countries);
+  search->addRow(LabelFor("Country &database", txtCountryDb_,
+                          "The MaxMind-format country database (GeoLite2-Country or DB-IP's) "
+                          "that names the country of each proxy"),
+                 country_row);
+  lblCountry_ = new QLabel(frame1);
+  lblCountry_->setObjectName("lblCountry");
+  lblCountry_->setWordWrap(true);
+  lblCountry_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  search->addRow(QString(), lblCountry_);
   main->addWidget(frame1);
 
   auto* frame2 = new QGroupBox("Timeout", this);
@@ -229,6 +247,8 @@ void QuSettings::ShowFields() {
   Fill(cboURLs_, fields_.test_pages, fields_.test_page);
   txtSearchText_->setText(ToQt(fields_.search_text));
   txtFindIP_->setText(ToQt(fields_.find_ip));
+  txtCountryDb_->setText(ToQt(fields_.country_database));
+  lblCountry_->setText(ToQt(fields_.country_line));
   ShowWhole(txtPing_, fields_.ping, kTypedDigits);
   ShowWhole(txtTimeout_, fields_.timeout, kTypedDigits);
   ShowWhole(txtParallel_, fields_.parallel, kTypedDigits);
@@ -253,11 +273,18 @@ void QuSettings::BrowseListFile() {
   if (!chosen.isEmpty()) cboFiles_->setEditText(QDir::toNativeSeparators(chosen));
 }
 
+void QuSettings::BrowseCountryDatabase() {
+  QString chosen = QFileDialog::getOpenFileName(this, "Country Database", txtCountryDb_->text(),
+                                                "MaxMind databases (*.mmdb);;All files (*)");
+  if (!chosen.isEmpty()) txtCountryDb_->setText(QDir::toNativeSeparators(chosen));
+}
+
 void QuSettings::ReadFields() {
   fields_.list_file = FromQt(cboFiles_->currentText());
   fields_.test_page = FromQt(cboURLs_->currentText());
   fields_.search_text = FromQt(txtSearchText_->text());
   fields_.find_ip = FromQt(txtFindIP_->text());
+  fields_.country_database = FromQt(txtCountryDb_->text());
   fields_.ping = FromQt(txtPing_->text());
   fields_.timeout = FromQt(txtTimeout_->text());
   fields_.parallel = FromQt(txtParallel_->text());
@@ -272,6 +299,7 @@ void QuSettings::OnSave() {
   std::optional<std::string> caption = model_.Save(fields_);
   txtSearchText_->setText(ToQt(fields_.search_text));
   txtFindIP_->setText(ToQt(fields_.find_ip));
+  lblCountry_->setText(ToQt(fields_.country_line));
   if (!caption) return;
   apply_caption_ = *caption;
   accept();

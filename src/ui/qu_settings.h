@@ -47,6 +47,8 @@ class QuSettings : public QDialog {
   void ReadFields();
   // The Browse button: a file chooser for the list file.
   void BrowseListFile();
+  // The button beside the country database: a file chooser for it.
+  void BrowseCountryDatabase();
   void OnSave();
   void OnCheckJudge();
   void ShowJudgeCheck();
@@ -60,6 +62,8 @@ class QuSettings : public QDialog {
   QComboBox* cboURLs_;
   QLineEdit* txtSearchText_;
   QLineEdit* txtFindIP_;
+  QLineEdit* txtCountryDb_;
+  QLabel* lblCountry_;
   QLineEdit* txtPing_;
   QLineEdit* txtTimeout_;
   QLineEdit* txtParallel_;

@@ -21,6 +21,7 @@
 #include "browser/java_indicator.h"
 #include "browser/launch.h"
 #include "browser/toolbar_button.h"
+#include "net/country_lookup.h"
 #include "net/socket_layer.h"
 #include "proxylist/list_file.h"
 #include "ui/edge_panel.h"
@@ -138,6 +139,10 @@ void QuilletForm::Load() {
     std::string url = platform_.settings->Read(keys::kTestUrl, defaults::kTestUrl);
     SetTestPage(ui_, settings_, url);
     LoadNumbersAndTexts(*platform_.settings, settings_);
+    if (std::string problem = LoadCountryDatabase(settings_, *platform_.countries);
+        !problem.empty()) {
+      ui_.ShowMessage(problem, MessageIcon::Exclamation);
+    }
     proxy_panel_->SetApplyCaption(ApplyCaption(settings_.ApplyButton));
     edge_panel_->ShowVersion(ToQt(VersionLabel()));
     if (settings_.FirstRun) ShowFirstRunHint();
@@ -216,7 +221,10 @@ void QuilletForm::SaveWindowState() {
 void QuilletForm::OnSettings() {
   SettingsDialogModel model({*platform_.settings, settings_, ui_, platform_.program_dir,
                              [this](std::string& url) { SetTestPage(ui_, settings_, url); },
-                             TestPageProblem});
+                             TestPageProblem,
+                             [this](const std::string& named) {
+                               return ChangeCountryDatabase(settings_, *platform_.countries, named);
+                             }});
   ToolbarServices toolbar{*platform_.registry,         *platform_.settings, ui_,
                           *platform_.toolbar_shortcut, *platform_.guids,    platform_.program_dir};
   QuSettings::Actions actions{

@@ -2,9 +2,11 @@
 // The settings one proxy check reads, copied out of AppSettings so that a check can run on its
 // own, away from the window, while the user keeps working.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/app_settings.h"
+#include "net/country_lookup.h"
 
 namespace quillet {
 
@@ -18,11 +20,12 @@ struct ProbeSettings {
   std::string MyIP;
   std::string PublicIP = "";                       // as the judge saw it on a direct visit
   std::string PingMethod = defaults::kPingMethod;  // one of kPingMethods
+  std::shared_ptr<const CountryLookup> Countries = nullptr;  // null: no countries
 
   static ProbeSettings From(const AppSettings& settings) {
-    return {settings.TestHost,      settings.TestPath,   settings.TestTimeoutMs,
-            settings.PingTimeoutMs, settings.SearchText, settings.FindIP,
-            settings.MyIP,          settings.PublicIP,   settings.PingMethod};
+    return {settings.TestHost,   settings.TestPath, settings.TestTimeoutMs, settings.PingTimeoutMs,
+            settings.SearchText, settings.FindIP,   settings.MyIP,          settings.PublicIP,
+            settings.PingMethod, settings.Countries};
   }
 
   // The address whose presence in a judge page means "not anonymous": the one typed in, else

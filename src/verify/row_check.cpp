@@ -185,6 +185,10 @@ Task<RowCheckOutcome> CheckRow(std::vector<std::string> cells, const ProbeSettin
     } else {
       outcome.status = proxy;
     }
+    if (settings.Countries) {
+      std::string exit_address = probe.Answered ? RemoteAddressOf(text) : "";
+      outcome.country = CountryOfProxy(*settings.Countries, exit_address, target.host);
+    }
   } catch (...) {
     outcome.failure = std::current_exception();
   }

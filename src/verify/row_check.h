@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "net/country_lookup.h"
 #include "proxylist/proxy_row.h"
 #include "verify/check_io.h"
 #include "verify/deferred_user_interface.h"
@@ -31,6 +32,9 @@ struct RowCheckOutcome {
   std::string ping_method;  // how the row was pinged: one of kPingMethods
   CheckFailure failure_kind = CheckFailure::None;  // why it was not answered, or was changed
   CellPicture icon = CellPicture::None;            // for the Server IP cell
+  // Where the judge saw the request come from, else where the proxy is: empty without a
+  // country database, or when the database does not know the address.
+  Country country;
   // Message boxes raised by the check (error reports), to be shown on the window's thread.
   DeferredUserInterface messages;
   // A failure that ends the whole run (for example a row without ":" and port).

@@ -21,6 +21,7 @@
 #include "check/check_output.h"
 #include "check/check_run.h"
 #include "cli/command_line.h"
+#include "fakes/country_db.h"
 #include "fakes/fake_check_io.h"
 #include "fakes/fake_resolver.h"
 #include "fakes/loopback_server.h"
@@ -163,7 +164,7 @@ TEST_F(CheckRunTest, withoutFindIpTheJudgeNamesTheOwnAddress) {
 TEST(CheckOutput, tableCsvAndJsonCarryTheSameRows) {
   std::vector<CheckedRow> rows = {
       {"a.txt", 1, "127.0.1.1:80", "http", "127.0.1.1", 80, "OK", "Y", "elite", "3",
-       "5/12/2026 10:00", "2026-12-05T10:00:00Z"},
+       "5/12/2026 10:00", "2026-12-05T10:00:00Z", false, "DE"},
       {"a.txt", 2, "name,with \"comma\"", "socks5", "name,with \"comma\"", 0, "--", "", "", "", "x",
        "2026-12-05T10:00:01Z"}};
   rows[0].fetch_ms = 41;
@@ -172,21 +173,21 @@ TEST(CheckOutput, tableCsvAndJsonCarryTheSameRows) {
   PrintRows(rows, OutputFormat::Csv, csv, {true, false});
   PrintRows(rows, OutputFormat::Json, json);
   EXPECT_EQ(table.str(),
-            "row  proxy              status  secure  level  ping  fetch  verified\n"
-            "1    127.0.1.1:80       OK      Y       elite  3     41     5/12/2026 10:00\n"
-            "2    name,with \"comma\"  --                                  x\n");
+            "row  proxy              status  secure  level  ping  fetch  country  verified\n"
+            "1    127.0.1.1:80       OK      Y       elite  3     41     DE       5/12/2026 10:00\n"
+            "2    name,with \"comma\"  --                                           x\n");
   EXPECT_EQ(csv.str(),
-            "list,row,proxy,status,secure,level,ping,fetch,verified\n"
-            "a.txt,1,127.0.1.1:80,OK,Y,elite,3,41,5/12/2026 10:00\n"
-            "a.txt,2,\"name,with \"\"comma\"\"\",--,,,,,x\n");
+            "list,row,proxy,status,secure,level,ping,fetch,country,verified\n"
+            "a.txt,1,127.0.1.1:80,OK,Y,elite,3,41,DE,5/12/2026 10:00\n"
+            "a.txt,2,\"name,with \"\"comma\"\"\",--,,,,,,x\n");
   auto parsed = nlohmann::json::parse(json.str());
   ASSERT_EQ(parsed.size(), 2u);
   EXPECT_EQ(parsed[0].dump(),
-            R"({"fetch_ms":41,"host":"127.0.1.1","level":"elite","list":"a.txt","ping":3,)"
-            R"("port":80,)"
-            R"("protocol":"http","proxy":"127.0.1.1:80","row":1,"secure":"Y","status":"OK",)"
-            R"("tampered":false,"verified":"2026-12-05T10:00:00Z"})");
-  EXPECT_TRUE(parsed[1]["ping"].is_null() && parsed[1]["fetch_ms"].is_null());
+            R"({"country":"DE","fetch_ms":41,"host":"127.0.1.1","level":"elite","list":"a.txt",)"
+            R"("ping":3,"port":80,"protocol":"http","proxy":"127.0.1.1:80","row":1,"secure":"Y",)"
+            R"("status":"OK","tampered":false,"verified":"2026-12-05T10:00:00Z"})");
+  EXPECT_TRUE(parsed[1]["ping"].is_null() && parsed[1]["fetch_ms"].is_null() &&
+              parsed[1]["country"].is_null());
 }
 
 TEST(CheckOutput, filtersAndSortChooseTheRowsToPrint) {
@@ -352,6 +353,38 @@ TEST(CheckProgram, checksListsFromFilesAndStandardInputAndPrintsForScriptsAndPeo
   EXPECT_NE(coloured.find("\x1b[31mrefused.txt"), std::string::npos) << coloured;
   EXPECT_EQ(Shell(dir, "NO_COLOR=1 " + in_terminal).out.find('\x1b'), std::string::npos);
   EXPECT_EQ(Shell(dir, table).out.find('\x1b'), std::string::npos);
+}
+
+// Each row's country, from a database in the user's data folder: of the address the judge saw
+// (DE) before the proxy's own (FR). --country prints only those rows; a bad code, or a database
+// named that cannot be used, stops the run.
+TEST(CheckProgram, printsTheCountryOfTheExitAddressElseOfTheProxy) {
+  testing::TempDir dir;
+  std::filesystem::create_directories(dir / "data/quillet");
+  if (!testing::MakeCountryDb(dir / "data/quillet/GeoLite2-Country.mmdb"))
+    GTEST_SKIP() << testing::kNoCountryWriter;
+  testing::LoopbackServer judge("127.0.1.1", [](testing::Socket fd, const auto&) {
+    testing::SendAll(fd, "HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR=127.0.0.1\n");
+  });
+  std::ofstream(dir / "list.txt") << judge.proxy()
+                                  << "\r\n127.0.1.1:" << testing::ClosedPort("127.0.1.1") << "\r\n";
+  std::ofstream(dir / "damaged.mmdb") << "x";
+  std::string check = "XDG_DATA_HOME=" + dir / "data" +
+                      " check --ping none --timeout 2 --test-page 127.0.0.2/ -f json ";
+  auto countries = [&](const std::string& only) {
+    std::string found;
+    for (const auto& row : nlohmann::json::parse(Shell(dir, check + only + "list.txt").out))
+      found += row["country"].dump();
+    return found;
+  };
+  EXPECT_EQ(countries("") + countries("--country de,FR ") + countries("--country fr "),
+            R"("DE""FR""DE""FR""FR")");
+  Ran bad_code = Shell(dir, check + "--country DEU list.txt");
+  Ran damaged = Shell(dir, check + "--country-db damaged.mmdb list.txt");
+  EXPECT_EQ(bad_code.code + damaged.code, 4);
+  EXPECT_NE(bad_code.err.find("--country: 'DEU' is not a country code"), std::string::npos);
+  EXPECT_NE(damaged.err.find("database 'damaged.mmdb' cannot be used: it is not"),
+            std::string::npos);
 }
 
 // Damaged settings are moved aside and said, never waited on: a FIFO would block open() for good,

@@ -40,6 +40,7 @@
 #include "platform/posix/gsettings_browser_info.h"
 #include "platform/posix/gsettings_connection_proxy.h"
 #include "platform/posix/icmp_pinger.h"
+#include "platform/posix/maxmind_country_databases.h"
 #include "proxylist/add_new.h"
 #include "proxylist/atomic_file.h"
 #include "ui/list_grid_view.h"
@@ -449,14 +450,25 @@ TEST_F(QuilletFormTest, kdeSession_startLeavesKioslavercApplyChangesItRestoreGiv
   EXPECT_TRUE(Find<QLineEdit>("sOldProxy_0")->text() == "127.0.1.12:8888" && !restore->isEnabled());
 }
 
-TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) {
+// Without a country database one line says where to get one; a file typed in that cannot be used
+// is refused with its name and reason, and the dialog stays open.
+TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndRefusesADamagedCountryDatabase) {
   OffscreenApp();
   MemorySettingsStore store;
   FakeUserInterface ui;
   AppSettings settings;
   settings.PingTimeoutMs = 10000;
-  SettingsDialogModel model({store, settings, ui, "/", [](std::string&) {}});
+  struct NoneInstalled : MaxMindCountryDatabases {
+    NoneInstalled() : MaxMindCountryDatabases("") {}
+    std::vector<std::string> Folders() const override { return {}; }
+  } countries;
+  LoadCountryDatabase(settings, countries);
+  SettingsDialogModel model({store, settings, ui, "/", [](std::string&) {}, nullptr,
+                             [&](const std::string& named) {
+                               return ChangeCountryDatabase(settings, countries, named);
+                             }});
   QuSettings dialog(model, {});
+  EXPECT_EQ(dialog.findChild<QLabel*>("lblCountry")->text(), kNoCountryDatabase);
   dialog.show();
   ExpectNamed(&dialog);
   for (QWidget* field : dialog.findChildren<QWidget*>(QRegularExpression("^(txt|cbo)")))
@@ -484,6 +496,13 @@ TEST(QuSettingsDialog, showsStoredTimeoutsWholeAndReportsAStoreThatCannotWrite) 
   auto* ping_by = dialog.findChild<QComboBox*>("cboPingMethod");
   EXPECT_EQ(ping_by->currentText(), "ICMP echo");
   ping_by->setCurrentIndex(ping_by->findData("tcp"));
+  auto* country_db = dialog.findChild<QLineEdit*>("txtCountryDb");
+  QTest::keyClicks(country_db, "/dev/null");
+  dialog.findChild<QPushButton*>("bSave")->click();
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(ui.messages.back().text,
+            "The country database '/dev/null' cannot be used: it is not a plain file");
+  country_db->clear();
   dialog.findChild<QPushButton*>("bSave")->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(store.values["PingMethod"] + settings.PingMethod + " " + store.values["ping"] + " " +

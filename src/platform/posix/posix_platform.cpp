@@ -16,6 +16,7 @@
 #include "platform/posix/key_file_registry.h"
 #include "platform/posix/keyfile_settings_store.h"
 #include "platform/posix/lock_file_instance.h"
+#include "platform/posix/maxmind_country_databases.h"
 #include "platform/posix/posix_parallel_backend.h"
 #include "platform/posix/random_guid_source.h"
 
@@ -66,6 +67,7 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->pinger = std::make_unique<IcmpPinger>();
   platform->parallel = std::make_unique<PosixParallelBackend>(*platform->resolver);
   platform->notifier = std::make_unique<GDBusNotifier>();
+  platform->countries = std::make_unique<MaxMindCountryDatabases>(platform->user_data_dir);
   return platform;
 }
 

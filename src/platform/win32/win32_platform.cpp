@@ -4,6 +4,7 @@
 #include "platform/win32/co_create_guid_source.h"
 #include "platform/win32/icmp_library_pinger.h"
 #include "platform/win32/named_mutex_instance.h"
+#include "platform/win32/no_country_databases.h"
 #include "platform/win32/no_toolbar_shortcut.h"
 #include "platform/win32/ras_phonebook.h"
 #include "platform/win32/registry_settings_store.h"
@@ -50,6 +51,7 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->pinger = std::make_unique<IcmpLibraryPinger>();
   platform->parallel = std::make_unique<BlockingPortsBackend>(
       BlockingPorts{*platform->http, *platform->pinger, *platform->resolver});
+  platform->countries = std::make_unique<NoCountryDatabases>();
   return platform;
 }
 
