@@ -5,6 +5,7 @@
 // the colours of the row's last file cell. Each column says its title, alignment and width, its
 // cells' text and tip, and how it sorts.
 #include <string>
+#include <vector>
 
 #include "proxylist/proxy_row.h"
 
@@ -27,5 +28,15 @@ struct ExtraColumn {
 // "Fetch": milliseconds from sending the request to the end of the judge's answer through the
 // proxy (ProxyRow::fetch_ms), beside the ICMP Ping.
 extern const ExtraColumn kFetchColumn;
+// "Country": the ISO code of the country of the address the judge saw (else of the proxy's own),
+// with the country's name in the tip (ProxyRow::country).
+extern const ExtraColumn kCountryColumn;
+
+// The grid's extra columns: Fetch, and Country while a country database is in use.
+std::vector<const ExtraColumn*> GridExtraColumns(bool with_countries);
+
+// One lasting copy of each country met, for rows to point at: a list of a million rows keeps
+// a few hundred countries. Null for a country without a code.
+const Country* SharedCountry(const Country& country);
 
 }  // namespace quillet

@@ -56,6 +56,7 @@ void ProxyList::Reset() {
 }
 
 void ProxyList::SetExtraColumns(std::vector<const ExtraColumn*> columns) {
+  if (columns == extras_) return;
   BeginUpdate();
   extras_ = std::move(columns);
   widths_.resize(kColumnCount);
@@ -142,7 +143,10 @@ void ProxyList::SetText(int row, int col, const std::string& text) {
       (col == kColServerIp || col == kColServerName) && cells.cells.View(size_t(col)) != text;
   cells.cells.Set(size_t(col), text);
   NotifyCells(row, col, row, col);
-  if (new_address) SetFetchTimeAt(row, -1);
+  if (new_address) {
+    SetFetchTimeAt(row, -1);
+    SetCountryAt(row, {});
+  }
 }
 
 void ProxyList::ChangeSelection(int row, int col, int row_sel, int col_sel) {
@@ -272,6 +276,14 @@ void ProxyList::SetFetchTimeAt(int row, int32_t fetch_ms) {
   int32_t& kept = rows_[size_t(row)].fetch_ms;
   if (kept == fetch_ms) return;
   kept = fetch_ms < 0 ? -1 : fetch_ms;
+  if (!extras_.empty()) NotifyCells(row, kColumnCount, row, LastCol());
+}
+
+void ProxyList::SetCountryAt(int row, const Country& country) {
+  CheckCell(row, 0);
+  const Country* shared = SharedCountry(country);
+  if (rows_[size_t(row)].country == shared) return;
+  rows_[size_t(row)].country = shared;
   if (!extras_.empty()) NotifyCells(row, kColumnCount, row, LastCol());
 }
 

@@ -129,8 +129,9 @@ class ProxyList {
   void SetCredentialsAt(int row, const ProxyCredentials& credentials);
   // How the last check pinged the row (a word of kRowPingMethods) and why it failed.
   void SetCheckNotesAt(int row, const std::string& ping_method, CheckFailure failure);
-  // The fetch time of the last check (-1: none).
+  // The fetch time and country the last check found (-1, no code: none).
   void SetFetchTimeAt(int row, int32_t fetch_ms);
+  void SetCountryAt(int row, const Country& country);
 
   // --- Scrolling and geometry (twips) ---
   int FirstVisibleRow() const { return first_visible_; }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "net/country_lookup.h"
 #include "proxylist/palette.h"
 #include "proxylist/proxy_credentials.h"
 #include "proxylist/row_storage.h"
@@ -108,6 +109,9 @@ struct ProxyRow {
   // Milliseconds from sending the request to the end of the judge's answer in the last check
   // that got one; -1: none. Display state, shown in the Fetch column.
   int32_t fetch_ms = -1;
+  // The country the last check found (SharedCountry), or none. Display state, shown in the
+  // Country column.
+  const Country* country = nullptr;
 
   // "transparent", "anonymous", "elite" or empty.
   const std::string& anonymity() const { return kAnonymityLevels.at(anonymity_rank); }

@@ -80,7 +80,10 @@ void ListGridView::ApplyListGeometry() {
     if (width > 0) setColumnWidth(col, width);
   }
   TellGeometry();
-  if (window_.list.Rows() > 1) ScrollToListRow(window_.list.FirstVisibleRow());
+  // A reset that keeps the rows (new extra columns) keeps a row the view could not show yet.
+  if (window_.list.Rows() <= 1) wanted_first_row_ = 0;
+  int first = wanted_first_row_ > 0 ? wanted_first_row_ : window_.list.FirstVisibleRow();
+  if (window_.list.Rows() > 1) ScrollToListRow(first);
 }
 
 void ListGridView::TellGeometry() {

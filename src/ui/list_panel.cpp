@@ -34,7 +34,7 @@ constexpr int kStatusRefreshMs = 300;
 ListPanel::ListPanel(ListPanelServices services, QWidget* parent)
     : QGroupBox("List", parent), services_(std::move(services)) {
   setObjectName("Frame2");
-  services_.list.SetExtraColumns({&kFetchColumn});
+  services_.list.SetExtraColumns(GridExtraColumns(services_.settings.Countries != nullptr));
   model_ = new ProxyTableModel(services_.list, this);
   grid_ = new ListGridView(Window(), model_, this);
   menu_ = new QMenu("quillet", this);

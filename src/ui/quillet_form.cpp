@@ -143,6 +143,8 @@ void QuilletForm::Load() {
         !problem.empty()) {
       ui_.ShowMessage(problem, MessageIcon::Exclamation);
     }
+    // The Country column shows only while there is a database to fill it.
+    list_.SetExtraColumns(GridExtraColumns(settings_.Countries != nullptr));
     proxy_panel_->SetApplyCaption(ApplyCaption(settings_.ApplyButton));
     edge_panel_->ShowVersion(ToQt(VersionLabel()));
     if (settings_.FirstRun) ShowFirstRunHint();
@@ -238,6 +240,7 @@ void QuilletForm::OnSettings() {
   QuSettings dialog(model, actions, this);
   if (dialog.exec() != QDialog::Accepted) return;
   proxy_panel_->SetApplyCaption(dialog.apply_caption());
+  list_.SetExtraColumns(GridExtraColumns(settings_.Countries != nullptr));
   TurnWatch();  // WatchSeconds may have changed
 }
 

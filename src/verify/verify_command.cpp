@@ -262,6 +262,7 @@ void WriteOutcome(ListWindow window, int row, const RowCheckOutcome& outcome,
   list.SetCheckNotesAt(row, outcome.ping_method, outcome.failure_kind);
   list.SetText(row, kColPing, outcome.ping);
   list.SetFetchTimeAt(row, outcome.fetch_ms);
+  list.SetCountryAt(row, outcome.country);
   list.SetText(row, kColVerified, now);
   ColorGridRow(list, row, TextColor(col), back);
 }

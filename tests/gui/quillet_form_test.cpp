@@ -28,6 +28,7 @@
 #include "browser/posix/desktop_sandbox.h"
 #include "core/text.h"
 #include "e2e/real_servers.h"
+#include "fakes/country_db.h"
 #include "fakes/fake_browser_pickup.h"
 #include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
@@ -263,6 +264,8 @@ TEST_F(QuilletFormTest, verifyRun_showsProgressLevelsReasonsFetchTimesAndASummar
             "List file: list.txt (unsaved changes)    4 checked: 2 work, 2 elite");
   constexpr int kFetch = kColumnCount;
   EXPECT_EQ(Grid()->model()->headerData(kFetch, Qt::Horizontal).toString(), "Fetch");
+  EXPECT_EQ(Grid()->model()->columnCount(), kColumnCount + (settings_.Countries ? 2 : 1))
+      << "a Country column only with a country database";
   EXPECT_GE(std::stoi(Cell(1, kFetch)), 300);
   EXPECT_LT(std::stoi(Cell(1, kColPing)), 100);
   EXPECT_TRUE(Cell(2, kFetch).empty() && Cell(3, kFetch).empty());
@@ -288,6 +291,27 @@ TEST_F(QuilletFormTest, verifyRun_showsProgressLevelsReasonsFetchTimesAndASummar
   for (int turn = 0; turn < 100 && settings_.Verifying; ++turn) QTest::qWait(10);
   EXPECT_TRUE(!settings_.Verifying && ui_.messages.empty() && Cell(5, kColStatus).empty())
       << "Stop ends the run without a question";
+}
+
+// With a country database the grid has a Country column: the code of the country of the address
+// the judge saw (127.0.0.9 in DE, not the proxy's own in FR), the name in the tip.
+TEST_F(QuilletFormTest, countryColumn_showsWhereTheJudgeSawTheRequestComeFrom) {
+  std::string database = temp_ / "countries.mmdb";
+  if (!MakeCountryDb(database)) GTEST_SKIP() << kNoCountryWriter;
+  LoopbackServer proxy("127.0.1.41",
+                       AnswerWith("HTTP/1.0 200 OK\r\n\r\nREMOTE_ADDR = 127.0.0.9\n"));
+  std::ofstream(settings_.ListFile, std::ios::binary) << proxy.proxy() << "\r\n";
+  store_->values = {{"TestURL", "127.0.0.2/judge"},
+                    {"PingMethod", "tcp"},
+                    {"FindIP", "10.9.8.7"},
+                    {"CountryDatabase", database}};
+  Open().show();
+  constexpr int kCountry = kColumnCount + 1;
+  EXPECT_EQ(Grid()->model()->headerData(kCountry, Qt::Horizontal).toString(), "Country");
+  QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, RowPoint(1));
+  Choose("popVerify", 1);
+  for (int turn = 0; turn < 500 && settings_.Verifying; ++turn) QTest::qWait(10);
+  EXPECT_EQ(Cell(1, kCountry) + ", " + Cell(1, kCountry, Qt::ToolTipRole), "DE, Germany (DE)");
 }
 
 // Proxies pasted with a user name and password (tinyproxy with BasicAuth): the grid never shows
