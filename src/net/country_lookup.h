@@ -45,8 +45,7 @@ CountrySource OpenCountrySource(const CountryDatabases& databases, const std::st
 
 // Where to get a database, said when none is found.
 inline constexpr const char* kNoCountryDatabase =
-    "No country database: Debian's geoipupdate puts GeoLite2-Country.mmdb in /usr/share/GeoIP; "
-    "DB-IP's free one (dbip-country-lite) is at db-ip.com.";
+    "No country database: Debian's geoipupdate gets GeoLite2-Country; DB-IP's is at db-ip.com";
 
 // Takes the database that the "CountryDatabase" setting names (or the one found) into
 // Countries and CountryLine. Gives the problem of a file that cannot be used, else empty text.

@@ -143,7 +143,6 @@ void QuSettings::BuildControls() {
                  country_row);
   lblCountry_ = new QLabel(frame1);
   lblCountry_->setObjectName("lblCountry");
-  lblCountry_->setWordWrap(true);
   lblCountry_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   search->addRow(QString(), lblCountry_);
   main->addWidget(frame1);
