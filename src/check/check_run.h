@@ -11,6 +11,7 @@
 #include "app/settings_store.h"
 #include "check/check_options.h"
 #include "net/resolver.h"
+#include "proxylist/list_fetcher.h"
 #include "verify/parallel_backend.h"
 
 namespace quillet::check {
@@ -50,6 +51,7 @@ struct CheckEnvironment {
   std::function<void(size_t, size_t)> progress;     // rows finished, rows of the run; optional
   std::function<bool()> interrupted;                // optional
   std::function<void(const CheckedRow&)> finished;  // each row as it finishes; optional
+  ListFetcher* fetcher = nullptr;                   // reads a list from a web address
 };
 
 struct CheckReport {

@@ -117,7 +117,8 @@ int main(int argc, char** argv) {
                        NowText,
                        nullptr,
                        [] { return interrupted.load(); },
-                       nullptr};
+                       nullptr,
+                       platform->list_fetcher.get()};
   if (show_progress) env.progress = [&bar](size_t done, size_t total) { bar.Show(done, total); };
   env.finished = [&](const CheckedRow& row) {
     if (show_progress) bar.Close();
