@@ -46,8 +46,9 @@ inline constexpr const char* kPingMethods[] = {"icmp", "tcp", "none"};
 // The word of kPingMethods that `text` names (letter case and blanks aside); empty for none.
 std::string PingMethodFromText(const std::string& text);
 
-// The most proxies the verification run checks at once.
-inline constexpr int32_t kMaxParallel = 1000;
+// The most proxies the verification run checks at once: as many as the settings box takes (the
+// open-file limit may cap a run further).
+inline constexpr int32_t kMaxParallel = 9999;
 // The most engines (threads, each with its own event loop) that share those proxies.
 inline constexpr int32_t kMaxThreads = 64;
 // The longest period of the watch over the applied proxy: one day.
