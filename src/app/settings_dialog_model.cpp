@@ -168,8 +168,9 @@ bool SettingsDialogModel::SaveSearch(SettingsDialogFields& fields) {
 }
 
 void SettingsDialogModel::SaveListFile(const SettingsDialogFields& fields) {
-  const std::string& text = fields.list_file;
-  if (!FileExists(text)) {
+  const std::string text =
+      IsWebAddress(Trim(fields.list_file)) ? Trim(fields.list_file) : fields.list_file;
+  if (!IsWebAddress(text) && !FileExists(text)) {
     services_.ui.ShowMessage("The List File '" + text + "' is missing", MessageIcon::Information);
     return;
   }

@@ -29,7 +29,8 @@ void ResolveListFile(StartupServices& services, AppSettings& settings) {
   std::string fallback = InFolder(services.program_dir, kDefaultListName);
   std::string list = services.store.Read(keys::kListFile, fallback);
   list = WithDefaultFolder(services.program_dir, list);
-  if (!FileExists(list)) {
+  // A list from a web address is fetched when the window loads it.
+  if (!IsWebAddress(list) && !FileExists(list)) {
     services.ui.ShowMessage("The List File '" + list + "' " + WhyNotAFile(list),
                             MessageIcon::Information);
     list.clear();

@@ -33,6 +33,12 @@ class UserInterface {
     return AskText(prompt, initial, title);
   }
 
+  // Chooses a local file to save to, starting from the suggested name; empty text when the user
+  // cancels. Where the window system has no file dialog, an input box asks for the path.
+  virtual std::string AskSaveFileName(const std::string& prompt, const std::string& suggested) {
+    return AskText(prompt, suggested);
+  }
+
   // The mouse pointer of the whole screen.
   virtual void SetPointer(PointerShape shape) = 0;
 

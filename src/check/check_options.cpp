@@ -4,6 +4,7 @@
 
 #include "app/app_settings.h"
 #include "cli/command_line.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "net/country_lookup.h"
 
@@ -11,7 +12,8 @@ namespace quillet::check {
 namespace {
 
 const char kFooter[] =
-    "Each list is a Quillet list file; - reads one from standard input.\n"
+    "Each list is a Quillet list file, or the http:// or https:// address of a text list (one\n"
+    "host:port per line, at most 16 MiB); - reads one from standard input.\n"
     "Exit status: 0 at least one proxy works, 1 none works, 2 bad usage or a list file or "
     "setting that cannot be used, 130 interrupted.";
 
@@ -132,6 +134,10 @@ std::string TakeTexts(const Texts& texts, CheckOptions& options) {
   if (options.write && std::count(options.list_files.begin(), options.list_files.end(),
                                   std::string(kStandardInput)) > 0) {
     return "--write needs list files; standard input (-) cannot be written back";
+  }
+  if (options.write && std::any_of(options.list_files.begin(), options.list_files.end(),
+                                   [](const std::string& list) { return IsWebAddress(list); })) {
+    return "--write needs list files; a list from a web address cannot be written back";
   }
   if (texts.quiet && texts.verbose) return "--quiet and --verbose exclude each other";
   options.verbosity = texts.quiet     ? Verbosity::Quiet

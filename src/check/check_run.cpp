@@ -38,13 +38,15 @@ struct Failure {
 // The list file as the window would load it; a format error is bad input.
 void LoadListFile(ListWindow window, ConsoleUserInterface& ui) {
   // Standard input (a pipe, often) is no plain file, and is read all the same.
-  if (window.settings.ListFile != kStandardInputPath && !FileExists(window.settings.ListFile)) {
+  const std::string& path = window.settings.ListFile;
+  if (path != kStandardInputPath && !IsWebAddress(path) && !FileExists(path)) {
     throw Failure{kExitBadInput, "cannot read the list file '" + window.settings.ListFile + "'"};
   }
   MemoryProxyFields no_proxy;
   ui.set_quiet(true);
-  LoadList(window, no_proxy);
+  bool fetched = LoadList(window, no_proxy);
   ui.set_quiet(false);
+  if (!fetched) throw Failure{kExitBadInput, Before(ui.last_message(), "\n")};
   if (ui.error_shown()) throw Failure{kExitBadInput, ui.last_message()};
 }
 
@@ -161,7 +163,7 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
   ConsoleUserInterface ui(err);
   AppSettings settings;
   ProxyList list;
-  ListWindow window{list, settings, ui};
+  ListWindow window{list, settings, ui, env.fetcher};
   ui.set_errors_only(options.verbosity == Verbosity::Quiet);
   bool notices = options.verbosity != Verbosity::Quiet;
   // A settings file that had to be moved aside is said here as the window says it at start.

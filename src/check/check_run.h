@@ -12,6 +12,7 @@
 #include "check/check_options.h"
 #include "net/country_lookup.h"
 #include "net/resolver.h"
+#include "proxylist/list_fetcher.h"
 #include "verify/parallel_backend.h"
 
 namespace quillet::check {
@@ -54,6 +55,7 @@ struct CheckEnvironment {
   std::function<bool()> interrupted;                // optional
   std::function<void(const CheckedRow&)> finished;  // each row as it finishes; optional
   const CountryDatabases* countries = nullptr;      // null: no countries
+  ListFetcher* fetcher = nullptr;                   // reads a list from a web address
 };
 
 struct CheckReport {

@@ -118,7 +118,8 @@ int main(int argc, char** argv) {
                        nullptr,
                        [] { return interrupted.load(); },
                        nullptr,
-                       platform->countries.get()};
+                       platform->countries.get(),
+                       platform->list_fetcher.get()};
   if (show_progress) env.progress = [&bar](size_t done, size_t total) { bar.Show(done, total); };
   env.finished = [&](const CheckedRow& row) {
     if (show_progress) bar.Close();

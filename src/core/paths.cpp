@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/text.h"
+
 namespace quillet {
 
 bool HasFolder(std::string_view path) {
@@ -24,6 +26,10 @@ std::string WithDefaultFolder(std::string_view folder, std::string_view path) {
 bool FileExists(const std::string& path) {
   std::error_code error;
   return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+bool IsWebAddress(std::string_view text) {
+  return StartsWithNoCase(text, "http://") || StartsWithNoCase(text, "https://");
 }
 
 std::string WhyNotAFile(const std::string& path) {

@@ -17,6 +17,9 @@ std::string WithDefaultFolder(std::string_view folder, std::string_view path);
 
 bool FileExists(const std::string& path);
 
+// A list named by an "http://" or "https://" address (any case) instead of a file path.
+bool IsWebAddress(std::string_view text);
+
 // Why `path` cannot be opened as a list file: "is missing", or, for something that is there but
 // is no plain file (a folder, a device such as /dev/zero), "is not a plain file".
 std::string WhyNotAFile(const std::string& path);

@@ -16,6 +16,7 @@
 #include "browser/toolbar_button.h"
 #include "net/country_lookup.h"
 #include "net/resolver.h"
+#include "proxylist/list_fetcher.h"
 #include "verify/http_client.h"
 #include "verify/parallel_backend.h"
 #include "verify/pinger.h"
@@ -42,6 +43,7 @@ struct Platform {
   std::unique_ptr<ParallelBackend> parallel;  // the proxy checks of every Verify run
   std::unique_ptr<DesktopNotifier> notifier;  // null where the desktop has none
   std::unique_ptr<CountryDatabases> countries;
+  std::unique_ptr<ListFetcher> list_fetcher;  // null where lists are not fetched from the web
 };
 
 std::unique_ptr<Platform> MakePlatform();

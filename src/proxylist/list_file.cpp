@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <optional>
 
 #include "app/error_report.h"
 #include "app/yielding_call.h"
@@ -9,6 +10,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "proxylist/atomic_file.h"
+#include "proxylist/list_fetcher.h"
 #include "proxylist/row_painting.h"
 
 namespace quillet {
@@ -43,14 +45,19 @@ bool NextLine(std::string_view text, size_t& at, std::string_view& line) {
   return true;
 }
 
-// The list file's bytes as text: UTF-8 when they are UTF-8, else Windows-1252, which the list
-// remembers so that a save gives the same bytes back.
-std::string ListText(ProxyList& list, const std::string& path) {
-  std::error_code error;
-  auto size = std::filesystem::file_size(path, error);
-  if (!error && size > kMaxListFileBytes) throw ListTooLarge{};
-  std::string bytes = ReadFileBytes(path, kMaxListFileBytes + 1);
-  if (bytes.size() > kMaxListFileBytes) throw ListTooLarge{};
+// The list file's bytes (or those of the page fetched for it) as text: UTF-8 when they are
+// UTF-8, else Windows-1252, which the list remembers so that a save gives the same bytes back.
+std::string ListText(ProxyList& list, const std::string& path, const std::string* fetched) {
+  std::string bytes;
+  if (fetched) {
+    bytes = WebListText(*fetched);
+  } else {
+    std::error_code error;
+    auto size = std::filesystem::file_size(path, error);
+    if (!error && size > kMaxListFileBytes) throw ListTooLarge{};
+    bytes = ReadFileBytes(path, kMaxListFileBytes + 1);
+    if (bytes.size() > kMaxListFileBytes) throw ListTooLarge{};
+  }
   list.ListInWindows1252 = !IsValidUtf8(bytes);
   return list.ListInWindows1252 ? DecodeWindows1252(bytes) : bytes;
 }
@@ -180,11 +187,12 @@ struct LoadedList {
   std::exception_ptr failure;  // a failure to report under "F18" once the rows are taken
 };
 
-LoadedList ReadListFile(const std::string& path, const std::string& http, int visible_rows) {
+LoadedList ReadListFile(const std::string& path, const std::string* fetched,
+                        const std::string& http, int visible_rows) {
   LoadedList loaded;
   loaded.list.SetVisibleRowCount(visible_rows);
   try {
-    std::string text = ListText(loaded.list, path);
+    std::string text = ListText(loaded.list, path, fetched);
     loaded.list.ReserveRows(size_t(loaded.list.Rows()) + CountProxyLines(text));
     loaded.error = LoadLines(loaded.list, text, http, loaded.last_fields);
     if (loaded.error.empty()) ShowBrowserProxyRow(loaded.list);
@@ -200,12 +208,15 @@ LoadedList ReadListFile(const std::string& path, const std::string& http, int vi
 // the rows are held meanwhile (RowsAreHeld). A smaller one is read at once.
 constexpr uintmax_t kYieldingLoadBytes = uintmax_t{1} << 20;
 
-LoadedList ReadListFileInTurn(ListWindow window, const std::string& http) {
-  auto read = [path = window.settings.ListFile, http, visible = window.list.VisibleRowCount()] {
-    return ReadListFile(path, http, visible);
+LoadedList ReadListFileInTurn(ListWindow window, const std::string* fetched,
+                              const std::string& http) {
+  auto read = [path = window.settings.ListFile, fetched, http,
+               visible = window.list.VisibleRowCount()] {
+    return ReadListFile(path, fetched, http, visible);
   };
   std::error_code error;
-  uintmax_t size = std::filesystem::file_size(window.settings.ListFile, error);
+  uintmax_t size =
+      fetched ? fetched->size() : std::filesystem::file_size(window.settings.ListFile, error);
   if (error || size < kYieldingLoadBytes) return read();
   window.settings.Loading = true;
   try {
@@ -315,9 +326,20 @@ ParsedLine ParseProxyLine(const std::string& raw) {
   return parsed;
 }
 
-void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields) {
+bool LoadList(ListWindow window, const ProxyFieldsView& proxy_fields) {
   ProxyList& list = window.list;
   std::string http = proxy_fields.Fields().servers[0];
+  // A list from a web address is fetched first: when that fails, the list stays as it was.
+  std::optional<std::string> fetched;
+  if (IsWebAddress(window.settings.ListFile)) {
+    FetchedList page = FetchListInTurn(window);
+    if (!page.problem.empty()) {
+      window.ui.ShowMessage(FetchFailureMessage(window.settings.ListFile, page.problem),
+                            MessageIcon::Error);
+      return false;
+    }
+    fetched = std::move(page.body);
+  }
   {
     UpdateScope update(list);
     list.Reset();
@@ -326,19 +348,20 @@ void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields) {
     list.FailColor = kSystemInactiveCaptionText;
     window.settings.ListDirty = false;
   }
-  if (window.settings.ListFile.empty()) return;
+  if (window.settings.ListFile.empty()) return true;
   window.ui.SetPointer(PointerShape::Busy);
   std::string error;
   bool loaded = RunGuarded(window.ui, tags::kLoadList, [&] {
-    LoadedList found = ReadListFileInTurn(window, http);
+    LoadedList found = ReadListFileInTurn(window, fetched ? &*fetched : nullptr, http);
     list.TakeLoaded(std::move(found.list));
     if (!found.last_fields.empty()) window.settings.Fields = std::move(found.last_fields);
     if (found.failure) std::rethrow_exception(found.failure);
     error = std::move(found.error);
   });
-  if (!loaded) return;
+  if (!loaded) return true;
   window.ui.SetPointer(PointerShape::Default);
   if (!error.empty()) window.ui.ShowMessage(error, MessageIcon::Error);
+  return true;
 }
 
 void WriteListFile(const ProxyList& list, std::ostream& out) {
@@ -363,6 +386,8 @@ void WriteListFile(const ProxyList& list, std::ostream& out) {
 }
 
 bool GridExport(ListWindow window) {
+  // A list read from a web address is saved to a local file the user chooses, never back there.
+  if (IsWebAddress(window.settings.ListFile) && !ChooseLocalListFile(window)) return false;
   window.ui.SetPointer(PointerShape::Busy);
   bool saved = RunGuarded(window.ui, tags::kGridExport, [&] {
     ReplaceFileContent(window.settings.ListFile,
@@ -370,46 +395,6 @@ bool GridExport(ListWindow window) {
   });
   if (saved) window.ui.SetPointer(PointerShape::Default);
   return saved;
-}
-
-bool ConfirmSaveList(ListWindow window) {
-  if (!window.settings.ListDirty) return true;
-  MessageAnswer answer = window.ui.ShowMessage("Do you want to save your list changes?",
-                                               MessageIcon::None, MessageButtons::YesNoCancel);
-  if (answer == MessageAnswer::Cancel) return false;
-  if (answer == MessageAnswer::Yes && !GridExport(window)) return false;
-  window.settings.ListDirty = false;
-  return true;
-}
-
-void SaveListCommand(ListWindow window) {
-  if (GridExport(window)) window.settings.ListDirty = false;
-}
-
-ReloadOutcome ReloadCommand(ListWindow window, const SettingsStore& store,
-                            const std::string& program_dir, const ProxyFieldsView& proxy_fields) {
-  ReloadOutcome outcome = ReloadOutcome::Stayed;
-  RunGuarded(window.ui, tags::kReloadList, [&] {
-    if (!ConfirmSaveList(window)) return;
-    std::string path = WithDefaultFolder(program_dir, store.Read(keys::kListFile, ""));
-    if (!FileExists(path)) {
-      window.ui.ShowMessage("Required List File '" + path + "' " + WhyNotAFile(path),
-                            MessageIcon::Error);
-      outcome = ReloadOutcome::EndProgram;
-      return;
-    }
-    window.settings.ListFile = path;
-    LoadList(window, proxy_fields);
-    outcome = ReloadOutcome::Loaded;
-  });
-  return outcome;
-}
-
-void EditListCommand(ListWindow window, DocumentLauncher& launcher) {
-  RunGuarded(window.ui, tags::kEditList, [&] {
-    std::string path = window.settings.ListFile;
-    launcher.LaunchDocument("", path, 1);
-  });
 }
 
 }  // namespace quillet

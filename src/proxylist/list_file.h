@@ -55,10 +55,11 @@ ProtocolPrefix SplitProtocolPrefix(const std::string& text);
 // text when they would.
 std::string StoredLineProblem(const std::vector<std::string>& fields);
 
-// Rebuilds the list from ListFile. Rows that match the HTTP proxy field mark TopRow, whose row is
-// selected and scrolled into view. A bad line stops loading with its message; the rows before it
-// stay. Other failures are reported under "F18".
-void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields);
+// Rebuilds the list from ListFile, a file or a web address. Rows that match the HTTP proxy field
+// mark TopRow, whose row is selected and scrolled into view. A bad line stops loading with its
+// message; the rows before it stay. Other failures are reported under "F18". A web address that
+// cannot be fetched is said with its reason and answers false: the list stays as it was.
+bool LoadList(ListWindow window, const ProxyFieldsView& proxy_fields);
 
 // Writes the list file text of the list: ListHeader, an empty line, one line per row. A row whose
 // proxy is not an HTTP proxy gets its protocol as a tenth field, which readers that know nine
@@ -67,7 +68,8 @@ void LoadList(ListWindow window, const ProxyFieldsView& proxy_fields);
 void WriteListFile(const ProxyList& list, std::ostream& out);
 
 // Replaces ListFile with the list. Answers false (after reporting under "F19") when that failed;
-// the old file then stays as it was.
+// the old file then stays as it was. A list from a web address asks for a local file first, which
+// becomes ListFile; no file chosen answers false.
 bool GridExport(ListWindow window);
 
 // Asks whether unsaved changes are written. False means the caller must not go on (Cancel, or
@@ -79,7 +81,8 @@ void SaveListCommand(ListWindow window);
 
 enum class ReloadOutcome { Stayed, Loaded, EndProgram };
 // The Reload button: save prompt, then the "ListFile" setting (in the program's folder when it
-// names no folder) is loaded. A missing file ends the program after its message.
+// names no folder) is loaded. A missing file ends the program after its message; a web address
+// that cannot be fetched leaves the list and ListFile as they were.
 ReloadOutcome ReloadCommand(ListWindow window, const SettingsStore& store,
                             const std::string& program_dir, const ProxyFieldsView& proxy_fields);
 

@@ -6,10 +6,13 @@
 
 namespace quillet {
 
+class ListFetcher;
+
 struct ListWindow {
   ProxyList& list;
   AppSettings& settings;
   UserInterface& ui;
+  ListFetcher* fetcher = nullptr;  // reads a list from a web address; none where that is not done
 };
 
 }  // namespace quillet

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 
+#include "core/paths.h"
 #include "proxylist/grid_mouse.h"
 #include "proxylist/list_commands.h"
 #include "proxylist/list_file.h"
@@ -95,8 +96,11 @@ void ListPanel::BuildStatusRow(QHBoxLayout* row) {
 
 void ListPanel::ShowListFile() {
   const AppSettings& settings = services_.settings;
-  std::string name = std::filesystem::path(settings.ListFile).filename().string();
-  std::string text = name.empty() ? "No list file" : "List file: " + name;
+  // A list from the web is named by its whole address; a file by its name (the tip has the path).
+  bool web = IsWebAddress(settings.ListFile);
+  std::string name =
+      web ? settings.ListFile : std::filesystem::path(settings.ListFile).filename().string();
+  std::string text = name.empty() ? "No list file" : (web ? "List from " : "List file: ") + name;
   if (settings.ListDirty) text += " (unsaved changes)";
   if (!summary_.empty() && !settings.Verifying) text += "    " + summary_;
   QString shown = ToQt(text);

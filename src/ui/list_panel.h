@@ -37,6 +37,7 @@ struct ListPanelServices {
   std::function<std::string()> base_caption;
   // Ends the program at once (Reload when the list file has gone).
   std::function<void()> end_program;
+  ListFetcher* fetcher = nullptr;  // reads a list from a web address
 };
 
 class ListPanel : public QGroupBox {
@@ -58,7 +59,9 @@ class ListPanel : public QGroupBox {
   void verifyChosen();
 
  private:
-  ListWindow Window() { return {services_.list, services_.settings, services_.ui}; }
+  ListWindow Window() {
+    return {services_.list, services_.settings, services_.ui, services_.fetcher};
+  }
   void BuildMenu();
   // The popup item whose shortcut is the key, as a command; nothing for other keys.
   std::function<void()> CommandForKey(const QKeyEvent& event);

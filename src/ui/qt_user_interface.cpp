@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -88,6 +89,12 @@ std::string QtUserInterface::AskLines(const std::string& prompt, const std::stri
   QString answer =
       QInputDialog::getMultiLineText(Parent(), ToQt(title), ToQt(prompt), ToQt(initial), &ok);
   return ok ? FromQt(answer) : std::string();
+}
+
+std::string QtUserInterface::AskSaveFileName(const std::string& prompt,
+                                             const std::string& suggested) {
+  return FromQt(QFileDialog::getSaveFileName(Parent(), ToQt(prompt), ToQt(suggested),
+                                             "Proxy lists (*.txt);;All files (*)"));
 }
 
 void QtUserInterface::SetPointer(PointerShape shape) {

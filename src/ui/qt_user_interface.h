@@ -23,6 +23,7 @@ class QtUserInterface : public UserInterface {
                       const std::string& title) override;
   std::string AskLines(const std::string& prompt, const std::string& initial,
                        const std::string& title) override;
+  std::string AskSaveFileName(const std::string& prompt, const std::string& suggested) override;
   void SetPointer(PointerShape shape) override;
   void ProcessPendingEvents() override;
   void SetClipboardText(const std::string& text) override;

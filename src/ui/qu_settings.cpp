@@ -97,7 +97,9 @@ void QuSettings::BuildControls() {
   auto* file_row = new QHBoxLayout();
   file_row->addWidget(cboFiles_, 1);
   file_row->addWidget(browse);
-  files->addRow(LabelFor("Proxy List &File", cboFiles_, "The proxy list file that Reload reads"),
+  files->addRow(LabelFor("Proxy List &File", cboFiles_,
+                         "The proxy list file, or the http:// or https:// address of a text list, "
+                         "that Reload reads"),
                 file_row);
   connect(browse, &QPushButton::clicked, this, &QuSettings::BrowseListFile);
   auto* hint = new QLabel("to load a List File use the List Reload button", this);

@@ -88,7 +88,7 @@ void QuilletForm::BuildWindow() {
   list_panel_ = new ListPanel(
       {list_, settings_, ui_, *resolver_, *proxy_panel_, *platform_.settings, platform_.program_dir,
        *launcher_, [this](const std::string& text) { setWindowTitle(ToQt(text)); },
-       [this] { return base_caption_; }, [this] { EndProgram(); }},
+       [this] { return base_caption_; }, [this] { EndProgram(); }, platform_.list_fetcher.get()},
       central);
   layout->addWidget(proxy_panel_, 0, 0);
   layout->addWidget(lblNotIE_, 0, 0);

@@ -137,6 +137,8 @@ TEST_F(StartupTest, listFile_bareNamesAreInTheProgramFolderAndAMissingOneIsToldO
   EXPECT_EQ(ui_.last_message(), "The List File '" + dir_.path().string() + "' is not a plain file");
   run_with("");
   EXPECT_EQ(ui_.last_message(), "The List File '" + (dir_ / "Quillet.txt") + "' is missing");
+  run_with("https://lists.example/a.txt");  // fetched by the window's load, not looked for here
+  EXPECT_TRUE(settings_.ListFile == "https://lists.example/a.txt" && ui_.messages.size() == 3);
 }
 
 TEST_F(StartupTest, storeProblems_unreadableIsExplainedAndGoesOn_failingEndsAsF1) {

@@ -90,11 +90,9 @@ TEST_F(CheckRunTest, badInputGivesOneLineAndExitCodeTwo) {
     std::function<void()> arrange;
     std::string says;
   } cases[] = {
-      {[&] { std::ofstream(list_) << "abc:80\r\n"; }, "Error in Proxy List file:"},
       {[&] { options_.test_page = "nodots"; }, "test page 'nodots' cannot be used: a host name"},
       {[&] { options_.test_page = "ftp://a.b/"; }, "only http:// and https:// pages"},
       {[&] { options_.test_page = "a.b:65536/"; }, "the port must be a number from 1 to 65535"},
-      {[&] { options_.last_row = 9; }, "--rows: the list has only 4 rows"},
       {[&] { store_.values.erase("TestURL"); }, "no test page is set: give --test-page"},
   };
   for (Case& c : cases) {
@@ -265,6 +263,7 @@ TEST(CheckProgram, versionUsageErrorsAndUnusableLists) {
   std::filesystem::permissions(dir / "locked", std::filesystem::perms(0555));
   // root writes anywhere: that check runs as nobody.
   std::string as = geteuid() == 0 ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
+  std::string closed = "http://127.0.0.1:" + std::to_string(testing::ClosedPort("127.0.0.1")) + "/";
   EXPECT_EQ(Shell(dir, "check --version").out, cli::VersionLine("quillet-check") + "\n");
   EXPECT_EQ(Shell(dir, "judge --version").out, cli::VersionLine("quillet-judge") + "\n");
   EXPECT_NE(Shell(dir, "check --help").out.find("Exit status: 0 at least one proxy works"),
@@ -279,11 +278,16 @@ TEST(CheckProgram, versionUsageErrorsAndUnusableLists) {
       {"check --min-level best one.txt", "quillet-check: --min-level: best not in"},
       {"check --protocol socks9 one.txt", "quillet-check: --protocol: 'socks9' is none of"},
       {"check --write - <one.txt", "quillet-check: --write needs list files; standard input"},
+      {"check --write one.txt http://127.0.0.1/a.txt",
+       "quillet-check: --write needs list "
+       "files; a list from a web address"},
       {"judge --port 70000", "quillet-judge: Could not convert: --port = 70000"},
       // A repeated option takes the last value.
       {"check --rows 1 --rows 2 --test-page 127.0.0.2/ one.txt",
        "quillet-check: --rows: the list has only 1 rows\n", false},
       {"check --test-page 127.0.0.2/ missing.txt", "quillet-check: cannot read the list", false},
+      {"check --test-page 127.0.0.2/ " + closed,
+       "quillet-check: Could not fetch the proxy list at '" + closed + "': no answer (", false},
       {"XDG_CURRENT_DESKTOP=KDE check bad.txt --test-page 127.0.0.2/",
        "quillet-check: Error in Proxy List file: 12:80\\x1b]0;owned\\x07\n", false},
       {as + "check --write --test-page 127.0.0.2/ locked/bad.txt",
@@ -321,6 +325,9 @@ TEST(CheckProgram, checksListsFromFilesAndStandardInputAndPrintsForScriptsAndPeo
   std::string check = "check --find-ip 127.0.0.9 --timeout 2 --test-page 127.0.0.2/ ";
 
   EXPECT_EQ(Shell(dir, check + "refused.txt").code, 1);  // no proxy works
+  testing::LoopbackServer web(
+      "127.0.0.1", testing::AnswerWith("HTTP/1.0 200 OK\r\n\r\n# list\n" + judge.proxy() + "\n"));
+  EXPECT_EQ(Shell(dir, check + "http://" + web.proxy() + "/a.txt").code, 0);  // fetched, works
   // The working row is printed while the silent one is still out.
   std::filesystem::remove(dir / "out.txt");
   auto started = std::chrono::steady_clock::now();

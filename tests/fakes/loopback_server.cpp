@@ -157,6 +157,14 @@ LoopbackServer::Behaviour Trickle(int interval_ms) {
   };
 }
 
+LoopbackServer::Behaviour Flood(int mebibytes) {
+  return [mebibytes](Socket fd, const std::atomic<bool>& stopping) {
+    bool open = SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n");
+    for (int sent = 0; open && !stopping && sent < mebibytes; ++sent)
+      open = SendAll(fd, std::string(1 << 20, '1'));
+  };
+}
+
 LoopbackServer::Behaviour CloseAtOnce() {
   return [](Socket, const std::atomic<bool>&) {};
 }

@@ -62,6 +62,7 @@ void Pause(int ms, const std::atomic<bool>& stopping);
 // Behaviours, each after the request head was read.
 LoopbackServer::Behaviour AnswerWith(std::string response);  // answers, closes
 LoopbackServer::Behaviour Trickle(int interval_ms);          // 200, then one byte per interval
+LoopbackServer::Behaviour Flood(int mebibytes);              // 200, then that many MiB
 LoopbackServer::Behaviour CloseAtOnce();                     // closes without a word
 LoopbackServer::Behaviour Silent();                          // never answers
 

@@ -341,6 +341,56 @@ TEST_F(QuilletFormTest, credentials_pastedVerifiedAndTheTipNamesTheUser) {
                 "(HTTP status 401)");
 }
 
+// A list from a web address, opened as a user does (typed into the settings, Enter, Reload): the
+// line under the list names it; Save and the save prompt's Yes ask for a file, and a file
+// chosen is written with the list's comments first and an empty line. A 404 and a page too large
+// are said with the address and keep the list; a remembered address that no longer answers opens an
+// empty list and stays for Reload.
+TEST_F(QuilletFormTest, webList_loadsFromTheAddressSavesToAFileAndKeepsTheListWhenAFetchFails) {
+  LoopbackServer web("127.0.0.1", AnswerWith("HTTP/1.0 200 OK\r\n\r\n# free\r\n\r\n"
+                                             "127.0.1.21:8080\r\n 127.0.1.22:3128 \r\n"));
+  LoopbackServer missing("127.0.0.1", AnswerWith("HTTP/1.0 404 Not Found\r\n\r\n"));
+  LoopbackServer huge("127.0.0.1", Flood(17));
+  auto address = [](const LoopbackServer& server) { return "http://" + server.proxy() + "/a.txt"; };
+  QuilletForm& form = Open();
+  auto reload_from = [this](const std::string& typed) {
+    QTimer::singleShot(0, [typed] {
+      QLineEdit* box =
+          QApplication::activeModalWidget()->findChild<QComboBox*>("cboFiles")->lineEdit();
+      box->selectAll();
+      QTest::keyClicks(box, QString::fromStdString(typed));
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    Find<QPushButton>("bSettings")->click();
+    Find<QPushButton>("bRefresh")->click();
+  };
+  reload_from(address(web));
+  EXPECT_EQ(form.list().Text(form.list().LastRow(), kColServerIp) + form.list().ListHeader,
+            "     127.0.1.22:3128' free\r\n");
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return Find<QLabel>("lblListStatus")->text().toStdString() == "List from " + address(web);
+  }));
+  for (auto [server, reason] : {std::pair{&missing, "the server answered with status 404"},
+                                std::pair{&huge, "the list is larger than 16 MiB"}}) {
+    reload_from(address(*server));
+    EXPECT_EQ(ui_.last_message(), "Could not fetch the proxy list at '" + address(*server) +
+                                      "': " + reason + ".\nReload tries again.");
+    EXPECT_TRUE(form.list().LastRow() == 2 && settings_.ListFile == address(web));
+  }
+  settings_.ListDirty = true;
+  ui_.text_answers = {"", temp_ / "kept.txt"};  // Save's file: none; then the prompt's Yes: one
+  Find<QPushButton>("bSaveList")->click();
+  EXPECT_TRUE(settings_.ListFile == address(web) && settings_.ListDirty);
+  EXPECT_TRUE(CloseBox());
+  EXPECT_TRUE(settings_.ListFile == temp_ / "kept.txt" && !settings_.ListDirty);
+  EXPECT_EQ(ListText().substr(0, 27), "' free\r\n\r\n127.0.1.21:8080\t|");
+
+  settings_.ListFile = address(missing);  // as start-up leaves an address remembered last time
+  EXPECT_TRUE(Open().list().LastRow() == 0 && settings_.ListFile == address(missing) &&
+              ui_.last_message().find("at '" + address(missing) + "': the server") !=
+                  std::string::npos);
+}
+
 TEST_F(QuilletFormTest, withoutBrowserSettings_onlyTheListPartShows) {
   settings_.NoIE = true;
   Open().show();

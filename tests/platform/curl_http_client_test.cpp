@@ -2,15 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "fakes/loopback_server.h"
 #include "judge/judge_server.h"
+#include "platform/posix/curl_list_fetcher.h"
 #include "verify/judge_reading.h"
 
 namespace quillet {
 namespace {
 
-using testing::AnswerWith;
-using testing::LoopbackServer;
+using namespace quillet::testing;
 
 class CurlHttpClientTest : public ::testing::Test {
  protected:
@@ -54,6 +56,36 @@ TEST_F(CurlHttpClientTest, redirectsAreNotFollowedAndTheFetchTimeIsTheWaitForThe
   EXPECT_GE(reply.fetch_ms, 300);
   EXPECT_LT(reply.fetch_ms, 3000);
   EXPECT_EQ(Get("127.0.1.34:" + std::to_string(testing::ClosedPort("127.0.1.34"))).fetch_ms, -1);
+}
+
+// A list is fetched directly although the environment names a proxy that is not there, after a
+// redirect; an error status, a page that is not text or too large, a redirect off http and a
+// port without a server are refused with their reason.
+TEST(CurlListFetcher, fetchesTextDirectlyAndSaysWhyNot) {
+  auto url = [](const LoopbackServer& server) { return "http://" + server.proxy() + "/a.txt"; };
+  const std::string moved = "HTTP/1.0 302 Found\r\nLocation: ";
+  LoopbackServer page("127.0.0.1", AnswerWith("HTTP/1.0 200 OK\r\nContent-Type: text/plain; "
+                                              "charset=utf-8\r\n\r\n# list\r\n127.0.1.9:80\r\n"));
+  LoopbackServer to_page("127.0.0.1", AnswerWith(moved + url(page) + "\r\n\r\n"));
+  LoopbackServer to_ftp("127.0.0.1", AnswerWith(moved + "ftp://a/b\r\n\r\n"));
+  LoopbackServer missing("127.0.0.1", AnswerWith("HTTP/1.0 404 Not Found\r\n\r\n"));
+  LoopbackServer png("127.0.0.1", AnswerWith("HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n\r\n"));
+  LoopbackServer huge("127.0.0.1", Flood(17));
+  std::string closed = "http://127.0.0.1:" + std::to_string(ClosedPort("127.0.0.1")) + "/";
+  setenv("http_proxy", closed.c_str(), 1);
+  CurlListFetcher fetcher;
+  FetchedList fetched = fetcher.Fetch(url(to_page));
+  EXPECT_EQ(fetched.body + fetched.problem, "# list\r\n127.0.1.9:80\r\n");
+  for (const auto& [address, problem] :
+       {std::pair{url(missing), "the server answered with status 404"},
+        {url(png), "the answer is image/png, not a text list"},
+        {url(to_ftp), "a redirect led to an address that is not http or https"},
+        {url(huge), "the list is larger than 16 MiB"},
+        {closed, "no answer (Failed to connect to 127.0.0.1 port"}}) {
+    fetched = fetcher.Fetch(address);
+    EXPECT_TRUE(fetched.body.empty() && fetched.problem.rfind(problem, 0) == 0) << fetched.problem;
+  }
+  unsetenv("http_proxy");
 }
 
 }  // namespace

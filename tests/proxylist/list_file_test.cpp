@@ -196,21 +196,6 @@ TEST_F(ListFileTest, protocolsAndCredentialsRoundTripAndOtherTenthFieldsAreDropp
             "al@h:1 al@h:1 h:1");
 }
 
-// Cancel / No at the save prompt are proven through the main window's close box.
-TEST_F(ListFileTest, onlyCommentsGiveAnEmptyListThatThePromptSavesOnYes) {
-  WriteList("'a\r\n'b\r\n");
-  Load();
-  EXPECT_EQ(list.Rows(), 1);
-  EXPECT_TRUE(ConfirmSaveList(Window()));
-  EXPECT_TRUE(ui.messages.empty()) << "nothing changed: no question";
-  settings.ListDirty = true;
-  ui.message_answers = {MessageAnswer::Yes};
-  EXPECT_TRUE(ConfirmSaveList(Window()));
-  EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNoCancel);
-  EXPECT_FALSE(settings.ListDirty);
-  EXPECT_EQ(ReadList(), "'a\r\n'b\r\n\r\n");
-}
-
 TEST_F(ListFileTest, theLaterRowMatchingTheBrowserProxyIsSelectedAndScrolledTo) {
   std::string text;
   for (int i = 1; i <= 60; ++i) text += "10.0.0." + std::to_string(i) + ":80\r\n";

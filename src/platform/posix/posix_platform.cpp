@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/curl_http_client.h"
+#include "platform/posix/curl_list_fetcher.h"
 #include "platform/posix/desktop_proxy_choice.h"
 #include "platform/posix/desktop_services.h"
 #include "platform/posix/desktop_toolbar_shortcut.h"
@@ -64,6 +65,7 @@ std::unique_ptr<Platform> MakePlatform() {
   platform->guids = std::make_unique<RandomGuidSource>();
   platform->toolbar_shortcut = std::make_unique<DesktopToolbarShortcut>();
   platform->http = std::make_unique<CurlHttpClient>();
+  platform->list_fetcher = std::make_unique<CurlListFetcher>();
   platform->pinger = std::make_unique<IcmpPinger>();
   platform->parallel = std::make_unique<PosixParallelBackend>(*platform->resolver);
   platform->notifier = std::make_unique<GDBusNotifier>();
