@@ -65,6 +65,17 @@ QLabel* LabelFor(const char* caption, QWidget* field, const char* tip) {
   return label;
 }
 
+// A field with the button that chooses its file beside it.
+QHBoxLayout* WithBrowseButton(QWidget* field, QPushButton* browse, const char* name,
+                              const char* tip) {
+  browse->setObjectName(name);
+  browse->setToolTip(tip);
+  auto* row = new QHBoxLayout();
+  row->addWidget(field, 1);
+  row->addWidget(browse);
+  return row;
+}
+
 QWidget* WithUnit(QLineEdit* box, const char* unit, QWidget* parent) {
   auto* row = new QWidget(parent);
   auto* layout = new QHBoxLayout(row);
@@ -92,11 +103,7 @@ void QuSettings::BuildControls() {
   auto* files = new QFormLayout();
   cboFiles_ = EditableCombo("cboFiles", this);
   auto* browse = new QPushButton("&Browse...", this);
-  browse->setObjectName("bBrowseList");
-  browse->setToolTip("Choose a list file");
-  auto* file_row = new QHBoxLayout();
-  file_row->addWidget(cboFiles_, 1);
-  file_row->addWidget(browse);
+  QHBoxLayout* file_row = WithBrowseButton(cboFiles_, browse, "bBrowseList", "Choose a list file");
   files->addRow(LabelFor("Proxy List &File", cboFiles_,
                          "The proxy list file, or the http:// or https:// address of a text list, "
                          "that Reload reads"),
@@ -133,12 +140,9 @@ void QuSettings::BuildControls() {
   txtCountryDb_ = Box("txtCountryDb", 0, frame1);
   txtCountryDb_->setPlaceholderText("searched in the usual places");
   auto* browse_countries = new QPushButton("...", frame1);
-  browse_countries->setObjectName("bBrowseCountryDb");
-  browse_countries->setToolTip("Choose a country database file");
+  QHBoxLayout* country_row = WithBrowseButton(txtCountryDb_, browse_countries, "bBrowseCountryDb",
+                                              "Choose a country database file");
   connect(browse_countries, &QPushButton::clicked, this, &QuSettings::BrowseCountryDatabase);
-  auto* country_row = new QHBoxLayout();
-  country_row->addWidget(txtCountryDb_, 1);
-  country_row->addWidget(browse_countries);
   search->addRow(LabelFor("Country &database", txtCountryDb_,
                           "The MaxMind-format country database (GeoLite2-Country or DB-IP's) "
                           "that names the country of each proxy"),
