@@ -203,6 +203,7 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
       rows.emplace_back(static_cast<size_t>(row), std::move(line));
     }
     size_t total = rows.size(), finished = 0;
+    report.rows.reserve(total);  // grown by doubling, it would once hold half as much again
     BackgroundRun run(env.backend, ProbeSettings::From(settings), jobs, std::move(rows), false,
                       EnginesFor(env.backend, settings.Threads, jobs));
     while (!run.Over()) {

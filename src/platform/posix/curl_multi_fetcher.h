@@ -1,7 +1,11 @@
 #pragma once
-// Many probe requests side by side on one curl multi handle, driven by libcurl's socket
-// interface over an epoll loop. Each request is set up by CurlProbeTransfer, exactly as a
-// single blocking fetch is.
+// Many probe requests side by side on curl multi handles, driven by libcurl's socket interface
+// over an epoll loop. Each request is set up by CurlProbeTransfer, exactly as a single blocking
+// fetch is.
+//
+// The requests are spread over lanes of at most kLaneSize transfers, each lane a multi handle of
+// its own: libcurl looks for a finished connection by walking every connection of its multi
+// handle, so one handle with thousands in flight spends more on that walk than on the transfer.
 #include <curl/curl.h>
 
 #include <chrono>
@@ -15,19 +19,21 @@
 
 namespace quillet {
 
-class CurlMultiFetcher : public EpollLoop::Watcher {
+class CurlMultiFetcher {
  public:
+  static constexpr size_t kLaneSize = 64;
+
   explicit CurlMultiFetcher(EpollLoop& loop);
-  ~CurlMultiFetcher() override;
+  ~CurlMultiFetcher();
   CurlMultiFetcher(const CurlMultiFetcher&) = delete;
   CurlMultiFetcher& operator=(const CurlMultiFetcher&) = delete;
 
   // False when libcurl could not take the request; `done` is then not kept.
   bool Start(const HttpRequest& request, CheckIo::GetDone& done);
-  // Milliseconds until libcurl's timer or the next look for stalled transfers is due, -1 when
-  // neither is.
+  // Milliseconds until a libcurl timer or the next look for stalled transfers is due, -1 when
+  // none is.
   int TimeoutMs() const;
-  // Runs libcurl's timer when it is due, ends the transfers on which nothing has moved for the
+  // Runs libcurl's timers that are due, ends the transfers on which nothing has moved for the
   // time-out (libcurl's own checks do not run while a transfer is idle) and answers every
   // transfer that has ended.
   void Progress();
@@ -36,23 +42,36 @@ class CurlMultiFetcher : public EpollLoop::Watcher {
   size_t Running() const { return transfers_.size(); }
 
  private:
+  // One multi handle with its sockets and its timer.
+  struct Lane : EpollLoop::Watcher {
+    Lane(EpollLoop& loop);
+    ~Lane() override;
+    void OnReady(int fd, uint32_t events) override;
+    void RunTimerWhenDue(std::chrono::steady_clock::time_point now);
+
+    EpollLoop& loop;
+    CURLM* multi = nullptr;
+    size_t running = 0;
+    bool timer_set = false;
+    std::chrono::steady_clock::time_point timer_due;
+  };
   struct Transfer {
     std::unique_ptr<CurlProbeTransfer> probe;
     CheckIo::GetDone done;
+    Lane* lane = nullptr;
   };
 
-  void OnReady(int fd, uint32_t events) override;
+  Lane& FreeLane();
   void Answer(CURL* easy, bool aborted, CURLcode result = CURLE_OK);
   void EndStalled();
-  static int OnSocket(CURL* easy, curl_socket_t fd, int what, void* self, void* socket_data);
-  static int OnTimer(CURLM* multi, long timeout_ms, void* self);
+  static int OnSocket(CURL* easy, curl_socket_t fd, int what, void* lane, void* socket_data);
+  static int OnTimer(CURLM* multi, long timeout_ms, void* lane);
 
   EpollLoop& loop_;
-  CURLM* multi_ = nullptr;
+  std::vector<std::unique_ptr<Lane>> lanes_;
+  size_t next_lane_ = 0;  // where the look for a lane with room starts
   std::unordered_map<CURL*, Transfer> transfers_;
   std::vector<CURL*> idle_;  // easy handles of ended transfers, reset, for the next ones
-  bool timer_set_ = false;
-  std::chrono::steady_clock::time_point timer_due_;
   std::chrono::steady_clock::time_point next_stall_check_;
 };
 
