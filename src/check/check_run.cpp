@@ -195,18 +195,32 @@ CheckReport RunCheck(const CheckOptions& options, CheckEnvironment& env, std::os
           TakePublicAddress(settings, VisitTestPage(*io, ProbeSettings::From(settings)));
       if (!notice.empty() && notices) err << "quillet-check: " << notice << "\n";
     }
-    BackgroundRun::Rows rows;
+    std::vector<int> chosen;
     for (int row = first; row <= last; ++row) {
-      if (!Chosen(options, list, row)) continue;
-      std::vector<std::string> line = list.Row(row).cells.All();
-      AppendCheckExtras(list.Row(row), line);
-      rows.emplace_back(static_cast<size_t>(row), std::move(line));
+      if (Chosen(options, list, row)) chosen.push_back(row);
     }
-    size_t total = rows.size(), finished = 0;
+    // The rows' cells are copied for the engines a little ahead of need, not all at once.
+    size_t given = 0;
+    auto next_rows = [&](size_t count) {
+      BackgroundRun::Rows rows;
+      for (; count > 0 && given < chosen.size(); --count, ++given) {
+        const ProxyRow& proxy = list.Row(chosen[given]);
+        rows.emplace_back(static_cast<size_t>(chosen[given]), proxy.cells.All());
+        AppendCheckExtras(proxy, rows.back().second);
+      }
+      return rows;
+    };
+    size_t total = chosen.size(), finished = 0;
     report.rows.reserve(total);  // grown by doubling, it would once hold half as much again
-    BackgroundRun run(env.backend, ProbeSettings::From(settings), jobs, std::move(rows), false,
-                      EnginesFor(env.backend, settings.Threads, jobs));
+    size_t ahead = 2 * static_cast<size_t>(jobs);
+    BackgroundRun::Rows first_rows = next_rows(ahead);
+    BackgroundRun run(env.backend, ProbeSettings::From(settings), jobs, std::move(first_rows),
+                      false, EnginesFor(env.backend, settings.Threads, jobs), given < total);
     while (!run.Over()) {
+      if (given < total && run.Queued() < ahead / 2) {
+        run.Append(next_rows(ahead / 2));
+        if (given == total) run.Close();
+      }
       if (env.interrupted && env.interrupted()) {
         run.Cancel();
         throw Failure{kExitInterrupted, "interrupted; the list file is unchanged"};

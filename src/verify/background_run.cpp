@@ -14,8 +14,10 @@ int JobsOf(int engine, int engines, int jobs) {
 }  // namespace
 
 BackgroundRun::BackgroundRun(ParallelBackend& backend, const ProbeSettings& settings, int jobs,
-                             Rows rows, bool visit_first, int engines)
-    : rows_(std::move(rows)), thread_([this, &backend, settings, jobs, engines, visit_first] {
+                             Rows rows, bool visit_first, int engines, bool open)
+    : rows_(std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end())),
+      closed_(!open),
+      thread_([this, &backend, settings, jobs, engines, visit_first] {
         Run(backend, settings, std::max(jobs, 1), std::clamp(engines, 1, std::max(jobs, 1)),
             visit_first);
       }) {}
@@ -40,22 +42,41 @@ void BackgroundRun::Fail() {
 }
 
 // Tops the engine up from the queue to its share of jobs, no further: a row that waits in one
-// engine while another has room would be late for nothing.
-void BackgroundRun::Feed(VerifyEngine& engine) {
-  std::lock_guard<std::mutex> lock(queue_mutex_);
-  while (next_ < rows_.size() && engine.InFlight() + engine.Waiting() < engine.Jobs()) {
-    auto& [index, cells] = rows_[next_++];
-    engine.Add(index, std::move(cells));
+// engine while another has room would be late for nothing. An engine with nothing to do waits
+// a step for rows of an open run. False when the engine is done and no row is left to come.
+bool BackgroundRun::Feed(VerifyEngine& engine) {
+  std::unique_lock<std::mutex> lock(queue_mutex_);
+  if (engine.Done()) {
+    queue_grown_.wait_for(lock, std::chrono::milliseconds(kStepMs),
+                          [this] { return !rows_.empty() || closed_ || cancel_; });
   }
+  while (!rows_.empty() && engine.InFlight() + engine.Waiting() < engine.Jobs()) {
+    engine.Add(rows_.front().first, std::move(rows_.front().second));
+    rows_.pop_front();
+  }
+  return !(engine.Done() && rows_.empty() && closed_);
 }
 
 void BackgroundRun::Drive(CheckIo& io, const ProbeSettings& settings, int jobs) {
   VerifyEngine engine(io, settings, jobs);
-  while (!cancel_) {
-    Feed(engine);
-    if (engine.Done()) return;
-    Hand(engine.Step(kStepMs));
-  }
+  while (!cancel_ && Feed(engine)) Hand(engine.Step(kStepMs));
+}
+
+void BackgroundRun::Append(Rows rows) {
+  std::lock_guard<std::mutex> lock(queue_mutex_);
+  for (auto& row : rows) rows_.push_back(std::move(row));
+  queue_grown_.notify_all();
+}
+
+void BackgroundRun::Close() {
+  std::lock_guard<std::mutex> lock(queue_mutex_);
+  closed_ = true;
+  queue_grown_.notify_all();
+}
+
+size_t BackgroundRun::Queued() {
+  std::lock_guard<std::mutex> lock(queue_mutex_);
+  return rows_.size();
 }
 
 void BackgroundRun::Run(ParallelBackend& backend, ProbeSettings settings, int jobs, int engines,

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -25,9 +26,10 @@ class BackgroundRun {
 
   // With `visit_first`, the test page is first visited without a proxy and the address the judge
   // saw is the own address of the checks.
-  // The `jobs` rows in flight are shared out among `engines` (see EnginesFor).
+  // The `jobs` rows in flight are shared out among `engines` (see EnginesFor). A run that is
+  // `open` takes further rows (Append) until it is closed (Close).
   BackgroundRun(ParallelBackend& backend, const ProbeSettings& settings, int jobs, Rows rows,
-                bool visit_first = false, int engines = 1);
+                bool visit_first = false, int engines = 1, bool open = false);
   // Cancels what is still running.
   ~BackgroundRun();
   BackgroundRun(const BackgroundRun&) = delete;
@@ -35,6 +37,13 @@ class BackgroundRun {
 
   // What happened since the last call; waits at most `wait_ms` when nothing has yet.
   std::vector<RowEvent> Take(int wait_ms);
+  // Rows after those given at the start, for an open run: a long list need not be copied whole
+  // before its first row starts.
+  void Append(Rows rows);
+  // No further rows come: the run ends with the rows it has.
+  void Close();
+  // Rows no engine has taken yet.
+  size_t Queued();
   // The direct visit of the test page, once it has ended (given once).
   std::optional<DirectVisit> TakeVisit();
   // The failure that ended the engine (its loop or its resources), if any.
@@ -49,7 +58,7 @@ class BackgroundRun {
   void Run(ParallelBackend& backend, ProbeSettings settings, int jobs, int engines,
            bool visit_first);
   void Drive(CheckIo& io, const ProbeSettings& settings, int jobs);
-  void Feed(VerifyEngine& engine);
+  bool Feed(VerifyEngine& engine);
   void Hand(std::vector<RowEvent> events);
   void Fail();
 
@@ -61,8 +70,9 @@ class BackgroundRun {
   bool over_ = false;
   std::atomic<bool> cancel_{false};
   std::mutex queue_mutex_;
-  Rows rows_;  // the queue: rows from next_ on are not taken yet
-  size_t next_ = 0;
+  std::condition_variable queue_grown_;
+  std::deque<Rows::value_type> rows_;  // not taken by an engine yet
+  bool closed_ = true;
   std::thread thread_;
 };
 
