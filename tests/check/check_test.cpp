@@ -239,46 +239,40 @@ TEST(CheckProgram, versionUsageErrorsAndUnusableLists) {
     std::string command, says;
     bool usage = true;
   } cases[] = {
-      {"check --jobs 0 one.txt", "quillet-check: --jobs: Value 0 not in range"},
-      {"check", "quillet-check: list is required"},
-      {"check --min-level best one.txt", "quillet-check: --min-level: best not in"},
-      {"check --protocol socks9 one.txt", "quillet-check: --protocol: 'socks9' is none of"},
-      {"check --write - <one.txt", "quillet-check: --write needs list files; standard input"},
+      {"check --jobs 0 one.txt", "--jobs: Value 0 not in range"},
+      {"check", "list is required"},
+      {"check --min-level best one.txt", "--min-level: best not in"},
+      {"check --protocol socks9 one.txt", "--protocol: 'socks9' is none of"},
+      {"check --write - <one.txt", "--write needs list files; standard input"},
       {"check --write one.txt http://127.0.0.1/a.txt",
-       "quillet-check: --write needs list "
-       "files; a list from a web address"},
-      {"judge --port 70000", "quillet-judge: Could not convert: --port = 70000"},
+       "--write needs list files; a list from a web"},
+      {"judge --port 70000", "Could not convert: --port = 70000"},
       // A repeated option takes the last value.
       {"check --rows 1 --rows 2 --test-page 127.0.0.2/ one.txt",
-       "quillet-check: --rows: the list has only 1 rows\n", false},
-      {"check --test-page 127.0.0.2/ missing.txt", "quillet-check: cannot read the list", false},
-      {"check --test-page nodots one.txt", "quillet-check: the test page 'nodots' cannot be used",
-       false},
-      {"check --test-page ftp://a.b/ one.txt",
-       "quillet-check: the test page 'ftp://a.b/' cannot "
-       "be used: only http:// and https:// pages can be fetched\n",
+       "--rows: the list has only 1 rows\n", false},
+      {"check --test-page 127.0.0.2/ missing.txt", "cannot read the list", false},
+      {"check --test-page nodots one.txt", "the test page 'nodots' cannot be used: a host", false},
+      {"check --test-page ftp://a.b/ one.txt", "the test page 'ftp://a.b/' cannot be used: only",
        false},
       {"check --test-page a.b:65536/ one.txt",
-       "quillet-check: the test page 'a.b:65536/' cannot "
-       "be used: the port must be a number from 1 to 65535\n",
-       false},
-      {"check one.txt", "quillet-check: no test page is set: give --test-page", false},
+       "the test page 'a.b:65536/' cannot be used: the port", false},
+      {"check one.txt", "no test page is set: give --test-page", false},
       {"check --test-page 127.0.0.2/ " + closed,
-       "quillet-check: Could not fetch the proxy list at '" + closed + "': no answer (", false},
+       "Could not fetch the proxy list at '" + closed + "': no answer (", false},
       {"XDG_CURRENT_DESKTOP=KDE check bad.txt --test-page 127.0.0.2/",
-       "quillet-check: Error in Proxy List file: 12:80\\x1b]0;owned\\x07\n", false},
+       "Error in Proxy List file: 12:80\\x1b]0;owned\\x07\n", false},
       {as + "check --write --test-page 127.0.0.2/ locked/bad.txt",
-       "quillet-check: cannot write locked/bad.txt: Permission denied (a save writes a new file "
-       "in " +
+       "cannot write locked/bad.txt: Permission denied (a save writes a new file in " +
            dir / "locked" + ")\n",
        false},
   };
   for (const auto& c : cases) {
     Ran ran = Shell(dir, c.command);
     EXPECT_EQ(ran.code, 2) << c.command << ": " << ran.err;
-    EXPECT_EQ(ran.err.rfind(c.says, 0), 0u) << ran.err;
     std::string program = c.command.substr(0, 5) == "judge" ? "quillet-judge" : "quillet-check";
+    EXPECT_EQ(ran.err.rfind(program + ": " + c.says, 0), 0u) << ran.err;
     EXPECT_EQ(ran.err.find("\nTry '" + program + " --help'") != std::string::npos, c.usage);
+    // An error that is not about usage is one line.
     EXPECT_TRUE(c.usage || std::count(ran.err.begin(), ran.err.end(), '\n') == 1) << ran.err;
   }
   EXPECT_EQ(Read(dir / "config/kioslaverc"), kde);
