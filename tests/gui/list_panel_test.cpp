@@ -99,16 +99,6 @@ class ListPanelTest : public ::testing::Test {
   std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
-TEST_F(ListPanelTest, titleRightClickSortsTheColumn) {
-  QWidget* header = grid->horizontalHeader()->viewport();
-  Choose("popSortDesc", QPoint(grid->columnViewportPosition(kColServerIp) + 10, 5), header);
-  EXPECT_EQ(list.Text(1, kColServerIp), "     10.0.0.4:83");
-  EXPECT_EQ(list.Text(4, kColServerIp), "     ") << "the row without an address goes last";
-  // A title click right of every column leaves nothing to sort, not the last column.
-  Choose("popSortAsc", QPoint(grid->horizontalHeader()->length() + 20, 5), header);
-  EXPECT_EQ(list.Text(1, kColServerIp), "     10.0.0.4:83");
-}
-
 TEST_F(ListPanelTest, rowCommandsActOnlyOnWhatIsDrawnSelected) {
   // Copy cell and a double-click shrink the selection to one cell, which is drawn selected.
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, RowPoint(2));

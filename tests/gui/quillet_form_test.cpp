@@ -101,7 +101,8 @@ class QuilletFormTest : public ::testing::Test {
         ->visualRect(Grid()->model()->index(ProxyTableModel::ModelRow(grid_row), col))
         .center();
   }
-  // A right-click on a row (row 0: on the column's title) that chooses the named popup item.
+  // A right-click on a row (row 0: on the column's title; col -1: right of every column) that
+  // chooses the named popup item.
   void Choose(const char* item, int grid_row, int col = kColComment) {
     auto* menu = Find<QMenu>("popMenu");
     Grid()->on_popup_menu = [menu, item](const QPoint&) {
@@ -110,7 +111,9 @@ class QuilletFormTest : public ::testing::Test {
     if (grid_row > 0)
       return QTest::mousePress(Grid()->viewport(), Qt::RightButton, {}, RowPoint(grid_row, col));
     QTest::mousePress(Grid()->horizontalHeader()->viewport(), Qt::RightButton, {},
-                      QPoint(Grid()->columnViewportPosition(col) + 5, 5));
+                      QPoint(col < 0 ? Grid()->horizontalHeader()->length() + 20
+                                     : Grid()->columnViewportPosition(col) + 5,
+                             5));
   }
   std::string Cell(int row, int col, int role = Qt::DisplayRole) {
     QModelIndex index = Grid()->model()->index(ProxyTableModel::ModelRow(row), col);
@@ -289,6 +292,8 @@ TEST_F(QuilletFormTest, verifyRun_showsProgressLevelsReasonsFetchTimesCountriesA
   Choose("popSortAsc", 0, kFetch);
   EXPECT_EQ(sorted(), "51234");
   Choose("popSortDesc", 0, kFetch);
+  EXPECT_EQ(sorted(), "15234");
+  Choose("popSortAsc", 0, -1);  // a title click right of every column sorts nothing
   EXPECT_EQ(sorted(), "15234");
   EXPECT_LT(std::stoi(Cell(2, kFetch)), 300);
   run(5, 5);
