@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -30,13 +29,12 @@
 #include "e2e/real_servers.h"
 #include "fakes/country_db.h"
 #include "fakes/fake_browser_pickup.h"
-#include "fakes/fake_resolver.h"
 #include "fakes/fake_user_interface.h"
 #include "fakes/loopback_server.h"
-#include "fakes/memory_connection_proxy.h"
 #include "fakes/memory_settings_store.h"
 #include "fakes/offscreen_app.h"
 #include "fakes/temp_dir.h"
+#include "gui/quillet_form_fixture.h"
 #include "platform/posix/desktop_proxy_choice.h"
 #include "platform/posix/gsettings_browser_info.h"
 #include "platform/posix/gsettings_connection_proxy.h"
@@ -63,77 +61,6 @@ void ExpectNamed(QWidget* top) {
                 !QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty())
         << widget->objectName().toStdString();
 }
-
-class QuilletFormTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    OffscreenApp();
-    platform_ = MakePlatform();
-    auto store = std::make_unique<MemorySettingsStore>();
-    store_ = store.get();
-    store_->values = {{"TestURL", "judge.example/env"}, {"ping", "900"}};
-    platform_->settings = std::move(store);
-    auto component = std::make_unique<MemoryConnectionProxy>();
-    component->Put("", "127.0.1.12:8888", 2);
-    platform_->connection_proxy = std::move(component);
-    auto resolver = std::make_unique<FakeResolver>();
-    resolver_ = resolver.get();
-    resolver->addresses["quillet-test"] = {"10.9.8.1", "10.9.8.7"};
-    platform_->resolver = std::move(resolver);
-
-    settings_.ListFile = temp_ / "list.txt";
-    std::ofstream(settings_.ListFile, std::ios::binary)
-        << "' list\r\n127.0.1.11:8888\r\n127.0.1.12:8888\r\n127.0.1.13:8888\r\n";
-  }
-
-  QuilletForm& Open() {
-    form_ = std::make_unique<QuilletForm>(*platform_, settings_, ui_);
-    return *form_;
-  }
-  template <class Widget>
-  Widget* Find(const char* name) {
-    return form_->findChild<Widget*>(name);
-  }
-  std::string ListText() { return ReadFileBytes(settings_.ListFile); }
-  ListGridView* Grid() { return Find<ListGridView>("MSFlexGrid1"); }
-  QPoint RowPoint(int grid_row, int col = kColComment) {
-    return Grid()
-        ->visualRect(Grid()->model()->index(ProxyTableModel::ModelRow(grid_row), col))
-        .center();
-  }
-  // A right-click on a row (row 0: on the column's title; col -1: right of every column) that
-  // chooses the named popup item.
-  void Choose(const char* item, int grid_row, int col = kColComment) {
-    auto* menu = Find<QMenu>("popMenu");
-    Grid()->on_popup_menu = [menu, item](const QPoint&) {
-      menu->findChild<QAction*>(item)->trigger();
-    };
-    if (grid_row > 0)
-      return QTest::mousePress(Grid()->viewport(), Qt::RightButton, {}, RowPoint(grid_row, col));
-    QTest::mousePress(Grid()->horizontalHeader()->viewport(), Qt::RightButton, {},
-                      QPoint(col < 0 ? Grid()->horizontalHeader()->length() + 20
-                                     : Grid()->columnViewportPosition(col) + 5,
-                             5));
-  }
-  std::string Cell(int row, int col, int role = Qt::DisplayRole) {
-    QModelIndex index = Grid()->model()->index(ProxyTableModel::ModelRow(row), col);
-    return Grid()->model()->data(index, role).toString().toStdString();
-  }
-  // The window's close box: true when the window agreed to close.
-  bool CloseBox() {
-    QCloseEvent event;
-    QCoreApplication::sendEvent(form_.get(), &event);
-    return event.isAccepted();
-  }
-
-  TempDir temp_;
-  std::unique_ptr<Platform> platform_;
-  MemorySettingsStore* store_ = nullptr;
-  FakeResolver* resolver_ = nullptr;
-  AppSettings settings_;
-  FakeUserInterface ui_;
-  std::unique_ptr<QuilletForm> form_;
-};
 
 // The list is read after the proxy fields and before the window shows: the browser's current
 // proxy row (40 of 60) is selected and scrolled into view, and a click hits the row drawn there.
