@@ -1,16 +1,11 @@
 // The list part of the main window: select rows with the mouse, right-click, run a popup
 // command, colour rows in the picker, load a large list; a verification run in the grid.
-#include <gtest/gtest.h>
 
 #include <QEventLoop>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <chrono>
-#include <fstream>
 
-#include "fakes/fake_resolver.h"
-#include "fakes/fake_user_interface.h"
 #include "fakes/loopback_server.h"
 #include "fakes/verify_fixture.h"
 #include "fakes/verify_window.h"

@@ -1,25 +1,19 @@
 // The whole main window offscreen, over the real Linux adapters in temporary folders, with the
 // user, the settings store, the name service and the proxy settings scripted.
 #include <gio/gio.h>
-#include <gtest/gtest.h>
 
 #include <QAccessible>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
-#include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <mutex>
 
@@ -29,11 +23,7 @@
 #include "e2e/real_servers.h"
 #include "fakes/country_db.h"
 #include "fakes/fake_browser_pickup.h"
-#include "fakes/fake_user_interface.h"
 #include "fakes/loopback_server.h"
-#include "fakes/memory_settings_store.h"
-#include "fakes/offscreen_app.h"
-#include "fakes/temp_dir.h"
 #include "gui/quillet_form_fixture.h"
 #include "platform/posix/desktop_proxy_choice.h"
 #include "platform/posix/gsettings_browser_info.h"
@@ -41,11 +31,7 @@
 #include "platform/posix/icmp_pinger.h"
 #include "platform/posix/maxmind_country_databases.h"
 #include "proxylist/add_new.h"
-#include "proxylist/atomic_file.h"
-#include "ui/list_grid_view.h"
-#include "ui/proxy_table_model.h"
 #include "ui/qu_settings.h"
-#include "ui/quillet_form.h"
 
 namespace quillet {
 namespace {
