@@ -184,10 +184,13 @@ TEST(DesktopFamilyOf, FirstSetVariableAndFirstKnownNameDecide) {
   }
 }
 
-TEST(AppSettings, missingKeysFallBackAndNumbersComeFromTheLeadingNumber) {
+TEST(AppSettings, missingOrBadKeysFallBackAndNumbersComeFromTheLeadingNumber) {
   MemorySettingsStore store;
+  store.values = {{"parallel", "many"}, {"threads", "all"}};
   AppSettings settings;
+  settings.Threads = 5;
   LoadNumbersAndTexts(store, settings);
+  EXPECT_EQ(settings.Parallel + settings.Threads, 1);  // not numbers: the defaults, 1 and 0
   EXPECT_EQ(settings.TestTimeoutMs, 20000);
   EXPECT_EQ(settings.SearchText, "HTTP_CLIENT_IP");  // not the first-run REMOTE_ADDR
   // A ping time-out of 1e20 is clamped, never wraps negative.
@@ -208,25 +211,22 @@ class SettingsDialogTest : public ::testing::Test {
     settings_.TestHost = "judge.example";
     settings_.TestPath = "/env";
   }
-  SettingsDialogModel Model() {
-    return SettingsDialogModel({store_, settings_, ui_, dir_.string(),
-                                [this](std::string& url) { SetTestPage(ui_, settings_, url); },
-                                TestPageProblem});
-  }
 
   TempDir temp_;
   const fs::path& dir_ = temp_.path();
   MemorySettingsStore store_;
   FakeUserInterface ui_;
   AppSettings settings_;
+  SettingsDialogModel model_{{store_, settings_, ui_, dir_.string(),
+                              [this](std::string& url) { SetTestPage(ui_, settings_, url); },
+                              TestPageProblem}};
 };
 
 TEST_F(SettingsDialogTest, load_fillsTitleNumbersAndRecentLists) {
   store_.values["ComboFiles"] = "/lists/x.txt;bare.txt;last-without-separator";
   store_.values["ComboURLs"] = " judge.example/env;other.example/; ";
   store_.values["GUID4ie"] = "{G}";
-  auto model = Model();
-  SettingsDialogFields fields = model.Load();
+  SettingsDialogFields fields = model_.Load();
   // 2500 ms shows as whole seconds.
   EXPECT_EQ(fields.title + "|" + fields.timeout, "Quillet Settings      your IP: 10.1.2.3|2");
   EXPECT_EQ(fields.list_files,
@@ -238,8 +238,7 @@ TEST_F(SettingsDialogTest, load_fillsTitleNumbersAndRecentLists) {
 
 TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSilently) {
   std::ofstream(dir_ / "mine.txt") << "x";
-  auto model = Model();
-  SettingsDialogFields fields = model.Load();
+  SettingsDialogFields fields = model_.Load();
   fields.ping = "0";
   fields.timeout = "2.5";
   fields.search_text = "  HTTP_X  ";
@@ -249,7 +248,7 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
   fields.list_file = "mine.txt";
   fields.test_page = "http://new.example/judge";
   fields.apply_choice = 2;
-  EXPECT_EQ(model.Save(fields),
+  EXPECT_EQ(model_.Save(fields),
             std::optional<std::string>(kBrowserDesktop ? "&Apply/openIE" : "&Apply/open browser"));
   fs::current_path(previous);
   EXPECT_EQ(store_.save_order,
@@ -267,35 +266,28 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
 TEST_F(SettingsDialogTest, parallelAndThreads_wholeNumbersInTheirRangesAreKeptOthersIgnored) {
   settings_.Parallel = 64;
   settings_.Threads = 3;
-  auto model = Model();
-  SettingsDialogFields fields = model.Load();
+  SettingsDialogFields fields = model_.Load();
   EXPECT_EQ(fields.threads, "3");
   for (std::string bad : {"0", "2.5", "abc", "10000", "99999999999"}) {
     fields.parallel = bad;
     fields.threads = bad == "0" ? "65" : bad;
-    model.Save(fields);
+    model_.Save(fields);
   }
   EXPECT_TRUE(settings_.Parallel == 64 && settings_.Threads == 3 &&
               !store_.values.count("parallel") && !store_.values.count("threads"));
   fields.threads = "0";  // one per core
-  model.Save(fields);
+  model_.Save(fields);
   EXPECT_TRUE(settings_.Threads == 0 && store_.values["threads"] == "0");
-  store_.values["parallel"] = "many";
-  store_.values["threads"] = "all";
-  settings_.Threads = 5;
-  LoadNumbersAndTexts(store_, settings_);
-  EXPECT_EQ(settings_.Parallel + settings_.Threads, 1);  // not numbers: the defaults, 1 and 0
 }
 
 TEST_F(SettingsDialogTest, save_writesEveryKeyInOneGoOrNoneWhenTheStoreFails) {
-  auto model = Model();
-  SettingsDialogFields fields = model.Load();
+  SettingsDialogFields fields = model_.Load();
   fields.ping = "700";
   store_.refuse_writes = true;
-  EXPECT_THROW(model.Save(fields), RunTimeError);
+  EXPECT_THROW(model_.Save(fields), RunTimeError);
   EXPECT_TRUE(store_.values.empty());
   store_.refuse_writes = false;
-  EXPECT_TRUE(model.Save(fields).has_value() && store_.batches == 1);
+  EXPECT_TRUE(model_.Save(fields).has_value() && store_.batches == 1);
   // The list file named in the dialog is gone: said so, and its settings stay as they were.
   EXPECT_EQ(ui_.last_message(), "The List File '" + (dir_ / "a.txt").string() + "' is missing");
   EXPECT_EQ(store_.values.count("ListFile"), 0u);
@@ -303,13 +295,12 @@ TEST_F(SettingsDialogTest, save_writesEveryKeyInOneGoOrNoneWhenTheStoreFails) {
 }
 
 TEST_F(SettingsDialogTest, save_badSearchIpOrTestPageKeepsTheDialogOpenAfterTheFirstSteps) {
-  auto model = Model();
-  SettingsDialogFields fields = model.Load();
+  SettingsDialogFields fields = model_.Load();
   fields.ping = "700";
   fields.timeout = "-1";
   fields.search_text = "   ";
   fields.find_ip = "1.2.x.4";
-  EXPECT_EQ(model.Save(fields), std::nullopt);
+  EXPECT_EQ(model_.Save(fields), std::nullopt);
   EXPECT_EQ(ui_.last_message(), "Search IP is invalid");
   EXPECT_EQ(store_.values["ping"], "700");
   // A negative time-out is ignored, an empty search text keeps the old one.
@@ -317,13 +308,13 @@ TEST_F(SettingsDialogTest, save_badSearchIpOrTestPageKeepsTheDialogOpenAfterTheF
   EXPECT_EQ(settings_.SearchText, "REMOTE_ADDR");
   fields.find_ip = "";
   fields.test_page = "https://judge.example:65536/env";
-  EXPECT_EQ(model.Save(fields), std::nullopt);
+  EXPECT_EQ(model_.Save(fields), std::nullopt);
   EXPECT_EQ(ui_.last_message(),
             "The test page 'https://judge.example:65536/env' cannot be used: "
             "the port must be a number from 1 to 65535.");
   EXPECT_EQ(store_.values.count("TestURL"), 0u);
   fields.test_page = "https://localhost:65535/env";
-  EXPECT_TRUE(model.Save(fields).has_value());
+  EXPECT_TRUE(model_.Save(fields).has_value());
   EXPECT_EQ(store_.values["FindIP"] + store_.values["TestURL"], "https://localhost:65535/env");
 }
 
