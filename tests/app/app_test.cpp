@@ -160,27 +160,23 @@ TEST(UpgradeNotice, onlyADifferentVersionInItemThreeCounts) {
       {"ver=0.02", ""},                                     // no ";" at all
       {"id=7; lang=en", ""},      {std::string("id=7;\0ver=0.03", 14), "0.03"},
   };
-  for (const auto& [cookies, offered] : cases) {
+  for (const auto& [cookies, offered] : cases)
     EXPECT_EQ(UpgradeVersionFromCookies(cookies, "0.01.022"), offered) << cookies;
-  }
 }
 
 TEST(DesktopFamilyOf, FirstSetVariableAndFirstKnownNameDecide) {
-  struct Case {
-    std::string current, session, desktop_session;
-    DesktopFamily family;
-    std::string name;
-  };
-  for (const Case& c :
+  using Case = std::tuple<const char*, const char*, const char*, DesktopFamily, std::string>;
+  for (auto [current, session, desktop_session, family, name] :
        std::vector<Case>{{"ubuntu:GNOME", "kde", "", DesktopFamily::Gnome, "ubuntu"},
                          {"", "KDE", "gnome", DesktopFamily::Kde, "KDE"},
                          {"", "", "plasma", DesktopFamily::Kde, "plasma"},
                          {"X-Cinnamon", "", "", DesktopFamily::Gnome, "X-Cinnamon"},
                          {"XFCE", "gnome", "", DesktopFamily::Other, "XFCE"},
                          {"", "", "", DesktopFamily::Other, ""}}) {
-    std::string name;
-    DesktopFamily family = DesktopFamilyOf(c.current, c.session, c.desktop_session, name);
-    EXPECT_TRUE(family == c.family && name == c.name) << c.current;
+    std::string found;
+    EXPECT_TRUE(DesktopFamilyOf(current, session, desktop_session, found) == family &&
+                found == name)
+        << current;
   }
 }
 

@@ -75,17 +75,15 @@ class QuilletFormTest : public ::testing::Test {
   }
   std::string ListText() { return ReadFileBytes(settings_.ListFile); }
   ListGridView* Grid() { return Find<ListGridView>("MSFlexGrid1"); }
+  QModelIndex Index(int grid_row, int col) {
+    return Grid()->model()->index(ProxyTableModel::ModelRow(grid_row), col);
+  }
   QPoint RowPoint(int grid_row, int col = kColComment) {
-    return Grid()
-        ->visualRect(Grid()->model()->index(ProxyTableModel::ModelRow(grid_row), col))
-        .center();
+    return Grid()->visualRect(Index(grid_row, col)).center();
   }
   bool DrawnSelected(int grid_row, int col) {
-    return Grid()
-               ->model()
-               ->index(ProxyTableModel::ModelRow(grid_row), col)
-               .data(Qt::ForegroundRole)
-               .value<QColor>() == QApplication::palette().color(QPalette::HighlightedText);
+    return Index(grid_row, col).data(Qt::ForegroundRole).value<QColor>() ==
+           QApplication::palette().color(QPalette::HighlightedText);
   }
   QAction* Item(const char* name) { return Find<QMenu>("popMenu")->findChild<QAction*>(name); }
   // A right-click on a row (row 0: on the column's title; col -1: right of every column) that
@@ -100,8 +98,7 @@ class QuilletFormTest : public ::testing::Test {
                              5));
   }
   std::string Cell(int row, int col, int role = Qt::DisplayRole) {
-    QModelIndex index = Grid()->model()->index(ProxyTableModel::ModelRow(row), col);
-    return Grid()->model()->data(index, role).toString().toStdString();
+    return Index(row, col).data(role).toString().toStdString();
   }
   // The window's close box: true when the window agreed to close.
   bool CloseBox() {
