@@ -66,10 +66,9 @@ TEST_F(ListPanelTest, rowCommandsActOnlyOnWhatIsDrawnSelected) {
 
 TEST_F(ListPanelTest, aLargeListLoadsWhileTheWindowTurnsAndNoCommandTouchesIt) {
   constexpr int kRows = 200000;
-  {
-    std::ofstream out(settings_.ListFile, std::ios::binary);
-    for (int i = 1; i <= kRows; ++i) out << "127.0." << i / 200 << '.' << i % 200 << ":80\r\n";
-  }
+  std::ofstream out(settings_.ListFile, std::ios::binary);
+  for (int i = 1; i <= kRows; ++i) out << "127.0." << i / 200 << '.' << i % 200 << ":80\r\n";
+  out.close();
   const std::string file = ReadFileBytes(settings_.ListFile);
   ui_.turns_event_loop = true;
   int turns_while_loading = 0;

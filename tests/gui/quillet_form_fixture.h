@@ -92,10 +92,10 @@ class QuilletFormTest : public ::testing::Test {
     Grid()->on_popup_menu = [this, item](const QPoint&) { Item(item)->trigger(); };
     if (grid_row > 0)
       return QTest::mousePress(Grid()->viewport(), Qt::RightButton, {}, RowPoint(grid_row, col));
-    QTest::mousePress(Grid()->horizontalHeader()->viewport(), Qt::RightButton, {},
-                      QPoint(col < 0 ? Grid()->horizontalHeader()->length() + 20
-                                     : Grid()->columnViewportPosition(col) + 5,
-                             5));
+    QHeaderView* header = Grid()->horizontalHeader();
+    QTest::mousePress(
+        header->viewport(), Qt::RightButton, {},
+        {col < 0 ? header->length() + 20 : header->sectionViewportPosition(col) + 5, 5});
   }
   std::string Cell(int row, int col, int role = Qt::DisplayRole) {
     return Index(row, col).data(role).toString().toStdString();

@@ -51,11 +51,10 @@ void ExpectNamed(QWidget* top) {
 // The list is read after the proxy fields and before the window shows: the browser's current
 // proxy row (40 of 60) is selected and scrolled into view, and a click hits the row drawn there.
 TEST_F(QuilletFormTest, load_fillsTheWindowInOrder) {
-  {
-    std::ofstream out(settings_.ListFile, std::ios::binary);
-    for (int row = 1; row <= 60; ++row)
-      out << (row == 40 ? "127.0.1.12" : "127.0.2." + std::to_string(row)) << ":8888\r\n";
-  }
+  std::ofstream out(settings_.ListFile, std::ios::binary);
+  for (int row = 1; row <= 60; ++row)
+    out << (row == 40 ? "127.0.1.12" : "127.0.2." + std::to_string(row)) << ":8888\r\n";
+  out.close();
   QuilletForm& form = Open();
   EXPECT_EQ(form.windowTitle().toStdString(), "Quillet            your public IP: 10.9.8.7");
   EXPECT_EQ(Find<QLineEdit>("sOldProxy_0")->text().toStdString(), "127.0.1.12:8888");
