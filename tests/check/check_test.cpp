@@ -84,7 +84,6 @@ TEST_F(CheckRunTest, writeKeepsCommentsAndOrderAndFillsTheResultCells) {
             "127.0.1.4:80\t|\t|\t|NOW\t|\t|--\t|\t|\t|\t\r\n");
 }
 
-// A row that cannot be checked does not stop the others; --protocol chooses the rows.
 TEST_F(CheckRunTest, aRowThatCannotBeCheckedLeavesTheOthersAndProtocolsChooseRows) {
   std::ofstream(list_) << "nocolon|x:1|||||||\r\nal:pw@127.0.1.1:80\r\n";
   CheckReport report = Run();
@@ -242,8 +241,7 @@ TEST(CheckProgram, versionUsageErrorsAndUnusableLists) {
       {"check --min-level best one.txt", "--min-level: best not in"},
       {"check --protocol socks9 one.txt", "--protocol: 'socks9' is none of"},
       {"check --write - <one.txt", "--write needs list files; standard input"},
-      {"check --write one.txt http://127.0.0.1/a.txt",
-       "--write needs list files; a list from a web"},
+      {"check --write one.txt http://127.0.0.1/a.txt", "--write needs list files; a list from"},
       {"judge --port 70000", "Could not convert: --port = 70000"},
       {"check --country DEU one.txt", "--country: 'DEU' is not a country code"},
       // A repeated option takes the last value.

@@ -90,7 +90,6 @@ TEST_F(ListPanelTest, aLargeListLoadsWhileTheWindowTurnsAndNoCommandTouchesIt) {
               ui_.last_message() == kListLoadingMessage);
 }
 
-// The rows selected take the colour picked, and stay put while a resolve run holds them.
 TEST_F(ListPanelTest, selectedRows_takeTheColourPickedAndStayPutWhileAResolveRunHoldsThem) {
   QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, RowPoint(1));
   QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowPoint(2));

@@ -1,5 +1,4 @@
-// The whole main window offscreen, over the real Linux adapters in temporary folders, with the
-// user, the settings store, the name service and the proxy settings scripted.
+// The whole main window offscreen, in the fixture of quillet_form_fixture.h.
 #include <gio/gio.h>
 
 #include <QAccessible>
