@@ -217,18 +217,32 @@ class SettingsDialogTest : public ::testing::Test {
                               TestPageProblem}};
 };
 
-TEST_F(SettingsDialogTest, load_fillsTitleNumbersAndRecentLists) {
+TEST_F(SettingsDialogTest, load_fillsTitleNumbersAndRecentLists_saveKeepsCountsOnlyInRange) {
   store_.values["ComboFiles"] = "/lists/x.txt;bare.txt;last-without-separator";
   store_.values["ComboURLs"] = " judge.example/env;other.example/; ";
   store_.values["GUID4ie"] = "{G}";
+  settings_.Parallel = 64;
+  settings_.Threads = 3;
   SettingsDialogFields fields = model_.Load();
   // 2500 ms shows as whole seconds.
-  EXPECT_EQ(fields.title + "|" + fields.timeout, "Quillet Settings      your IP: 10.1.2.3|2");
+  EXPECT_EQ(fields.title + "|" + fields.timeout + "|" + fields.threads,
+            "Quillet Settings      your IP: 10.1.2.3|2|3");
   EXPECT_EQ(fields.list_files,
             (std::vector<std::string>{"/lists/x.txt", (dir_ / "bare.txt").string()}));
   EXPECT_EQ(fields.test_pages, (std::vector<std::string>{"judge.example/env", "other.example/"}));
   EXPECT_EQ(fields.toolbar_caption,
             kBrowserDesktop ? "Detach from &IE toolbar" : "Remove desktop &launcher");
+  // Parallel and thread counts are kept only as whole numbers in their ranges.
+  for (std::string bad : {"0", "2.5", "abc", "10000", "99999999999"}) {
+    fields.parallel = bad;
+    fields.threads = bad == "0" ? "65" : bad;
+    model_.Save(fields);
+  }
+  EXPECT_TRUE(settings_.Parallel == 64 && settings_.Threads == 3 &&
+              !store_.values.count("parallel") && !store_.values.count("threads"));
+  fields.threads = "0";  // one per core
+  model_.Save(fields);
+  EXPECT_TRUE(settings_.Threads == 0 && store_.values["threads"] == "0");
 }
 
 TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSilently) {
@@ -256,23 +270,6 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
                 store_.values["ComboURLs"],
             "2.5 2500 new.example/judge new.example/judge http://new.example/judge;");
   EXPECT_TRUE(store_.values["ListFile"] == dir_ / "mine.txt" && ui_.messages.empty());
-}
-
-TEST_F(SettingsDialogTest, parallelAndThreads_wholeNumbersInTheirRangesAreKeptOthersIgnored) {
-  settings_.Parallel = 64;
-  settings_.Threads = 3;
-  SettingsDialogFields fields = model_.Load();
-  EXPECT_EQ(fields.threads, "3");
-  for (std::string bad : {"0", "2.5", "abc", "10000", "99999999999"}) {
-    fields.parallel = bad;
-    fields.threads = bad == "0" ? "65" : bad;
-    model_.Save(fields);
-  }
-  EXPECT_TRUE(settings_.Parallel == 64 && settings_.Threads == 3 &&
-              !store_.values.count("parallel") && !store_.values.count("threads"));
-  fields.threads = "0";  // one per core
-  model_.Save(fields);
-  EXPECT_TRUE(settings_.Threads == 0 && store_.values["threads"] == "0");
 }
 
 TEST_F(SettingsDialogTest, save_writesEveryKeyInOneGoOrNoneWhenTheStoreFails) {
