@@ -623,8 +623,6 @@ TEST_F(TrayFormTest, watch_goesOnInTheTraySwitchesThenSaysWhenNoneIsLeft) {
                     {"TestTimeout", "2"}};
   platform_->connection_proxy = std::make_unique<GSettingsConnectionProxy>();
   platform_->resolver = std::move(MakePlatform()->resolver);  // the real name service
-  int program_ends = 0;
-  QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { ++program_ends; });
   QuilletForm& form = Open();
   form.show();
 
