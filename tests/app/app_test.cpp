@@ -108,8 +108,7 @@ TEST_F(StartupTest, detachIE_removesTheStoredButtonOnlyWithAUsableBrowser) {
   EXPECT_EQ(Run("detachIE"), StartupResult::ShowMainWindow);  // no identifier stored
   store_.values["GUID4ie"] = "{ABC}";
   system_.version = ClientVersion{1, 1};  // a browser needs a minor version above one
-  EXPECT_EQ(Run("detachIE"), StartupResult::ShowMainWindow);
-  EXPECT_TRUE(settings_.NoIE);
+  EXPECT_TRUE(Run("detachIE") == StartupResult::ShowMainWindow && settings_.NoIE);
   system_.version = std::nullopt;
   Run();
   EXPECT_TRUE(settings_.NoIE && system_.removed.empty());
@@ -160,34 +159,33 @@ TEST(UpgradeNotice, onlyADifferentVersionInItemThreeCounts) {
       {"ver=0.02", ""},                                     // no ";" at all
       {"id=7; lang=en", ""},      {std::string("id=7;\0ver=0.03", 14), "0.03"},
   };
-  for (const auto& [cookies, offered] : cases) {
+  for (const auto& [cookies, offered] : cases)
     EXPECT_EQ(UpgradeVersionFromCookies(cookies, "0.01.022"), offered) << cookies;
-  }
 }
 
 TEST(DesktopFamilyOf, FirstSetVariableAndFirstKnownNameDecide) {
-  struct Case {
-    std::string current, session, desktop_session;
-    DesktopFamily family;
-    std::string name;
-  };
-  for (const Case& c :
+  using Case = std::tuple<const char*, const char*, const char*, DesktopFamily, std::string>;
+  for (auto [current, session, desktop_session, family, name] :
        std::vector<Case>{{"ubuntu:GNOME", "kde", "", DesktopFamily::Gnome, "ubuntu"},
                          {"", "KDE", "gnome", DesktopFamily::Kde, "KDE"},
                          {"", "", "plasma", DesktopFamily::Kde, "plasma"},
                          {"X-Cinnamon", "", "", DesktopFamily::Gnome, "X-Cinnamon"},
                          {"XFCE", "gnome", "", DesktopFamily::Other, "XFCE"},
                          {"", "", "", DesktopFamily::Other, ""}}) {
-    std::string name;
-    DesktopFamily family = DesktopFamilyOf(c.current, c.session, c.desktop_session, name);
-    EXPECT_TRUE(family == c.family && name == c.name) << c.current;
+    std::string found;
+    EXPECT_TRUE(DesktopFamilyOf(current, session, desktop_session, found) == family &&
+                found == name)
+        << current;
   }
 }
 
-TEST(AppSettings, missingKeysFallBackAndNumbersComeFromTheLeadingNumber) {
+TEST(AppSettings, missingOrBadKeysFallBackAndNumbersComeFromTheLeadingNumber) {
   MemorySettingsStore store;
+  store.values = {{"parallel", "many"}, {"threads", "all"}};
   AppSettings settings;
+  settings.Threads = 5;
   LoadNumbersAndTexts(store, settings);
+  EXPECT_EQ(settings.Parallel + settings.Threads, 1);  // not numbers: the defaults, 1 and 0
   EXPECT_EQ(settings.TestTimeoutMs, 20000);
   EXPECT_EQ(settings.SearchText, "HTTP_CLIENT_IP");  // not the first-run REMOTE_ADDR
   // A ping time-out of 1e20 is clamped, never wraps negative.
@@ -208,38 +206,48 @@ class SettingsDialogTest : public ::testing::Test {
     settings_.TestHost = "judge.example";
     settings_.TestPath = "/env";
   }
-  SettingsDialogModel Model() {
-    return SettingsDialogModel({store_, settings_, ui_, dir_.string(),
-                                [this](std::string& url) { SetTestPage(ui_, settings_, url); },
-                                TestPageProblem});
-  }
 
   TempDir temp_;
   const fs::path& dir_ = temp_.path();
   MemorySettingsStore store_;
   FakeUserInterface ui_;
   AppSettings settings_;
+  SettingsDialogModel model_{{store_, settings_, ui_, dir_.string(),
+                              [this](std::string& url) { SetTestPage(ui_, settings_, url); },
+                              TestPageProblem}};
 };
 
-TEST_F(SettingsDialogTest, load_fillsTitleNumbersAndRecentLists) {
+TEST_F(SettingsDialogTest, load_fillsTitleNumbersAndRecentLists_saveKeepsCountsOnlyInRange) {
   store_.values["ComboFiles"] = "/lists/x.txt;bare.txt;last-without-separator";
   store_.values["ComboURLs"] = " judge.example/env;other.example/; ";
   store_.values["GUID4ie"] = "{G}";
-  auto model = Model();
-  SettingsDialogFields fields = model.Load();
+  settings_.Parallel = 64;
+  settings_.Threads = 3;
+  SettingsDialogFields fields = model_.Load();
   // 2500 ms shows as whole seconds.
-  EXPECT_EQ(fields.title + "|" + fields.timeout, "Quillet Settings      your IP: 10.1.2.3|2");
+  EXPECT_EQ(fields.title + "|" + fields.timeout + "|" + fields.threads,
+            "Quillet Settings      your IP: 10.1.2.3|2|3");
   EXPECT_EQ(fields.list_files,
             (std::vector<std::string>{"/lists/x.txt", (dir_ / "bare.txt").string()}));
   EXPECT_EQ(fields.test_pages, (std::vector<std::string>{"judge.example/env", "other.example/"}));
   EXPECT_EQ(fields.toolbar_caption,
             kBrowserDesktop ? "Detach from &IE toolbar" : "Remove desktop &launcher");
+  // Parallel and thread counts are kept only as whole numbers in their ranges.
+  for (std::string bad : {"0", "2.5", "abc", "10000", "99999999999"}) {
+    fields.parallel = bad;
+    fields.threads = bad == "0" ? "65" : bad;
+    model_.Save(fields);
+  }
+  EXPECT_TRUE(settings_.Parallel == 64 && settings_.Threads == 3 &&
+              !store_.values.count("parallel") && !store_.values.count("threads"));
+  fields.threads = "0";  // one per core
+  model_.Save(fields);
+  EXPECT_TRUE(settings_.Threads == 0 && store_.values["threads"] == "0");
 }
 
 TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSilently) {
   std::ofstream(dir_ / "mine.txt") << "x";
-  auto model = Model();
-  SettingsDialogFields fields = model.Load();
+  SettingsDialogFields fields = model_.Load();
   fields.ping = "0";
   fields.timeout = "2.5";
   fields.search_text = "  HTTP_X  ";
@@ -249,7 +257,7 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
   fields.list_file = "mine.txt";
   fields.test_page = "http://new.example/judge";
   fields.apply_choice = 2;
-  EXPECT_EQ(model.Save(fields),
+  EXPECT_EQ(model_.Save(fields),
             std::optional<std::string>(kBrowserDesktop ? "&Apply/openIE" : "&Apply/open browser"));
   fs::current_path(previous);
   EXPECT_EQ(store_.save_order,
@@ -264,38 +272,14 @@ TEST_F(SettingsDialogTest, save_writesAcceptedValuesInOrderAndSkipsBadNumbersSil
   EXPECT_TRUE(store_.values["ListFile"] == dir_ / "mine.txt" && ui_.messages.empty());
 }
 
-TEST_F(SettingsDialogTest, parallelAndThreads_wholeNumbersInTheirRangesAreKeptOthersIgnored) {
-  settings_.Parallel = 64;
-  settings_.Threads = 3;
-  auto model = Model();
-  SettingsDialogFields fields = model.Load();
-  EXPECT_EQ(fields.threads, "3");
-  for (std::string bad : {"0", "2.5", "abc", "10000", "99999999999"}) {
-    fields.parallel = bad;
-    fields.threads = bad == "0" ? "65" : bad;
-    model.Save(fields);
-  }
-  EXPECT_TRUE(settings_.Parallel == 64 && settings_.Threads == 3 &&
-              !store_.values.count("parallel") && !store_.values.count("threads"));
-  fields.threads = "0";  // one per core
-  model.Save(fields);
-  EXPECT_TRUE(settings_.Threads == 0 && store_.values["threads"] == "0");
-  store_.values["parallel"] = "many";
-  store_.values["threads"] = "all";
-  settings_.Threads = 5;
-  LoadNumbersAndTexts(store_, settings_);
-  EXPECT_EQ(settings_.Parallel + settings_.Threads, 1);  // not numbers: the defaults, 1 and 0
-}
-
 TEST_F(SettingsDialogTest, save_writesEveryKeyInOneGoOrNoneWhenTheStoreFails) {
-  auto model = Model();
-  SettingsDialogFields fields = model.Load();
+  SettingsDialogFields fields = model_.Load();
   fields.ping = "700";
   store_.refuse_writes = true;
-  EXPECT_THROW(model.Save(fields), RunTimeError);
+  EXPECT_THROW(model_.Save(fields), RunTimeError);
   EXPECT_TRUE(store_.values.empty());
   store_.refuse_writes = false;
-  EXPECT_TRUE(model.Save(fields).has_value() && store_.batches == 1);
+  EXPECT_TRUE(model_.Save(fields).has_value() && store_.batches == 1);
   // The list file named in the dialog is gone: said so, and its settings stay as they were.
   EXPECT_EQ(ui_.last_message(), "The List File '" + (dir_ / "a.txt").string() + "' is missing");
   EXPECT_EQ(store_.values.count("ListFile"), 0u);
@@ -303,13 +287,12 @@ TEST_F(SettingsDialogTest, save_writesEveryKeyInOneGoOrNoneWhenTheStoreFails) {
 }
 
 TEST_F(SettingsDialogTest, save_badSearchIpOrTestPageKeepsTheDialogOpenAfterTheFirstSteps) {
-  auto model = Model();
-  SettingsDialogFields fields = model.Load();
+  SettingsDialogFields fields = model_.Load();
   fields.ping = "700";
   fields.timeout = "-1";
   fields.search_text = "   ";
   fields.find_ip = "1.2.x.4";
-  EXPECT_EQ(model.Save(fields), std::nullopt);
+  EXPECT_EQ(model_.Save(fields), std::nullopt);
   EXPECT_EQ(ui_.last_message(), "Search IP is invalid");
   EXPECT_EQ(store_.values["ping"], "700");
   // A negative time-out is ignored, an empty search text keeps the old one.
@@ -317,13 +300,13 @@ TEST_F(SettingsDialogTest, save_badSearchIpOrTestPageKeepsTheDialogOpenAfterTheF
   EXPECT_EQ(settings_.SearchText, "REMOTE_ADDR");
   fields.find_ip = "";
   fields.test_page = "https://judge.example:65536/env";
-  EXPECT_EQ(model.Save(fields), std::nullopt);
+  EXPECT_EQ(model_.Save(fields), std::nullopt);
   EXPECT_EQ(ui_.last_message(),
             "The test page 'https://judge.example:65536/env' cannot be used: "
             "the port must be a number from 1 to 65535.");
   EXPECT_EQ(store_.values.count("TestURL"), 0u);
   fields.test_page = "https://localhost:65535/env";
-  EXPECT_TRUE(model.Save(fields).has_value());
+  EXPECT_TRUE(model_.Save(fields).has_value());
   EXPECT_EQ(store_.values["FindIP"] + store_.values["TestURL"], "https://localhost:65535/env");
 }
 

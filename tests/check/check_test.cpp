@@ -7,13 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -85,30 +84,6 @@ TEST_F(CheckRunTest, writeKeepsCommentsAndOrderAndFillsTheResultCells) {
             "127.0.1.4:80\t|\t|\t|NOW\t|\t|--\t|\t|\t|\t\r\n");
 }
 
-TEST_F(CheckRunTest, badInputGivesOneLineAndExitCodeTwo) {
-  struct Case {
-    std::function<void()> arrange;
-    std::string says;
-  } cases[] = {
-      {[&] { options_.test_page = "nodots"; }, "test page 'nodots' cannot be used: a host name"},
-      {[&] { options_.test_page = "ftp://a.b/"; }, "only http:// and https:// pages"},
-      {[&] { options_.test_page = "a.b:65536/"; }, "the port must be a number from 1 to 65535"},
-      {[&] { store_.values.erase("TestURL"); }, "no test page is set: give --test-page"},
-  };
-  for (Case& c : cases) {
-    options_ = CheckOptions{};
-    options_.list_file = list_;
-    std::ofstream(list_) << "127.0.1.1:80\r\n127.0.1.2:80\r\n127.0.1.3:80\r\n127.0.1.4:80\r\n";
-    err_.str("");
-    c.arrange();
-    EXPECT_EQ(Run().exit_code, kExitBadInput) << c.says;
-    std::string said = err_.str();
-    EXPECT_NE(said.find(c.says), std::string::npos) << said;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-  }
-}
-
-// A row that cannot be checked does not stop the others; --protocol chooses the rows.
 TEST_F(CheckRunTest, aRowThatCannotBeCheckedLeavesTheOthersAndProtocolsChooseRows) {
   std::ofstream(list_) << "nocolon|x:1|||||||\r\nal:pw@127.0.1.1:80\r\n";
   CheckReport report = Run();
@@ -201,17 +176,15 @@ TEST(CheckOutput, filtersAndSortChooseTheRowsToPrint) {
   auto printed = [&rows](const std::function<void(CheckOptions&)>& choose) {
     CheckOptions options;
     choose(options);
-    std::vector<int> numbers;
-    for (const CheckedRow& chosen : RowsToPrint(rows, options)) numbers.push_back(chosen.row);
+    std::string numbers;
+    for (const CheckedRow& chosen : RowsToPrint(rows, options)) numbers += char('0' + chosen.row);
     return numbers;
   };
-  EXPECT_EQ(printed([](auto&) {}), std::vector<int>({1, 2, 3, 4, 5}));
-  EXPECT_EQ(printed([](auto& o) { o.only_working = true; }), std::vector<int>({2, 3, 4}));
-  EXPECT_EQ(printed([](auto& o) { o.min_level = "anonymous"; }), std::vector<int>({3, 4}));
-  EXPECT_EQ(printed([](auto& o) { o.sort_by = "ping"; }),
-            std::vector<int>({3, 2, 4, 1, 5}));  // failed last
-  EXPECT_EQ(printed([](auto& o) { o.sort_by = "fetch"; }),
-            std::vector<int>({4, 2, 1, 3, 5}));  // rows without a fetch time last
+  EXPECT_EQ(printed([](auto&) {}), "12345");
+  EXPECT_EQ(printed([](auto& o) { o.only_working = true; }), "234");
+  EXPECT_EQ(printed([](auto& o) { o.min_level = "anonymous"; }), "34");
+  EXPECT_EQ(printed([](auto& o) { o.sort_by = "ping"; }), "32415");   // failed last
+  EXPECT_EQ(printed([](auto& o) { o.sort_by = "fetch"; }), "42135");  // no fetch time: last
 }
 
 struct Ran {
@@ -220,25 +193,14 @@ struct Ran {
 };
 
 std::string Read(const std::string& path) {
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
+  return std::filesystem::exists(path) ? ReadFileBytes(path) : "";
 }
 
-// `command` with each whole word `word` in it replaced by `path`.
-std::string WithProgram(std::string command, const std::string& word, const std::string& path) {
-  auto part = [&](size_t i) { return i < command.size() && std::isalnum(uint8_t(command[i])); };
-  for (size_t at = 0; (at = command.find(word, at)) != std::string::npos; at += word.size())
-    if (!(at > 0 && part(at - 1)) && !part(at + word.size()))
-      command.replace(at, word.size(), path), at += path.size() - word.size();
-  return command;
-}
-
-// Runs a shell command line in which "check" and "judge" stand for the two programs, with a
-// settings folder of its own.
+// Runs a shell command line in which the words "check" and "judge" stand for the two programs,
+// with a settings folder of its own.
 Ran Shell(const testing::TempDir& dir, std::string command) {
-  command =
-      WithProgram(WithProgram(command, "check", QUILLET_CHECK_PATH), "judge", QUILLET_JUDGE_PATH);
+  command = std::regex_replace(command, std::regex("\\bcheck\\b"), QUILLET_CHECK_PATH);
+  command = std::regex_replace(command, std::regex("\\bjudge\\b"), QUILLET_JUDGE_PATH);
   command = "cd " + dir.path().string() + " && XDG_CONFIG_HOME=" + dir / "config" + " " + command +
             " >" + dir / "out.txt" + " 2>" + dir / "err.txt";
   int status = std::system(command.c_str());
@@ -252,6 +214,7 @@ Ran Shell(const testing::TempDir& dir, std::string command) {
 TEST(CheckProgram, versionUsageErrorsAndUnusableLists) {
   testing::TempDir dir;
   std::ofstream(dir / "one.txt") << "127.0.1.1:80\r\n";
+  std::ofstream(dir / "damaged.mmdb") << "x";
   std::ofstream(dir / "bad.txt") << "' fine\r\n12:80\x1b]0;owned\x07\r\n";
   std::filesystem::create_directory(dir / "locked");
   const std::string kde = "[Proxy Settings][$i]\nProxyType=1\nstray line\n";
@@ -273,35 +236,43 @@ TEST(CheckProgram, versionUsageErrorsAndUnusableLists) {
     std::string command, says;
     bool usage = true;
   } cases[] = {
-      {"check --jobs 0 one.txt", "quillet-check: --jobs: Value 0 not in range"},
-      {"check", "quillet-check: list is required"},
-      {"check --min-level best one.txt", "quillet-check: --min-level: best not in"},
-      {"check --protocol socks9 one.txt", "quillet-check: --protocol: 'socks9' is none of"},
-      {"check --write - <one.txt", "quillet-check: --write needs list files; standard input"},
-      {"check --write one.txt http://127.0.0.1/a.txt",
-       "quillet-check: --write needs list "
-       "files; a list from a web address"},
-      {"judge --port 70000", "quillet-judge: Could not convert: --port = 70000"},
+      {"check --jobs 0 one.txt", "--jobs: Value 0 not in range"},
+      {"check", "list is required"},
+      {"check --min-level best one.txt", "--min-level: best not in"},
+      {"check --protocol socks9 one.txt", "--protocol: 'socks9' is none of"},
+      {"check --write - <one.txt", "--write needs list files; standard input"},
+      {"check --write one.txt http://127.0.0.1/a.txt", "--write needs list files; a list from"},
+      {"judge --port 70000", "Could not convert: --port = 70000"},
+      {"check --country DEU one.txt", "--country: 'DEU' is not a country code"},
       // A repeated option takes the last value.
       {"check --rows 1 --rows 2 --test-page 127.0.0.2/ one.txt",
-       "quillet-check: --rows: the list has only 1 rows\n", false},
-      {"check --test-page 127.0.0.2/ missing.txt", "quillet-check: cannot read the list", false},
+       "--rows: the list has only 1 rows\n", false},
+      {"check --test-page 127.0.0.2/ missing.txt", "cannot read the list", false},
+      {"check --test-page nodots one.txt", "the test page 'nodots' cannot be used: a host", false},
+      {"check --test-page ftp://a.b/ one.txt", "the test page 'ftp://a.b/' cannot be used: only",
+       false},
+      {"check --test-page a.b:65536/ one.txt",
+       "the test page 'a.b:65536/' cannot be used: the port", false},
+      {"check one.txt", "no test page is set: give --test-page", false},
+      {"check --country-db damaged.mmdb --test-page 127.0.0.2/ one.txt",
+       "The country database 'damaged.mmdb' cannot be used: it is not", false},
       {"check --test-page 127.0.0.2/ " + closed,
-       "quillet-check: Could not fetch the proxy list at '" + closed + "': no answer (", false},
+       "Could not fetch the proxy list at '" + closed + "': no answer (", false},
       {"XDG_CURRENT_DESKTOP=KDE check bad.txt --test-page 127.0.0.2/",
-       "quillet-check: Error in Proxy List file: 12:80\\x1b]0;owned\\x07\n", false},
+       "Error in Proxy List file: 12:80\\x1b]0;owned\\x07\n", false},
       {as + "check --write --test-page 127.0.0.2/ locked/bad.txt",
-       "quillet-check: cannot write locked/bad.txt: Permission denied (a save writes a new file "
-       "in " +
+       "cannot write locked/bad.txt: Permission denied (a save writes a new file in " +
            dir / "locked" + ")\n",
        false},
   };
   for (const auto& c : cases) {
     Ran ran = Shell(dir, c.command);
     EXPECT_EQ(ran.code, 2) << c.command << ": " << ran.err;
-    EXPECT_EQ(ran.err.rfind(c.says, 0), 0u) << ran.err;
     std::string program = c.command.substr(0, 5) == "judge" ? "quillet-judge" : "quillet-check";
+    EXPECT_EQ(ran.err.rfind(program + ": " + c.says, 0), 0u) << ran.err;
     EXPECT_EQ(ran.err.find("\nTry '" + program + " --help'") != std::string::npos, c.usage);
+    // An error that is not about usage is one line.
+    EXPECT_TRUE(c.usage || std::count(ran.err.begin(), ran.err.end(), '\n') == 1) << ran.err;
   }
   EXPECT_EQ(Read(dir / "config/kioslaverc"), kde);
 }
@@ -363,8 +334,7 @@ TEST(CheckProgram, checksListsFromFilesAndStandardInputAndPrintsForScriptsAndPeo
 }
 
 // Each row's country, from a database in the user's data folder: of the address the judge saw
-// (DE) before the proxy's own (FR). --country prints only those rows; a bad code, or a database
-// named that cannot be used, stops the run.
+// (DE) before the proxy's own (FR). --country prints only those rows.
 TEST(CheckProgram, printsTheCountryOfTheExitAddressElseOfTheProxy) {
   testing::TempDir dir;
   std::filesystem::create_directories(dir / "data/quillet");
@@ -375,23 +345,13 @@ TEST(CheckProgram, printsTheCountryOfTheExitAddressElseOfTheProxy) {
   });
   std::ofstream(dir / "list.txt") << judge.proxy()
                                   << "\r\n127.0.1.1:" << testing::ClosedPort("127.0.1.1") << "\r\n";
-  std::ofstream(dir / "damaged.mmdb") << "x";
   std::string check = "XDG_DATA_HOME=" + dir / "data" +
                       " check --ping none --timeout 2 --test-page 127.0.0.2/ -f json ";
-  auto countries = [&](const std::string& only) {
-    std::string found;
+  std::string found;
+  for (std::string only : {"", "--country de,FR ", "--country fr "})
     for (const auto& row : nlohmann::json::parse(Shell(dir, check + only + "list.txt").out))
       found += row["country"].dump();
-    return found;
-  };
-  EXPECT_EQ(countries("") + countries("--country de,FR ") + countries("--country fr "),
-            R"("DE""FR""DE""FR""FR")");
-  Ran bad_code = Shell(dir, check + "--country DEU list.txt");
-  Ran damaged = Shell(dir, check + "--country-db damaged.mmdb list.txt");
-  EXPECT_EQ(bad_code.code + damaged.code, 4);
-  EXPECT_NE(bad_code.err.find("--country: 'DEU' is not a country code"), std::string::npos);
-  EXPECT_NE(damaged.err.find("database 'damaged.mmdb' cannot be used: it is not"),
-            std::string::npos);
+  EXPECT_EQ(found, R"("DE""FR""DE""FR""FR")");
 }
 
 // Damaged settings are moved aside and said, never waited on: a FIFO would block open() for good,
