@@ -14,7 +14,7 @@ flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefin
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUILLET_WITH_QT=OFF -DQUILLET_FUZZ=ON -DQUILLET_WERROR=ON \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
-targets=(list_file judge_page key_files kioslaverc)
+targets=(list_file judge_page key_files gsettings tunnel_reply kioslaverc)
 cmake --build "$build" -j "${FUZZ_JOBS:-2}" --target "${targets[@]/%/_fuzz}"
 # The targets write each input to a file: in memory when the machine has a place for it.
 shm=/tmp

@@ -1,11 +1,15 @@
 #pragma once
-// Helpers of the fuzz targets: a scratch folder of the process and whole-file writes.
+// Helpers of the fuzz targets: a scratch folder of the process, whole-file writes, and the
+// property every desktop adapter holds: what Apply wrote reads back as written.
 #include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "browser/desktop_proxy_text.h"
+#include "core/errors.h"
 
 namespace quillet::fuzz {
 
@@ -26,6 +30,25 @@ inline std::string TakeField(std::string& rest) {
   std::string field = rest.substr(0, end);
   rest = end == std::string::npos ? "" : rest.substr(end + 1);
   return field;
+}
+
+inline void Require(bool holds) {
+  if (!holds) __builtin_trap();
+}
+
+// Written is written: the servers read back as those applied, without user names and passwords,
+// which not every desktop has a place for (text the desktop cannot take throws instead).
+inline void RequireSameServers(const std::string& written, const std::string& read) {
+  DesktopServerList wanted;
+  try {
+    wanted = DesktopServers(written);
+  } catch (const RunTimeError&) {
+    return;
+  }
+  DesktopServerList got = DesktopServers(read);
+  for (DesktopServerList* list : {&wanted, &got})
+    for (DesktopServer& server : *list) server.user = server.password = "";
+  Require(got == wanted);
 }
 
 }  // namespace quillet::fuzz

@@ -6,31 +6,9 @@
 #include "browser/apply.h"
 #include "browser/current_settings.h"
 #include "browser/desktop_proxy_text.h"
-#include "core/errors.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/posix/kioslaverc_connection_proxy.h"
 #include "proxylist/atomic_file.h"
-
-namespace {
-
-void Require(bool holds) {
-  if (!holds) __builtin_trap();
-}
-
-// Written is written: the servers read back as those applied, without user names and passwords,
-// which KDE's settings have no place for (text the desktop cannot take throws instead).
-void RequireSameServers(const std::string& written, const std::string& read) {
-  quillet::DesktopServerList wanted;
-  try {
-    wanted = quillet::DesktopServers(written);
-  } catch (const quillet::RunTimeError&) {
-    return;
-  }
-  for (quillet::DesktopServer& server : wanted) server.user = server.password = "";
-  Require(quillet::DesktopServers(read) == wanted);
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // This file's own reading stands in for KDE's tools, and no session bus hears of changes.
@@ -49,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quillet::ProxyFields fields;
   quillet::ReadProxySettings(component, fields);
   quillet::WriteProxySettings(component, fields);
-  Require(quillet::ReadFileBytes(path) == text);
+  quillet::fuzz::Require(quillet::ReadFileBytes(path) == text);
 
   fields.proxy = size % 2 ? quillet::CheckState::Checked : quillet::CheckState::Unchecked;
   fields.same = false;
@@ -60,17 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     quillet::WriteProxySettings(component, fields);
   } catch (const quillet::RunTimeError&) {
-    Require(quillet::ReadFileBytes(path) == text);
+    quillet::fuzz::Require(quillet::ReadFileBytes(path) == text);
     return 0;
   }
   std::string stored;
   int32_t flags = 0;
   component.GetConnectionOption(quillet::kProxyOptionServer, "", stored, flags);
-  RequireSameServers(server, stored);
+  quillet::fuzz::RequireSameServers(server, stored);
   quillet::ProxyFields read;
   quillet::ReadProxySettings(component, read);
   std::string written = quillet::ReadFileBytes(path);
   quillet::WriteProxySettings(component, read);
-  Require(quillet::ReadFileBytes(path) == written);
+  quillet::fuzz::Require(quillet::ReadFileBytes(path) == written);
   return 0;
 }
