@@ -54,11 +54,18 @@ class QuilletFormTest : public ::testing::Test {
     auto resolver = std::make_unique<FakeResolver>();
     resolver_ = resolver.get();
     resolver->addresses["quillet-test"] = {"10.9.8.1", "10.9.8.7"};
-    platform_->resolver = std::move(resolver);
+    UseResolver(std::move(resolver));
 
     settings_.ListFile = temp_ / "list.txt";
     std::ofstream(settings_.ListFile, std::ios::binary)
         << "' list\r\n127.0.1.11:8888\r\n127.0.1.12:8888\r\n127.0.1.13:8888\r\n";
+  }
+
+  // The window looks names up through `resolver`; the checks keep the real name service, which
+  // their backend was made with (so it stays alive).
+  void UseResolver(std::unique_ptr<Resolver> resolver) {
+    if (!real_resolver_) real_resolver_ = std::move(platform_->resolver);
+    platform_->resolver = std::move(resolver);
   }
 
   QuilletForm& Open() {
@@ -108,6 +115,7 @@ class QuilletFormTest : public ::testing::Test {
   }
 
   TempDir temp_;
+  std::unique_ptr<Resolver> real_resolver_;  // outlives the platform's backend, made with it
   std::unique_ptr<Platform> platform_;
   MemorySettingsStore* store_ = nullptr;
   FakeResolver* resolver_ = nullptr;

@@ -622,7 +622,7 @@ TEST_F(TrayFormTest, watch_goesOnInTheTraySwitchesThenSaysWhenNoneIsLeft) {
                     {"SearchText", "REMOTE_ADDR"},
                     {"TestTimeout", "2"}};
   platform_->connection_proxy = std::make_unique<GSettingsConnectionProxy>();
-  platform_->resolver = std::move(MakePlatform()->resolver);  // the real name service
+  UseResolver(std::move(MakePlatform()->resolver));  // the real name service
   QuilletForm& form = Open();
   form.show();
 
