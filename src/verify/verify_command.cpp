@@ -76,7 +76,6 @@ void VerifyRun::Start(int jobs) {
   jobs_ = FitJobsToOpenFiles(services_.backend, jobs, limit_message);
   if (!limit_message.empty()) window_.ui.ShowMessage(limit_message, MessageIcon::Exclamation);
 
-  BackgroundRun::Rows work;
   bool failing_seen = false;
   for (const std::string& text : window_.settings.SelectedLines) {
     Line line{Split(text, "\t")};
@@ -90,18 +89,36 @@ void VerifyRun::Start(int jobs) {
       line.queued = !failing_seen;
       failing_seen = failing_seen || LineFailsAtOnce(line.cells);
     }
-    if (line.queued) work.emplace_back(lines_.size(), line.cells);
+    queued_ += line.queued;
     lines_.push_back(std::move(line));
   }
-  queued_ = work.size();
   if (services_.progress) services_.progress(0, queued_);
   // The grid's cancel handler restores the rows after TopRow; this run restores its own.
   list.TopRow = static_cast<int32_t>(lines_.size()) - 1;
   bool visit_first = NeedsPublicAddress(window_.settings);
   if (visit_first) services_.set_caption(PublicAddressCaption(window_.settings));
   int engines = EnginesFor(services_.backend, window_.settings.Threads, jobs_);
+  BackgroundRun::Rows work = NextWork(2 * static_cast<size_t>(jobs_));
   run_ = std::make_unique<BackgroundRun>(services_.backend, ProbeSettings::From(window_.settings),
-                                         jobs_, std::move(work), visit_first, engines);
+                                         jobs_, std::move(work), visit_first, engines,
+                                         next_work_ < lines_.size());
+}
+
+// The next `count` queued lines' cells for the run: a long selection is copied a little ahead
+// of the checks, not whole before the first one starts.
+BackgroundRun::Rows VerifyRun::NextWork(size_t count) {
+  BackgroundRun::Rows work;
+  for (; next_work_ < lines_.size() && work.size() < count; ++next_work_) {
+    if (lines_[next_work_].queued) work.emplace_back(next_work_, lines_[next_work_].cells);
+  }
+  while (next_work_ < lines_.size() && !lines_[next_work_].queued) ++next_work_;
+  return work;
+}
+
+void VerifyRun::TopUp() {
+  if (next_work_ >= lines_.size() || run_->Queued() >= static_cast<size_t>(jobs_)) return;
+  run_->Append(NextWork(static_cast<size_t>(jobs_)));
+  if (next_work_ >= lines_.size()) run_->Close();
 }
 
 bool VerifyRun::Pump(int wait_ms) {
@@ -112,6 +129,7 @@ bool VerifyRun::Pump(int wait_ms) {
   bool completed = RunGuarded(
       window_.ui, tags::kVerify,
       [&] {
+        TopUp();
         for (RowEvent& event : run_->Take(to_show_.empty() ? wait_ms : 0)) {
           to_show_.push_back(std::move(event));
         }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "proxylist/list_window.h"
@@ -63,6 +64,8 @@ class VerifyRun {
   };
 
   void Start(int jobs);
+  std::vector<std::pair<size_t, std::vector<std::string>>> NextWork(size_t count);
+  void TopUp();
   void Show(RowEvent& event);
   void TakePublicAddressFrom(const DirectVisit& visit);
   void ShowStarted(const Line& line, size_t index);
@@ -75,6 +78,7 @@ class VerifyRun {
   VerifyServices services_;
   int jobs_ = 1;
   std::vector<Line> lines_;
+  size_t next_work_ = 0;  // lines from here on are not handed to the run yet
   size_t queued_ = 0;
   size_t finished_ = 0;
   size_t working_ = 0;          // rows that answered
