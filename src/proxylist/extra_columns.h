@@ -26,7 +26,7 @@ struct ExtraColumn {
 };
 
 // "Fetch": milliseconds from sending the request to the end of the judge's answer through the
-// proxy (ProxyRow::fetch_ms), beside the ICMP Ping.
+// proxy (ProxyRow::fetch_ms), the first column after those the list file holds (Ping, then Col).
 extern const ExtraColumn kFetchColumn;
 // "Country": the ISO code of the country of the address the judge saw (else of the proxy's own),
 // with the country's name in the tip (ProxyRow::country).
