@@ -25,7 +25,7 @@ const char* TargetName(ProxyTarget kind) {
 void WriteKept(const std::string& path, const KeptTargets& kept) {
   std::error_code ignored;
   fs::create_directories(fs::path(path).parent_path(), ignored);
-  ReplaceFileContent(path, [&](std::ostream& out) {
+  auto content = [&](std::ostream& out) {
     out << "# The desktop's proxy settings before Quillet changed them (quillet --restore-proxy)\n";
     for (const auto& [kind, values] : kept) {
       for (const auto& [key, raw] : values) {
@@ -33,7 +33,9 @@ void WriteKept(const std::string& path, const KeptTargets& kept) {
             << '\n';
       }
     }
-  });
+  };
+  // The desktop's proxy password may be among them: the file is its owner's alone.
+  ReplaceFileContent(path, content, /*owner_only=*/true);
 }
 
 KeptTargets ReadKept(const std::string& path) {

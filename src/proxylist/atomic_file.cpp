@@ -57,13 +57,23 @@ void RemoveQuietly(const fs::path& path) {
 
 }  // namespace
 
-void ReplaceFileContent(const std::string& path, const std::function<void(std::ostream&)>& write) {
+void ReplaceFileContent(const std::string& path, const std::function<void(std::ostream&)>& write,
+                        bool owner_only) {
   fs::path target = RealTarget(path);
   RemoveAbandonedTemporaries(target);
   fs::path temporary = TemporaryBeside(target);
+  auto keep_private = [&] {
+    std::error_code error;
+    if (owner_only)
+      fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write, error);
+    return !error;
+  };
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) Fail("Cannot create", temporary);
+    if (!out || !keep_private()) {
+      RemoveQuietly(temporary);
+      Fail("Cannot create", temporary);
+    }
     write(out);
     out.flush();
     if (!out) {
@@ -81,6 +91,7 @@ void ReplaceFileContent(const std::string& path, const std::function<void(std::o
   // on the disk before the save counts as done: a power cut leaves the old list or the new one.
   try {
     KeepOwnership(target.string(), temporary.string());
+    if (!keep_private()) Fail("Cannot create", temporary);
     SyncFileToDisk(temporary.string());
   } catch (...) {
     RemoveQuietly(temporary);

@@ -10,8 +10,10 @@
 namespace quillet {
 
 // `write` streams the new content. Throws RunTimeError when it cannot be written completely;
-// the old file then stays.
-void ReplaceFileContent(const std::string& path, const std::function<void(std::ostream&)>& write);
+// the old file then stays. An `owner_only` file (one that may hold a password) is readable and
+// writable by its owner alone, whatever mode the old one had, from before its first byte.
+void ReplaceFileContent(const std::string& path, const std::function<void(std::ostream&)>& write,
+                        bool owner_only = false);
 
 // The file's bytes, at most `max_bytes` of them. Throws RunTimeError when it cannot be read.
 std::string ReadFileBytes(const std::string& path, size_t max_bytes = std::string::npos);

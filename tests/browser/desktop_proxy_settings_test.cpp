@@ -70,6 +70,11 @@ TEST(DesktopProxySettings, KdeWritesBothKeepsTheFirstSettingsAcrossRestartsAndRe
     EXPECT_EQ(notice.text,
               "On KDE Plasma these programs follow the new proxy settings: Firefox, Chromium.");
     EXPECT_EQ(desktop.Apply("q:1").text, "");  // said once
+#ifndef _WIN32
+    // It may hold the desktop's proxy password: its owner alone reads it.
+    EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+#endif
     EXPECT_EQ(desktop.kde->values["server"], "q:1");
     desktop.Apply("q:2");  // the kept copy stays the desktop's own
     EXPECT_EQ(desktop.gnome->values["server"], "q:2");
