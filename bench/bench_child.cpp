@@ -40,8 +40,10 @@ ChildUsage RunMeasured(const std::string& program, const std::vector<std::string
   if (child < 0 || wait4(child, &status, 0, &usage) != child) return result;
   result.wall_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.cpu_s = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  result.system_s = static_cast<double>(usage.ru_stime.tv_sec) +
+                    static_cast<double>(usage.ru_stime.tv_usec) / 1e6;
+  result.cpu_s = static_cast<double>(usage.ru_utime.tv_sec) +
+                 static_cast<double>(usage.ru_utime.tv_usec) / 1e6 + result.system_s;
   result.peak_rss_mb = static_cast<double>(usage.ru_maxrss) / 1024.0;
   return result;
 }

@@ -10,7 +10,8 @@ namespace bench {
 struct ChildUsage {
   int exit_code = -1;
   double wall_s = 0;
-  double cpu_s = 0;  // user + system
+  double cpu_s = 0;     // user + system
+  double system_s = 0;  // of that, in the kernel (for the checker: mostly the loopback's TCP)
   double peak_rss_mb = 0;
 };
 

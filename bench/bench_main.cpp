@@ -72,10 +72,11 @@ Run CheckList(const Settings& settings, const fs::path& dir, const std::string& 
 void Print(const char* name, const Run& run) {
   double share = run.rows ? 100.0 * double(run.agreement.matching) / double(run.rows) : 0;
   std::printf(
-      "%-9s rows %zu  jobs %d  wall %.2f s  CPU %.2f s (%.0f us/proxy)  peak RSS %.1f MB  "
-      "rows/s %.0f  matching %.2f%%  exit %d  load %.2f\n",
+      "%-9s rows %zu  jobs %d  wall %.2f s  CPU %.2f s (%.0f us/proxy, %.0f%% kernel)  "
+      "peak RSS %.1f MB  rows/s %.0f  matching %.2f%%  exit %d  load %.2f\n",
       name, run.rows, run.jobs, run.usage.wall_s, run.usage.cpu_s,
-      run.rows ? 1e6 * run.usage.cpu_s / double(run.rows) : 0.0, run.usage.peak_rss_mb,
+      run.rows ? 1e6 * run.usage.cpu_s / double(run.rows) : 0.0,
+      run.usage.cpu_s > 0 ? 100 * run.usage.system_s / run.usage.cpu_s : 0.0, run.usage.peak_rss_mb,
       run.usage.wall_s > 0 ? double(run.rows) / run.usage.wall_s : 0.0, share, run.usage.exit_code,
       run.load);
   if (!run.agreement.first_mismatch.empty()) {
