@@ -7,6 +7,7 @@
 #include <string>
 
 #include "browser/connection_proxy.h"
+#include "core/errors.h"
 
 namespace quillet {
 
@@ -21,5 +22,24 @@ class DesktopProxyTarget : public ConnectionProxyComponent {
   // Throws RunTimeError with the reason.
   virtual void PutBack(const KeptValues& values) = 0;
 };
+
+// Runs `write` on `target`; when it fails part-way (a value that did not take), the keys go
+// back to what they were before it, so that a refused Apply changes nothing, and the failure
+// goes on to the caller.
+template <class Write>
+void WriteOrPutBack(DesktopProxyTarget& target, Write write) {
+  KeptValues before = target.Keep();
+  try {
+    write();
+  } catch (const RunTimeError& failure) {
+    try {
+      target.PutBack(before);
+    } catch (const RunTimeError&) {
+      throw RunTimeError(failure.number(), std::string(failure.what()) +
+                                               " Its earlier values could not be put back.");
+    }
+    throw;
+  }
+}
 
 }  // namespace quillet

@@ -102,7 +102,7 @@ DesktopServer ReadServer(GSettings* proxy, const char* protocol) {
 // them off, so that no other proxy is sent the ones it had.
 void WriteAuthentication(GSettings* proxy, const DesktopServer& http) {
   Settings child = Child(proxy, "http");
-  bool use = !http.user.empty();
+  bool use = !http.user.empty() || !http.password.empty();
   if (!use && !g_settings_get_boolean(child.get(), "use-authentication")) return;
   Check(g_settings_set_boolean(child.get(), "use-authentication", use), "http use-authentication");
   Check(g_settings_set_string(child.get(), "authentication-user", http.user.c_str()),
@@ -276,12 +276,14 @@ void GSettingsConnectionProxy::SetConnectionOption(int32_t option, const std::st
   Settings proxy = OpenProxySettings(backend_);
   RequireLastingBackend(proxy.get());
   RequireWritableKeys(proxy.get(), option);
-  g_settings_delay(proxy.get());
-  if (option == kProxyOptionServer) {
-    WriteServers(proxy.get(), value, flags);
-  } else {
-    WriteHosts(proxy.get(), value);
-  }
+  WriteOrPutBack(*this, [&] {
+    g_settings_delay(proxy.get());
+    if (option == kProxyOptionServer) {
+      WriteServers(proxy.get(), value, flags);
+    } else {
+      WriteHosts(proxy.get(), value);
+    }
+  });
 }
 
 void GSettingsConnectionProxy::GetConnectionOption(int32_t option, const std::string&,

@@ -220,11 +220,13 @@ void KioslavercConnectionProxy::CheckValues(const std::string& server, int32_t f
 void KioslavercConnectionProxy::SetConnectionOption(int32_t option, const std::string&,
                                                     const std::string& value, int32_t flags) {
   if (option != kProxyOptionServer && option != kProxyOptionBypass) return;
-  std::string text = ReadText(path_);
-  KdeGroup group = ReadKdeGroup(text, kGroup);
-  WriteChanges(path_, text, group,
-               option == kProxyOptionServer ? ServerChanges(group, value, flags)
-                                            : BypassChanges(group, value));
+  WriteOrPutBack(*this, [&] {
+    std::string text = ReadText(path_);
+    KdeGroup group = ReadKdeGroup(text, kGroup);
+    WriteChanges(path_, text, group,
+                 option == kProxyOptionServer ? ServerChanges(group, value, flags)
+                                              : BypassChanges(group, value));
+  });
 }
 
 void KioslavercConnectionProxy::GetConnectionOption(int32_t option, const std::string&,
