@@ -3,6 +3,7 @@
 #include "platform/posix/icmp_wire.h"
 
 #include <linux/errqueue.h>
+#include <linux/filter.h>
 #include <linux/icmp.h>
 #include <linux/net_tstamp.h>
 #include <sys/epoll.h>
@@ -23,6 +24,25 @@ constexpr size_t kMostDatagramSockets = 64;
 // What one reply waiting to be read takes of a receive buffer, with the kernel's overhead (about
 // 800 bytes on loopback; kept generous).
 constexpr size_t kReplyBytes = 2048;
+
+// A raw socket's filter in the kernel: echo replies to other identifiers (the other engines'
+// and other programs' pings) are dropped before they wake the loop; errors pass, since the
+// echo they answer is quoted further in.
+void KeepOwnReplies(int fd, uint16_t identifier) {
+  static_assert(kEchoReply == 0, "the filter tests the type against 0");
+  sock_filter code[] = {
+      BPF_STMT(BPF_LDX | BPF_B | BPF_MSH, 0),                 // x: the IP header's length
+      BPF_STMT(BPF_LD | BPF_B | BPF_IND, 0),                  // the ICMP type
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 0, 0, 2),           // not an echo reply: keep
+      BPF_STMT(BPF_LD | BPF_H | BPF_IND, 4),                  // the echo's identifier
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, identifier, 0, 1),  // ours: keep
+      BPF_STMT(BPF_RET | BPF_K, 0xFFFF),
+      BPF_STMT(BPF_RET | BPF_K, 0),
+  };
+  sock_fprog program{static_cast<unsigned short>(sizeof code / sizeof code[0]), code};
+  // Without it (an old kernel) the loop still tells its own replies by their identifier.
+  setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
+}
 
 // How many replies the receive buffer of `fd`, as the system granted it, holds.
 size_t RepliesHeld(int fd) {
@@ -70,6 +90,7 @@ int IcmpMultiplexer::OpenSocket(int type) {
     filter.data =
         ~((1u << ICMP_ECHOREPLY) | (1u << ICMP_DEST_UNREACH) | (1u << ICMP_TIME_EXCEEDED));
     setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+    KeepOwnReplies(fd, identifier_);
   }
   if (!loop_.Watch(fd, EPOLLIN, this)) {
     int error = errno;
