@@ -38,6 +38,7 @@ void CurlMultiFetcher::Lane::OnReady(int fd, uint32_t events) {
   if (events & EPOLLERR) flags |= CURL_CSELECT_ERR;
   int left = 0;
   curl_multi_socket_action(multi, fd, flags, &left);
+  acted = true;
 }
 
 void CurlMultiFetcher::Lane::RunTimerWhenDue(Clock::time_point now) {
@@ -45,6 +46,7 @@ void CurlMultiFetcher::Lane::RunTimerWhenDue(Clock::time_point now) {
   timer_set = false;
   int left = 0;
   curl_multi_socket_action(multi, CURL_SOCKET_TIMEOUT, 0, &left);
+  acted = true;
 }
 
 CurlMultiFetcher::CurlMultiFetcher(EpollLoop& loop) : loop_(loop) {
@@ -107,6 +109,9 @@ void CurlMultiFetcher::Progress() {
   for (size_t index = 0; index < lanes_.size(); ++index) {
     Lane& lane = *lanes_[index];
     lane.RunTimerWhenDue(now);
+    // Only libcurl's own runs end transfers: a lane it did not run on has nothing to tell.
+    if (!lane.acted) continue;
+    lane.acted = false;
     int left = 0;
     while (CURLMsg* message = curl_multi_info_read(lane.multi, &left)) {
       if (message->msg == CURLMSG_DONE) {

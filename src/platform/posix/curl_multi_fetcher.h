@@ -54,6 +54,7 @@ class CurlMultiFetcher {
     size_t running = 0;
     bool timer_set = false;
     std::chrono::steady_clock::time_point timer_due;
+    bool acted = false;  // libcurl ran on the lane since its messages were last read
   };
   struct Transfer {
     std::unique_ptr<CurlProbeTransfer> probe;
