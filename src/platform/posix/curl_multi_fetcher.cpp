@@ -13,7 +13,7 @@ using Clock = std::chrono::steady_clock;
 // How often the transfers are looked at for a stall: a stalled row ends at most this late.
 constexpr auto kStallCheckEvery = std::chrono::milliseconds(100);
 
-int MillisecondsUntil(Clock::time_point due, Clock::time_point now = Clock::now()) {
+int MillisecondsUntil(Clock::time_point due, Clock::time_point now) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - now);
   return static_cast<int>(std::max<long long>(left.count(), 0));
 }
@@ -90,9 +90,8 @@ bool CurlMultiFetcher::Start(const HttpRequest& request, CheckIo::GetDone& done)
   return true;
 }
 
-int CurlMultiFetcher::TimeoutMs() const {
+int CurlMultiFetcher::TimeoutMs(Clock::time_point now) const {
   int wait = -1;
-  auto now = Clock::now();
   for (const auto& lane : lanes_) {
     if (!lane->timer_set) continue;
     int due = MillisecondsUntil(lane->timer_due, now);
@@ -103,8 +102,7 @@ int CurlMultiFetcher::TimeoutMs() const {
   return wait < 0 ? stall : std::min(wait, stall);
 }
 
-void CurlMultiFetcher::Progress() {
-  auto now = Clock::now();
+void CurlMultiFetcher::Progress(Clock::time_point now) {
   // By number: an answer may start a transfer, which may add a lane.
   for (size_t index = 0; index < lanes_.size(); ++index) {
     Lane& lane = *lanes_[index];
@@ -119,11 +117,10 @@ void CurlMultiFetcher::Progress() {
       }
     }
   }
-  if (Clock::now() >= next_stall_check_) EndStalled();
+  if (now >= next_stall_check_) EndStalled(now);
 }
 
-void CurlMultiFetcher::EndStalled() {
-  auto now = Clock::now();
+void CurlMultiFetcher::EndStalled(Clock::time_point now) {
   next_stall_check_ = now + kStallCheckEvery;
   std::vector<CURL*> stalled;
   for (const auto& [easy, transfer] : transfers_) {

@@ -32,11 +32,11 @@ class CurlMultiFetcher {
   bool Start(const HttpRequest& request, CheckIo::GetDone& done);
   // Milliseconds until a libcurl timer or the next look for stalled transfers is due, -1 when
   // none is.
-  int TimeoutMs() const;
+  int TimeoutMs(std::chrono::steady_clock::time_point now) const;
   // Runs libcurl's timers that are due, ends the transfers on which nothing has moved for the
   // time-out (libcurl's own checks do not run while a transfer is idle) and answers every
   // transfer that has ended.
-  void Progress();
+  void Progress(std::chrono::steady_clock::time_point now);
   // Ends every transfer at once; each is answered as not answered.
   void AbortAll();
   size_t Running() const { return transfers_.size(); }
@@ -64,7 +64,7 @@ class CurlMultiFetcher {
 
   Lane& FreeLane();
   void Answer(CURL* easy, bool aborted, CURLcode result = CURLE_OK);
-  void EndStalled();
+  void EndStalled(std::chrono::steady_clock::time_point now);
   static int OnSocket(CURL* easy, curl_socket_t fd, int what, void* lane, void* socket_data);
   static int OnTimer(CURLM* multi, long timeout_ms, void* lane);
 

@@ -178,15 +178,14 @@ void IcmpMultiplexer::Send(uint32_t address, const std::string& payload, int32_t
   waiting_.emplace(sequence, std::move(echo));
 }
 
-int IcmpMultiplexer::TimeoutMs() const {
+int IcmpMultiplexer::TimeoutMs(Clock::time_point now) const {
   if (deadlines_.empty()) return -1;
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadlines_.begin()->first -
-                                                                    Clock::now());
+  auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadlines_.begin()->first - now);
   return static_cast<int>(std::max<long long>(left.count() + 1, 0));
 }
 
-void IcmpMultiplexer::ExpireDue() {
-  Clock::time_point now = Clock::now();
+void IcmpMultiplexer::ExpireDue(Clock::time_point now) {
   // A reply that arrived while the loop was busy elsewhere still counts: read what the sockets
   // hold before anything waiting for it is given up.
   if (!deadlines_.empty() && deadlines_.begin()->first <= now) {

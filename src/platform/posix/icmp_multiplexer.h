@@ -34,9 +34,9 @@ class IcmpMultiplexer : public EpollLoop::Watcher {
   bool Start(uint32_t address, const std::string& payload, int32_t timeout_ms,
              CheckIo::EchoDone& done);
   // Milliseconds until the next echo times out, -1 when none waits.
-  int TimeoutMs() const;
+  int TimeoutMs(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now()) const;
   // Answers the echoes whose time is up.
-  void ExpireDue();
+  void ExpireDue(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
   // Answers every waiting echo as timed out.
   void AbortAll();
 

@@ -71,9 +71,8 @@ bool TcpConnectTimer::Start(uint32_t address, uint16_t port, int32_t timeout_ms,
   return true;
 }
 
-int TcpConnectTimer::TimeoutMs() const {
+int TcpConnectTimer::TimeoutMs(Clock::time_point now) const {
   int wait = -1;
-  auto now = Clock::now();
   for (const auto& [fd, attempt] : attempts_) {
     if (attempt.ended) return 0;
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(attempt.deadline - now);
@@ -87,8 +86,7 @@ void TcpConnectTimer::OnReady(int fd, uint32_t) {
   Answer(fd, ConnectionStatus(fd));
 }
 
-void TcpConnectTimer::ExpireDue() {
-  auto now = Clock::now();
+void TcpConnectTimer::ExpireDue(Clock::time_point now) {
   std::vector<int> due;
   for (const auto& [fd, attempt] : attempts_) {
     if (attempt.ended || attempt.deadline <= now) due.push_back(fd);

@@ -21,9 +21,9 @@ class TcpConnectTimer : public EpollLoop::Watcher {
   // once (refused on loopback) is answered at the next ExpireDue.
   bool Start(uint32_t address, uint16_t port, int32_t timeout_ms, CheckIo::EchoDone& done);
   // Milliseconds until the next connection times out or an answer waits; -1 when none.
-  int TimeoutMs() const;
+  int TimeoutMs(std::chrono::steady_clock::time_point now) const;
   // Answers the connections whose time is up, and those that ended at once.
-  void ExpireDue();
+  void ExpireDue(std::chrono::steady_clock::time_point now);
   void AbortAll();
 
   void OnReady(int fd, uint32_t events) override;
