@@ -59,27 +59,31 @@ bool TcpConnectTimer::Start(uint32_t address, uint16_t port, int32_t timeout_ms,
   auto started = Clock::now();
   int fd = StartConnection(address, port, at_once);
   if (fd < 0) return false;
-  Attempt attempt{address, started, started + std::chrono::milliseconds(timeout_ms), done};
+  Attempt attempt;
+  attempt.address = address;
+  attempt.started = started;
+  attempt.deadline = started + std::chrono::milliseconds(timeout_ms);
+  attempt.done = done;
   if (at_once >= 0) {
     attempt.ended = true;
     attempt.status = uint32_t(at_once);
+    ended_.push_back(fd);
   } else if (!loop_.Watch(fd, EPOLLOUT, this)) {
     close(fd);
     return false;
+  } else {
+    attempt.deadline_entry = deadlines_.emplace(attempt.deadline, fd);
   }
   attempts_[fd] = std::move(attempt);
   return true;
 }
 
 int TcpConnectTimer::TimeoutMs(Clock::time_point now) const {
-  int wait = -1;
-  for (const auto& [fd, attempt] : attempts_) {
-    if (attempt.ended) return 0;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(attempt.deadline - now);
-    int ms = int(std::max<int64_t>(left.count() + 1, 0));
-    wait = wait < 0 ? ms : std::min(wait, ms);
-  }
-  return wait;
+  if (!ended_.empty()) return 0;
+  if (deadlines_.empty()) return -1;
+  auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadlines_.begin()->first - now);
+  return int(std::max<int64_t>(left.count() + 1, 0));
 }
 
 void TcpConnectTimer::OnReady(int fd, uint32_t) {
@@ -87,15 +91,20 @@ void TcpConnectTimer::OnReady(int fd, uint32_t) {
 }
 
 void TcpConnectTimer::ExpireDue(Clock::time_point now) {
-  std::vector<int> due;
-  for (const auto& [fd, attempt] : attempts_) {
-    if (attempt.ended || attempt.deadline <= now) due.push_back(fd);
+  std::vector<int> ended;
+  ended.swap(ended_);
+  for (int fd : ended) {
+    auto found = attempts_.find(fd);
+    if (found != attempts_.end() && found->second.ended) Answer(fd, found->second.status);
   }
-  for (int fd : due) Answer(fd, attempts_[fd].status);
+  while (!deadlines_.empty() && deadlines_.begin()->first <= now) {
+    Answer(deadlines_.begin()->second, ip_status::kRequestTimedOut);
+  }
 }
 
 void TcpConnectTimer::AbortAll() {
   while (!attempts_.empty()) Answer(attempts_.begin()->first, ip_status::kRequestTimedOut);
+  ended_.clear();
 }
 
 void TcpConnectTimer::Answer(int fd, uint32_t status) {
@@ -103,7 +112,10 @@ void TcpConnectTimer::Answer(int fd, uint32_t status) {
   if (found == attempts_.end()) return;
   Attempt attempt = std::move(found->second);
   attempts_.erase(found);
-  if (!attempt.ended) loop_.Unwatch(fd);
+  if (!attempt.ended) {
+    deadlines_.erase(attempt.deadline_entry);
+    loop_.Unwatch(fd);
+  }
   close(fd);
   EchoReply reply;
   reply.address = attempt.address;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "platform/posix/epoll_loop.h"
 #include "verify/check_io.h"
@@ -37,12 +38,17 @@ class TcpConnectTimer : public EpollLoop::Watcher {
     CheckIo::EchoDone done;
     bool ended = false;  // ended at once; answered at the next ExpireDue
     uint32_t status = ip_status::kRequestTimedOut;
+    std::multimap<Clock::time_point, int>::iterator deadline_entry;
   };
 
   void Answer(int fd, uint32_t status);
 
   EpollLoop& loop_;
   std::map<int, Attempt> attempts_;  // by descriptor
+  // The waiting connections by deadline, and those that ended at once: a round of the loop
+  // looks at the soonest only, however many thousands wait.
+  std::multimap<Clock::time_point, int> deadlines_;
+  std::vector<int> ended_;
 };
 
 // One TCP ping that waits on its own (for the blocking port).
