@@ -21,6 +21,8 @@ struct EngineRun {
   std::map<size_t, std::chrono::steady_clock::duration> took;  // from its start to its end
   std::vector<size_t> started;                                 // rows in the order they started
   size_t most_in_flight = 0;
+  size_t steps = 0;                          // rounds of the engine's loop
+  std::chrono::steady_clock::duration wall;  // of the whole run
 };
 
 // Queues `rows` (their cells, the row index their position) on an engine of `jobs` over `io` and
@@ -33,8 +35,9 @@ inline EngineRun RunEngine(CheckIo& io, const ProbeSettings& settings, int jobs,
   EngineRun run;
   using Clock = std::chrono::steady_clock;
   std::map<size_t, Clock::time_point> started_at;
-  auto deadline = Clock::now() + std::chrono::seconds(seconds);
-  while (!engine.Done() && Clock::now() < deadline) {
+  auto begun = Clock::now();
+  auto deadline = begun + std::chrono::seconds(seconds);
+  for (; !engine.Done() && Clock::now() < deadline; ++run.steps) {
     for (RowEvent& event : engine.Step(step_ms)) {
       if (event.started) {
         run.started.push_back(event.index);
@@ -46,6 +49,7 @@ inline EngineRun RunEngine(CheckIo& io, const ProbeSettings& settings, int jobs,
     }
     run.most_in_flight = std::max(run.most_in_flight, engine.InFlight());
   }
+  run.wall = Clock::now() - begun;
   return run;
 }
 

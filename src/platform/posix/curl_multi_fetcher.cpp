@@ -13,8 +13,10 @@ using Clock = std::chrono::steady_clock;
 // How often the transfers are looked at for a stall: a stalled row ends at most this late.
 constexpr auto kStallCheckEvery = std::chrono::milliseconds(100);
 
+// Rounded up: a wait of 0 ms for a timer due within the millisecond would spin the loop until
+// it is due.
 int MillisecondsUntil(Clock::time_point due, Clock::time_point now) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - now);
+  auto left = std::chrono::ceil<std::chrono::milliseconds>(due - now);
   return static_cast<int>(std::max<long long>(left.count(), 0));
 }
 
