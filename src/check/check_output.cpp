@@ -117,11 +117,11 @@ bool Wanted(const CheckedRow& row, const CheckOptions& options) {
   return options.min_level.empty() || AnonymityRank(row.level) >= AnonymityRank(options.min_level);
 }
 
-std::vector<CheckedRow> RowsToPrint(const std::vector<CheckedRow>& rows,
-                                    const CheckOptions& options) {
-  std::vector<CheckedRow> chosen;
-  for (const CheckedRow& row : rows)
-    if (Wanted(row, options)) chosen.push_back(row);
+std::vector<CheckedRow> RowsToPrint(std::vector<CheckedRow> rows, const CheckOptions& options) {
+  std::vector<CheckedRow> chosen = std::move(rows);
+  chosen.erase(std::remove_if(chosen.begin(), chosen.end(),
+                              [&](const CheckedRow& row) { return !Wanted(row, options); }),
+               chosen.end());
   if (!options.sort_by.empty()) {
     bool by_fetch = options.sort_by == "fetch";
     auto key = [by_fetch](const CheckedRow& row) {

@@ -15,8 +15,7 @@ bool Wanted(const CheckedRow& row, const CheckOptions& options);
 
 // The wanted rows in the order to print them (--sort ping or fetch: fastest first, rows without
 // that time last).
-std::vector<CheckedRow> RowsToPrint(const std::vector<CheckedRow>& rows,
-                                    const CheckOptions& options);
+std::vector<CheckedRow> RowsToPrint(std::vector<CheckedRow> rows, const CheckOptions& options);
 
 // The whole output of a run. `several_lists` adds the list file to the table and CSV;
 // `colour` paints working rows green and failed rows red (table only).

@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
   if (options.format != OutputFormat::Jsonl && code != kExitInterrupted && !nothing_checked) {
     PrintStyle style{options.list_files.size() > 1,
                      options.format == OutputFormat::Table && ColourWanted()};
-    PrintRows(RowsToPrint(rows, options), options.format, std::cout, style);
+    PrintRows(RowsToPrint(std::move(rows), options), options.format, std::cout, style);
   }
   return code;
 }
