@@ -13,13 +13,6 @@ using Clock = std::chrono::steady_clock;
 // How often the transfers are looked at for a stall: a stalled row ends at most this late.
 constexpr auto kStallCheckEvery = std::chrono::milliseconds(100);
 
-// Rounded up: a wait of 0 ms for a timer due within the millisecond would spin the loop until
-// it is due.
-int MillisecondsUntil(Clock::time_point due, Clock::time_point now) {
-  auto left = std::chrono::ceil<std::chrono::milliseconds>(due - now);
-  return static_cast<int>(std::max<long long>(left.count(), 0));
-}
-
 }  // namespace
 
 CurlMultiFetcher::Lane::Lane(EpollLoop& loop) : loop(loop), multi(curl_multi_init()) {
@@ -96,11 +89,11 @@ int CurlMultiFetcher::TimeoutMs(Clock::time_point now) const {
   int wait = -1;
   for (const auto& lane : lanes_) {
     if (!lane->timer_set) continue;
-    int due = MillisecondsUntil(lane->timer_due, now);
+    int due = WaitMsUntil(lane->timer_due, now);
     wait = wait < 0 ? due : std::min(wait, due);
   }
   if (transfers_.empty()) return wait;
-  int stall = MillisecondsUntil(next_stall_check_, now);
+  int stall = WaitMsUntil(next_stall_check_, now);
   return wait < 0 ? stall : std::min(wait, stall);
 }
 

@@ -2,12 +2,22 @@
 // A small epoll loop: file descriptors with the object that handles them, and one wait.
 // Each registration carries its own number, so an event reported for a descriptor that was
 // closed and reused during the same round never reaches the new owner.
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
 struct epoll_event;
 
 namespace quillet {
+
+// The wait in milliseconds from `now` until `due`, never below 0. Rounded up: a wait of 0 for a
+// deadline within the millisecond would spin the loop until it.
+inline int WaitMsUntil(std::chrono::steady_clock::time_point due,
+                       std::chrono::steady_clock::time_point now) {
+  auto left = std::chrono::ceil<std::chrono::milliseconds>(due - now);
+  return static_cast<int>(std::max<long long>(left.count(), 0));
+}
 
 class EpollLoop {
  public:

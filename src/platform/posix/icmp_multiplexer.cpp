@@ -180,9 +180,7 @@ void IcmpMultiplexer::Send(uint32_t address, const std::string& payload, int32_t
 
 int IcmpMultiplexer::TimeoutMs(Clock::time_point now) const {
   if (deadlines_.empty()) return -1;
-  auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadlines_.begin()->first - now);
-  return static_cast<int>(std::max<long long>(left.count() + 1, 0));
+  return WaitMsUntil(deadlines_.begin()->first, now);
 }
 
 void IcmpMultiplexer::ExpireDue(Clock::time_point now) {

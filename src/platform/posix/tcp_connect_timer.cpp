@@ -81,9 +81,7 @@ bool TcpConnectTimer::Start(uint32_t address, uint16_t port, int32_t timeout_ms,
 int TcpConnectTimer::TimeoutMs(Clock::time_point now) const {
   if (!ended_.empty()) return 0;
   if (deadlines_.empty()) return -1;
-  auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadlines_.begin()->first - now);
-  return int(std::max<int64_t>(left.count() + 1, 0));
+  return WaitMsUntil(deadlines_.begin()->first, now);
 }
 
 void TcpConnectTimer::OnReady(int fd, uint32_t) {
