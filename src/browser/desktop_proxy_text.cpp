@@ -43,7 +43,13 @@ DesktopServer ParseHostPort(const std::string& text, int default_port) {
   return {HostOfServer(text, text.substr(0, colon)), number};
 }
 
-DesktopServer ParseServer(const std::string& raw, int default_port) {
+std::string ServerText(const DesktopServer& server) {
+  std::string address =
+      server.port > 0 ? server.host + ":" + std::to_string(server.port) : server.host;
+  return AddressWithCredentials({server.user, server.password}, address);
+}
+
+DesktopServer ReadServerText(const std::string& raw, int default_port) {
   CredentialedAddress split = SplitCredentials(Trim(raw));
   DesktopServer server = ParseHostPort(split.address, default_port);
   server.user = split.credentials.user;
@@ -51,10 +57,18 @@ DesktopServer ParseServer(const std::string& raw, int default_port) {
   return server;
 }
 
-std::string ServerText(const DesktopServer& server) {
-  std::string address =
-      server.port > 0 ? server.host + ":" + std::to_string(server.port) : server.host;
-  return AddressWithCredentials({server.user, server.password}, address);
+// A server as typed, refused when the desktop would give it back as another one: in
+// "@h:1:31" the host "h:1" comes back as the host "h", port 1 and user "31".
+DesktopServer ParseServer(const std::string& raw, int default_port) {
+  DesktopServer server = ReadServerText(raw, default_port);
+  if (server.host.empty()) return server;
+  DesktopServer read_back = ReadServerText(ServerText(server), default_port);
+  if (read_back.host != server.host || read_back.port != server.port) {
+    throw TypingMistake("The proxy server '" + Trim(raw) +
+                        "' has a host name with a ':' that "
+                        "would be read back as its port; nothing was written.");
+  }
+  return server;
 }
 
 // "192.168.*" as the range "192.168.0.0/16"; empty when the entry is no such address prefix.
