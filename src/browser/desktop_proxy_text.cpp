@@ -58,11 +58,12 @@ DesktopServer ReadServerText(const std::string& raw, int default_port) {
 }
 
 // A server as typed, refused when the desktop would give it back as another one: in
-// "@h:1:31" the host "h:1" comes back as the host "h", port 1 and user "31".
+// "@h:1:31" the host "h:1" comes back as the host "h", port 1 and user "31" (also where the
+// desktop keeps no user name and password, so it is read back without them).
 DesktopServer ParseServer(const std::string& raw, int default_port) {
   DesktopServer server = ReadServerText(raw, default_port);
   if (server.host.empty()) return server;
-  DesktopServer read_back = ReadServerText(ServerText(server), default_port);
+  DesktopServer read_back = ReadServerText(ServerText({server.host, server.port}), default_port);
   if (read_back.host != server.host || read_back.port != server.port) {
     throw TypingMistake("The proxy server '" + Trim(raw) +
                         "' has a host name with a ':' that "

@@ -167,8 +167,9 @@ TEST(DesktopServers, PortsFormsReadBackAndRefusals) {
   EXPECT_EQ(ProxyStringOf(DesktopServers("socks=k;")), "socks=k:1080;");  // SOCKS's own port
   EXPECT_EQ(ProxyStringOf(DesktopServers("http=a:1;https=a:1;ftp=a:1;gopher=a:1;socks=k:2;")),
             "http=a:1;https=a:1;ftp=a:1;socks=k:2;");  // no bare form beside a SOCKS server
-  for (const char* bad : {"socks=k:0;", "h:0", "h:65536", "h:8o", ":80", "http=h:x;", "h\xc3",
-                          "\xed\xa0\x80", "http=b/;", "http://h:8080", "a b:1", "@h:1:31"}) {
+  for (const char* bad :
+       {"socks=k:0;", "h:0", "h:65536", "h:8o", ":80", "http=h:x;", "h\xc3", "\xed\xa0\x80",
+        "http=b/;", "http://h:8080", "a b:1", "@h:1:31", "u:p@h:1:31"}) {
     EXPECT_THROW(DesktopServers(bad), RunTimeError) << bad;
   }
   EXPECT_THROW(DesktopServers(std::string("h\0x:1", 5)), RunTimeError);  // a C string would cut it
